@@ -1,0 +1,63 @@
+// SckFtp: one session with one FTP server, over the platform's FTP client service.
+// Results of the text-valued operations: "Ok" (ran to its end), "" (precondition not met, or
+// for GetFile and ChangeDirectory: ran), or the description of a failure.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace quo {
+
+class AppContext;
+class FtpSession;
+
+class SckFtp {
+ public:
+  explicit SckFtp(AppContext& app);
+  ~SckFtp();
+  SckFtp(const SckFtp&) = delete;
+  SckFtp& operator=(const SckFtp&) = delete;
+
+  bool Busy() const { return busy_; }
+  bool Connected() const { return connected_; }
+  int NbFile() const;
+  bool ModePassif() const { return modePassif_; }
+  void SetModePassif(bool v) { modePassif_ = v; }
+  int Port() const { return port_; }
+  void SetPort(int v);
+  std::string Filtre() const { return filtre_; }
+  void SetFiltre(const std::string& v) { filtre_ = v; }
+  std::string Dossier() const { return dossier_; }
+  void SetDossier(const std::string& v) { dossier_ = v; }
+  std::string User() const { return user_; }
+  void SetUser(const std::string& v);
+  std::string Pass() const { return pass_; }
+  void SetPass(const std::string& v);
+  std::string URL() const { return url_; }
+  void SetURL(const std::string& v);
+  std::string Etat() const { return etat_; }
+
+  void Connect();
+  void Deconnect();
+  std::string ListFile();
+  std::string GetFile(const std::string& nomFic, bool DelAfter);
+  std::string GetAllFile();
+  std::string DelFile(const std::string& nomFic);
+  std::string DelAllFile();
+  std::string ChangeDirectory(const std::string& newRep);
+
+  // Asks the running transfer to stop at its next progress report (the window is closing).
+  void Abandon() { abandon_ = true; }
+
+ private:
+  void CalculeEtat();
+
+  AppContext& app_;
+  std::unique_ptr<FtpSession> session_;
+  int port_ = 21;
+  std::string user_ = "anonymous", pass_ = "quorvanta", url_ = "127.0.0.1";
+  std::string etat_, filtre_, dossier_ = "/", nbFile_ = "0", listeFichiers_;
+  bool modePassif_ = true, connected_ = false, busy_ = false, abandon_ = false;
+};
+
+}  // namespace quo

@@ -1,0 +1,38 @@
+// Files service: the file operations the program performs. Paths use "/"; directories are
+// passed with or without a trailing "/". Operations documented "throws" raise quo::Error with a
+// description of the failure; the others report through their result and never throw.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quo {
+
+class Files {
+ public:
+  virtual ~Files() = default;
+
+  // True when path names an ordinary file (links followed) whose name does not start with "."
+  // (a hidden file). Directories, devices and hidden files count as absent.
+  virtual bool IsOrdinaryFile(const std::string& path) = 0;
+  virtual bool IsDirectory(const std::string& path) = 0;
+  // Creates one directory level. False when it failed (existing directory included).
+  virtual bool MakeDirectory(const std::string& path) = 0;
+  // Copies a file's bytes over target (throws). The target is complete or unchanged.
+  virtual void Copy(const std::string& from, const std::string& to) = 0;
+  // Renames (moves) a file (throws).
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+  // Deletes a file (throws).
+  virtual void Remove(const std::string& path) = 0;
+  // Name (not path) of the first ordinary, non-hidden file of dir in name order; "" for none.
+  virtual std::string FirstFile(const std::string& dir) = 0;
+  // Appends text and CR LF to the file, creating it when missing (throws).
+  virtual void AppendLine(const std::string& path, const std::string& text) = 0;
+  // Whole content of a file; nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Replaces the file's content at once: a temporary file in the same folder renamed over it
+  // (throws). Readers never see a torn file.
+  virtual void WriteAtomic(const std::string& path, const std::string& content) = 0;
+};
+
+}  // namespace quo

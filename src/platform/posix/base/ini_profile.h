@@ -1,0 +1,54 @@
+// Private-profile (INI) files read and written by the program itself. The parsed content of the
+// last files read is cached and refreshed whenever a file's size, inode or modification time
+// changes, so that a file read key by key is parsed once while a value written is still seen by
+// the next read.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/posix/base/posix_files.h"
+#include "platform/private_profile.h"
+
+namespace quo {
+
+class IniProfile : public PrivateProfile {
+ public:
+  std::string Get(const std::string& file, const std::string& section, const std::string& key,
+                  std::size_t maxChars) override;
+  bool Set(const std::string& file, const std::string& section, const std::string& key,
+           const std::string& value) override;
+
+ private:
+  struct Parsed {
+    std::uint64_t size = 0, inode = 0;
+    std::int64_t mtimeNs = 0;
+    // folded section name -> folded key -> value; the first of duplicates wins.
+    std::map<std::string, std::map<std::string, std::string>> sections;
+  };
+  const Parsed* Load(const std::string& file);
+
+  PosixFiles files_;
+  std::map<std::string, Parsed> cache_;
+};
+
+// The parsing rules, shared with the tests and fuzzers.
+namespace ini {
+
+struct Line {
+  enum Kind { Other, Section, Key } kind = Other;
+  std::string name;   // section or key name as written (trimmed)
+  std::string value;  // for keys: trimmed and unquoted
+};
+
+Line ParseLine(const std::string& decodedLine);
+// The text with surrounding blanks and one pair of matching quotes removed.
+std::string CleanValue(const std::string& raw);
+// Applies a write to a file's bytes and returns the new bytes.
+std::string ApplySet(const std::string& bytes, const std::string& section, const std::string& key,
+                     const std::string& value);
+
+}  // namespace ini
+}  // namespace quo

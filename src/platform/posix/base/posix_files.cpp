@@ -1,0 +1,187 @@
+#include "platform/posix/base/posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+
+namespace quo {
+
+namespace {
+
+std::string BaseName(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  const auto slash = p.rfind('/');
+  return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+std::string DirName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {
+  throw Error(what + " " + path + ": " + std::strerror(err));
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int f = fd_;
+    fd_ = -1;
+    return f;
+  }
+
+ private:
+  int fd_;
+};
+
+void WriteFully(int fd, const char* data, std::size_t size, const std::string& path) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail("Cannot write", path, errno);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+// Writes through a temporary file beside target, then renames it over target.
+template <typename Producer>
+void ReplaceFile(const std::string& target, mode_t mode, Producer&& produce) {
+  std::string tmp = DirName(target) + "/." + BaseName(target) + ".XXXXXX";
+  std::vector<char> name(tmp.begin(), tmp.end());
+  name.push_back('\0');
+  Fd out(::mkstemp(name.data()));
+  if (out.get() < 0) Fail("Cannot create a file in", DirName(target), errno);
+  tmp.assign(name.data());
+  try {
+    produce(out.get(), tmp);
+    if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0) Fail("Cannot write", tmp, errno);
+    if (::close(out.release()) != 0) Fail("Cannot write", tmp, errno);
+    if (::rename(tmp.c_str(), target.c_str()) != 0) Fail("Cannot replace", target, errno);
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
+}
+
+}  // namespace
+
+bool PosixFiles::IsOrdinaryFile(const std::string& path) {
+  struct stat st{};
+  if (path.empty() || path.back() == '/' || ::stat(path.c_str(), &st) != 0) return false;
+  return S_ISREG(st.st_mode) && BaseName(path).front() != '.';
+}
+
+bool PosixFiles::IsDirectory(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PosixFiles::MakeDirectory(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return !p.empty() && ::mkdir(p.c_str(), 0777) == 0;
+}
+
+void PosixFiles::Copy(const std::string& from, const std::string& to) {
+  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) Fail("Cannot open", from, errno);
+  struct stat st{};
+  if (::fstat(in.get(), &st) != 0) Fail("Cannot read", from, errno);
+  if (!S_ISREG(st.st_mode)) throw Error("Not a file: " + from);
+  ReplaceFile(to, st.st_mode & 07777, [&](int out, const std::string& tmp) {
+    std::vector<char> buf(1 << 20);
+    for (;;) {
+      const ssize_t n = ::read(in.get(), buf.data(), buf.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        Fail("Cannot read", from, errno);
+      }
+      if (n == 0) break;
+      WriteFully(out, buf.data(), static_cast<std::size_t>(n), tmp);
+    }
+  });
+}
+
+void PosixFiles::Rename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) Fail("Cannot rename", from, errno);
+}
+
+void PosixFiles::Remove(const std::string& path) {
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw Error("Is a folder: " + path);
+  if (::unlink(path.c_str()) != 0) Fail("Cannot delete", path, errno);
+}
+
+std::string PosixFiles::FirstFile(const std::string& dir) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return "";
+  std::string base = dir.empty() ? "" : dir;
+  if (!base.empty() && base.back() != '/') base += '/';
+  std::string best;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.empty() || name[0] == '.') continue;
+    if (!best.empty() && name >= best) continue;
+    if (IsOrdinaryFile(base + name)) best = name;
+  }
+  ::closedir(d);
+  return best;
+}
+
+void PosixFiles::AppendLine(const std::string& path, const std::string& text) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (fd.get() < 0) Fail("Cannot open", path, errno);
+  const std::string line = text + "\r\n";
+  WriteFully(fd.get(), line.data(), line.size(), path);
+  if (::close(fd.release()) != 0) Fail("Cannot write", path, errno);
+}
+
+std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return std::nullopt;
+  struct stat st{};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::string out;
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) return out;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+}
+
+void PosixFiles::WriteAtomic(const std::string& path, const std::string& content) {
+  struct stat st{};
+  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  ReplaceFile(path, mode, [&](int out, const std::string& tmp) {
+    WriteFully(out, content.data(), content.size(), tmp);
+  });
+}
+
+}  // namespace quo

@@ -1,0 +1,22 @@
+// Files service on POSIX.
+#pragma once
+
+#include "platform/files.h"
+
+namespace quo {
+
+class PosixFiles : public Files {
+ public:
+  bool IsOrdinaryFile(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
+  bool MakeDirectory(const std::string& path) override;
+  void Copy(const std::string& from, const std::string& to) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& path) override;
+  std::string FirstFile(const std::string& dir) override;
+  void AppendLine(const std::string& path, const std::string& text) override;
+  std::optional<std::string> ReadAll(const std::string& path) override;
+  void WriteAtomic(const std::string& path, const std::string& content) override;
+};
+
+}  // namespace quo

@@ -1,0 +1,38 @@
+#include "startup/app_context.h"
+
+#include "core/text.h"
+#include "platform/system.h"
+#include "platform/windowing.h"
+
+namespace quo {
+
+namespace {
+std::string DirOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+AppContext::AppContext(Platform& p, const std::string& programPath)
+    : platform(p),
+      programDir(DirOf(programPath)),
+      exeName(NameOf(programPath)),
+      ini(p, programDir + exeName + ".ini"),
+      translation(p, programDir) {}
+
+void AppContext::Pause(int milliseconds) {
+  for (long long cycles = RoundHalfEven(milliseconds / 10.0); cycles > 0; --cycles) {
+    PumpMessages();
+    platform.system->SleepMs(10);
+  }
+}
+
+void AppContext::PumpMessages() {
+  if (platform.windowing != nullptr) platform.windowing->PumpMessages();
+}
+
+}  // namespace quo

@@ -1,0 +1,34 @@
+// What every module of a run shares: the platform services, the program's folder and name, the
+// settings file, the translation table and the waiting operation.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "startup/mdl_param_ini.h"
+#include "translation/translation_table.h"
+
+namespace quo {
+
+class AppContext {
+ public:
+  // programPath: full path of the executable (its folder is the program directory).
+  AppContext(Platform& platform, const std::string& programPath);
+
+  Platform& platform;
+  std::string programDir;  // with a trailing "/"
+  std::string exeName;     // base name of the executable
+  mdlParamIni ini;
+  TranslationTable translation;
+
+  // Waits in cycles of 10 ms (milliseconds / 10, rounded half to even), letting pending window
+  // events run before each sleep. Zero or negative returns at once.
+  void Pause(int milliseconds);
+  // Lets pending window events run once (nothing without a window service).
+  void PumpMessages();
+  std::string Traduire(const std::string& key, const std::string& window = "") const {
+    return translation.Traduire(key, window);
+  }
+};
+
+}  // namespace quo

@@ -1,0 +1,70 @@
+#include "startup/launch.h"
+
+#include "core/error.h"
+#include "core/text.h"
+#include "platform/system.h"
+#include "startup/app_context.h"
+#include "startup/log.h"
+#include "startup/schedule.h"
+#include "translation/exporter.h"
+
+namespace quo {
+
+ServerSettings ReadServerSettings(AppContext& app) {
+  ServerSettings s;
+  s.MotPasse = app.ini.Read("Server", "MotPasse");
+  s.User = app.ini.Read("Server", "User");
+  s.Adresse = app.ini.Read("Server", "Adresse");
+  if (s.Adresse.empty()) s.Adresse = QUO_DEFAULT_SERVER;
+  s.Chemin = app.ini.Read("Server", "Chemin");
+  s.Destination = app.ini.Read("Server", "Destination");
+  if (s.Destination.empty()) s.Destination = app.programDir;
+  return s;
+}
+
+LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
+  LaunchPlan plan;
+  try {
+    if (!app.platform.system->AcquireSingleInstance()) return plan;
+    ExporterTraductions(app, false);
+
+    plan.commandLine = ParseCommandLine(args);
+    const auto& f = plan.commandLine.fields;
+    if (plan.commandLine.whole.empty()) {
+      plan.mode = LaunchMode::Interactive;
+      app.translation.LangueCourante = 1036;
+      app.translation.ChargerLangue();
+      plan.settings = ReadServerSettings(app);
+      plan.proceed = true;
+      return plan;
+    }
+
+    WriteLog(app, plan.commandLine.whole);
+    for (const std::string& field : f) WriteLog(app, field);
+    plan.settings = ReadServerSettings(app);
+
+    if (f.size() < 2 || f[0].empty() || f[1].empty()) {
+      plan.mode = LaunchMode::BadCommandLine;
+      plan.proceed = true;
+      return plan;
+    }
+    if (f.size() >= 3) {
+      plan.languageGiven = true;
+      plan.langue = static_cast<int>(WholeValue(f[2]));
+      app.translation.LangueCourante = plan.langue;
+      app.translation.ChargerLangue();
+      app.translation.LangueCourante = plan.langue;
+    }
+    const bool forced = f.size() >= 4 && NumericValue(f[3]) != 0;
+    plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
+    if (!forced && !IsCheckDue(app)) return plan;
+    if (f.size() >= 5) plan.settings.Adresse = f[4];
+    plan.proceed = true;
+  } catch (const std::exception& e) {
+    plan.proceed = false;
+    plan.error = e.what();
+  }
+  return plan;
+}
+
+}  // namespace quo

@@ -1,0 +1,42 @@
+// The start-up sequence up to the window: single instance, translation export, the command
+// line and its log lines, the server settings, the language, and the schedule. It decides,
+// before any window or heavy library is loaded, whether the run goes on.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "startup/command_line.h"
+
+namespace quo {
+
+class AppContext;
+
+enum class LaunchMode {
+  Interactive,     // no command line
+  BadCommandLine,  // fewer than two fields, or field 1 or 2 empty: window without language
+  Launched,        // by the product, schedule checked: search and install without asking
+  Forced,          // by the product, field 4 non-zero: search, installation left to the user
+};
+
+struct ServerSettings {
+  std::string MotPasse, User, Adresse, Chemin, Destination;
+};
+
+struct LaunchPlan {
+  bool proceed = false;    // false: the process ends now
+  std::string error;       // set when an error ended the sequence: shown in a message box
+  LaunchMode mode = LaunchMode::Interactive;
+  CommandLine commandLine;
+  ServerSettings settings;  // defaults applied; field 5 already put in Adresse
+  bool languageGiven = false;
+  int langue = 0;
+};
+
+LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args);
+
+// The server settings of section "Server" with their defaults (the default server address, the
+// program folder as installation folder).
+ServerSettings ReadServerSettings(AppContext& app);
+
+}  // namespace quo

@@ -1,0 +1,12 @@
+#include "startup/log.h"
+
+#include "platform/files.h"
+#include "startup/app_context.h"
+
+namespace quo {
+
+void WriteLog(AppContext& app, const std::string& text) {
+  app.platform.files->AppendLine(app.programDir + "log.txt", text);
+}
+
+}  // namespace quo

@@ -1,0 +1,34 @@
+// mdlParamIni: one key of an INI file. An empty file argument means the program's own settings
+// file (the executable's folder + its base name + ".ini"); the caller's variable then holds that
+// path after the call.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace quo {
+
+class mdlParamIni {
+ public:
+  mdlParamIni(Platform& platform, std::string settingsPath)
+      : platform_(platform), settingsPath_(std::move(settingsPath)) {}
+
+  // The value (at most 1023 characters), or "" when the file, section or key is missing.
+  std::string ReadIni(const std::string& section, const std::string& key, std::string& nomFichier);
+  // Writes the key (creating the file, section and key as needed). A failing write is silent.
+  void WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                std::string& nomFichier);
+
+  // The same on the settings file, for callers that do not need the path back.
+  std::string Read(const std::string& section, const std::string& key);
+  void Write(const std::string& section, const std::string& key, const std::string& value);
+
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+ private:
+  Platform& platform_;
+  std::string settingsPath_;
+};
+
+}  // namespace quo

@@ -1,0 +1,23 @@
+#include "startup/schedule.h"
+
+#include "core/text.h"
+#include "platform/system.h"
+#include "startup/app_context.h"
+#include "startup/dates.h"
+
+namespace quo {
+
+bool IsCheckDue(AppContext& app) {
+  const DateTime now = app.platform.system->Now();
+  const std::string dernier = app.ini.Read("temps", "dernier");
+  const long long schedule = RoundHalfEven(NumericValue(app.ini.Read("temps", "frequence")));
+  if (schedule != 1 && schedule != 2) return false;  // disabled, or no schedule at all
+  const auto last = ParseDate(dernier);
+  if (!last) return true;
+  if (schedule == 1) return (DayNumber(now) - DayNumber(*last)) / 7 >= 1;
+  if (schedule == 2)
+    return (12LL * now.year + now.month) - (12LL * last->year + last->month) >= 1;
+  return false;
+}
+
+}  // namespace quo

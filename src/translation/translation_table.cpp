@@ -1,0 +1,41 @@
+#include "translation/translation_table.h"
+
+#include "core/text.h"
+#include "platform/files.h"
+
+namespace quo {
+
+std::string TranslationTable::Traduire(const std::string& key, const std::string& window) const {
+  const auto it = table_.find(FoldCase((window.empty() ? "_" : window) + "|" + key));
+  return it == table_.end() ? std::string() : it->second.Texte;
+}
+
+std::string TranslationTable::LanguageFilePath(int langue) const {
+  return programDir_ + "LanguesUpdate/" + std::to_string(langue) + ".lng";
+}
+
+void TranslationTable::ChargerLangue() {
+  if (!platform_.files->IsOrdinaryFile(LanguageFilePath(LangueCourante))) LangueCourante = 1036;
+  const auto bytes = platform_.files->ReadAll(LanguageFilePath(LangueCourante));
+  table_.clear();
+  if (bytes) LoadText(DecodeFileText(*bytes));
+}
+
+void TranslationTable::LoadText(const std::string& text) {
+  table_.clear();
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string head = Utf8Left(line, 80);
+    const std::string window = Trim(Utf8Left(head, 40));
+    const std::string key = Trim(Utf8Mid(head, 40));
+    const std::string texte = Trim(line.substr(head.size()));
+    table_.emplace(FoldCase(window + "|" + key), TexteTraduction{texte});
+  }
+}
+
+}  // namespace quo

@@ -1,0 +1,42 @@
+// The translation table: the texts of one language, loaded from LanguesUpdate/<id>.lng.
+// A language file holds one entry per line in fixed columns counted in characters: window part
+// in 1-40, key part in 41-80, the text from 81 on; each field is stripped of surrounding blanks.
+// Keys match without regard to case (ASCII and Latin-1 letters); the first line of a key wins.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "platform/platform.h"
+
+namespace quo {
+
+struct TexteTraduction {
+  std::string Texte;
+};
+
+class TranslationTable {
+ public:
+  TranslationTable(Platform& platform, std::string programDir)
+      : platform_(platform), programDir_(std::move(programDir)) {}
+
+  // The text for key; window "" means "_" (messages). A missing entry gives "".
+  std::string Traduire(const std::string& key, const std::string& window = "") const;
+  // Replaces the table with the file of LangueCourante; falls back to 1036 (and sets
+  // LangueCourante to it) when that file does not exist.
+  void ChargerLangue();
+  // Parses a language file's text into the table (replacing it).
+  void LoadText(const std::string& text);
+
+  std::string LanguageFilePath(int langue) const;
+  std::size_t size() const { return table_.size(); }
+
+  int LangueCourante = 1036;
+
+ private:
+  Platform& platform_;
+  std::string programDir_;
+  std::unordered_map<std::string, TexteTraduction> table_;
+};
+
+}  // namespace quo

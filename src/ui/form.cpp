@@ -1,0 +1,45 @@
+#include "ui/form.h"
+
+#include "core/error.h"
+
+namespace quo {
+
+Control* Form::Find(const std::string& name) const {
+  for (Control* c : Controls())
+    if (c->Name() == name) return c;
+  return nullptr;
+}
+
+Control& Form::operator[](const std::string& name) const {
+  Control* c = Find(name);
+  if (c == nullptr) throw Error("No control " + name + " on " + Name());
+  return *c;
+}
+
+MemoryForm::MemoryForm(const FormSpec& spec) : Form(spec.name) {
+  SetCaption(spec.caption);
+  Resize(spec.clientWidth, spec.clientHeight);
+  for (const ControlSpec& s : spec.controls) {
+    auto c = std::make_unique<Control>(s.name);
+    c->SetCaption(s.caption);
+    if (s.name.rfind("txt", 0) == 0) c->SetText(s.caption);
+    c->SetTop(s.top);
+    c->SetHeight(s.height);
+    c->SetVisible(s.visible);
+    if (s.name.rfind("tmr", 0) == 0) c->SetEnabled(false);
+    controls_.push_back(std::move(c));
+  }
+}
+
+std::vector<Control*> MemoryForm::Controls() const {
+  std::vector<Control*> out;
+  for (const auto& c : controls_) out.push_back(c.get());
+  return out;
+}
+
+std::unique_ptr<Form> MemoryFormFactory::Create(const std::string& name) {
+  if (name == "frmParam") return std::make_unique<MemoryForm>(FrmParamSpec());
+  return std::make_unique<MemoryForm>(FrmTestFtpSpec());
+}
+
+}  // namespace quo

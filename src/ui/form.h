@@ -1,0 +1,134 @@
+// A window as the logic sees it: a set of named controls with the properties it needs. The Qt
+// views map each control to the widget of the same objectName; tests use MemoryForm. Geometry
+// (Top, Height) is in twips. Properties a kind of control lacks are stored and ignored.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quo {
+
+class Control {
+ public:
+  explicit Control(std::string name) : name_(std::move(name)) {}
+  virtual ~Control() = default;
+
+  const std::string& Name() const { return name_; }
+
+  virtual std::string Caption() const { return caption_; }
+  virtual void SetCaption(const std::string& v) { caption_ = v; }
+  virtual std::string Text() const { return text_; }
+  virtual void SetText(const std::string& v) { text_ = v; }
+  virtual std::string ToolTip() const { return toolTip_; }
+  virtual void SetToolTip(const std::string& v) { toolTip_ = v; }
+  virtual bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool v) { enabled_ = v; }
+  virtual bool Visible() const { return visible_; }
+  virtual void SetVisible(bool v) { visible_ = v; }
+  virtual int Value() const { return value_; }
+  virtual void SetValue(int v) { value_ = v; }
+  virtual int Top() const { return top_; }
+  virtual void SetTop(int v) { top_ = v; }
+  virtual int Height() const { return height_; }
+  virtual void SetHeight(int v) { height_ = v; }
+  virtual int HelpContext() const { return helpContext_; }
+  virtual void SetHelpContext(int v) { helpContext_ = v; }
+  // Drop-down lists.
+  virtual void ClearItems() { items_.clear(), listIndex_ = -1; }
+  virtual void AddItem(const std::string& v) { items_.push_back(v); }
+  virtual std::vector<std::string> Items() const { return items_; }
+  virtual int ListIndex() const { return listIndex_; }
+  virtual void SetListIndex(int v) { listIndex_ = v; }
+  // Paints the control now (labels during long operations).
+  virtual void Repaint() {}
+
+  // True for push buttons ("cmd" prefix).
+  bool IsCommandButton() const { return name_.rfind("cmd", 0) == 0; }
+
+ private:
+  std::string name_, caption_, text_, toolTip_;
+  bool enabled_ = true, visible_ = true;
+  int value_ = 0, top_ = 0, height_ = 0, helpContext_ = 0, listIndex_ = -1;
+  std::vector<std::string> items_;
+};
+
+enum class WindowState { Normal, Minimized };
+
+class Form {
+ public:
+  explicit Form(std::string name) : name_(std::move(name)) {}
+  virtual ~Form() = default;
+
+  const std::string& Name() const { return name_; }
+  virtual std::string Caption() const { return caption_; }
+  virtual void SetCaption(const std::string& v) { caption_ = v; }
+  virtual int HelpContext() const { return helpContext_; }
+  virtual void SetHelpContext(int v) { helpContext_ = v; }
+
+  // Controls in the window's control order, menu items included.
+  virtual std::vector<Control*> Controls() const = 0;
+  // The control of that name, or nullptr.
+  Control* Find(const std::string& name) const;
+  // The control of that name; a missing one is a programming error (throws quo::Error).
+  Control& operator[](const std::string& name) const;
+
+  virtual void Show() { visible_ = true; }
+  virtual void Hide() { visible_ = false; }
+  virtual bool Visible() const { return visible_; }
+  virtual WindowState State() const { return state_; }
+  virtual void SetState(WindowState s) { state_ = s; }
+  // Outer size in twips.
+  virtual int Width() const { return width_; }
+  virtual int HeightTwips() const { return height_; }
+  virtual void Resize(int width, int height) { width_ = width, height_ = height; }
+  // Closes the window for good (the view destroys it; the logic's unload handlers ran already).
+  virtual void Close() { visible_ = false; }
+
+ private:
+  std::string name_, caption_;
+  int helpContext_ = 0, width_ = 0, height_ = 0;
+  bool visible_ = false;
+  WindowState state_ = WindowState::Normal;
+};
+
+// One control of a window's design: its name, container, geometry in twips and design caption.
+struct ControlSpec {
+  std::string name, container;
+  int left = 0, top = 0, width = 0, height = 0;
+  std::string caption;
+  bool visible = true;
+};
+
+struct FormSpec {
+  std::string name, caption;
+  int clientWidth = 0, clientHeight = 0;  // twips
+  std::vector<ControlSpec> controls;      // in control order
+};
+
+const FormSpec& FrmTestFtpSpec();
+const FormSpec& FrmParamSpec();
+
+// A form held in memory, built from a design.
+class MemoryForm : public Form {
+ public:
+  explicit MemoryForm(const FormSpec& spec);
+  std::vector<Control*> Controls() const override;
+
+ private:
+  std::vector<std::unique_ptr<Control>> controls_;
+};
+
+// Creates the views of the windows (Qt forms in production, memory forms in tests).
+class FormFactory {
+ public:
+  virtual ~FormFactory() = default;
+  virtual std::unique_ptr<Form> Create(const std::string& name) = 0;
+};
+
+class MemoryFormFactory : public FormFactory {
+ public:
+  std::unique_ptr<Form> Create(const std::string& name) override;
+};
+
+}  // namespace quo

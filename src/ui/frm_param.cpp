@@ -1,0 +1,69 @@
+#include "ui/frm_param.h"
+
+#include "core/text.h"
+#include "platform/windowing.h"
+#include "startup/app_context.h"
+#include "ui/frm_test_ftp.h"
+
+namespace quo {
+
+frmParam::frmParam(AppContext& app, frmTestFTP& main, std::unique_ptr<Form> form)
+    : app_(app), main_(main), form_(std::move(form)) {
+  Form_Load();
+}
+
+void frmParam::Form_Load() {
+  Form& f = *form_;
+  f["txtMDP"].SetText(app_.ini.Read("Server", "MotPasse"));
+  f["txtUser"].SetText(app_.ini.Read("Server", "User"));
+  f["txtAdresse"].SetText(app_.ini.Read("Server", "Adresse"));
+  f["txtChemin"].SetText(app_.ini.Read("Server", "Chemin"));
+  f["txtDestination"].SetText(app_.ini.Read("Server", "Destination"));
+  Control& cbo = f["cboFrequence"];
+  cbo.ClearItems();
+  cbo.AddItem(app_.Traduire("Miseàjourdésactivé"));
+  cbo.AddItem(app_.Traduire("Hebdomadaire"));
+  cbo.AddItem(app_.Traduire("Mensuel"));
+  // A stored value outside the list (other than -1, "none chosen") selects the first entry.
+  const int index = WholeValue(app_.ini.Read("temps", "frequence"));
+  cbo.SetListIndex(index >= -1 && index <= 2 ? index : 0);
+  if (f["txtAdresse"].Text().empty()) f["txtAdresse"].SetText(main_.MyAdresse);
+  if (f["txtDestination"].Text().empty()) f["txtDestination"].SetText(main_.MyInstallationDest);
+}
+
+void frmParam::cmdOK_Click() {
+  Form& f = *form_;
+  app_.ini.Write("Server", "MotPasse", f["txtMDP"].Text());
+  app_.ini.Write("Server", "User", f["txtUser"].Text());
+  app_.ini.Write("Server", "Adresse", f["txtAdresse"].Text());
+  app_.ini.Write("Server", "Chemin", f["txtChemin"].Text());
+  app_.ini.Write("Server", "Destination", f["txtDestination"].Text());
+  app_.ini.Write("temps", "frequence", std::to_string(f["cboFrequence"].ListIndex()));
+  main_.MyAdresse = f["txtAdresse"].Text();
+  main_.MyRepertoireFTP = f["txtChemin"].Text();
+  main_.MyMotPasse = f["txtMDP"].Text();
+  main_.MyUser = f["txtUser"].Text();
+  main_.MyInstallationDest = f["txtDestination"].Text();
+  cmdAnnuler_Click();
+}
+
+void frmParam::cmdAnnuler_Click() {
+  closed_ = true;
+  form_->Close();
+}
+
+void frmParam::cmdBrowse_Click() {
+  Windowing* w = app_.platform.windowing;
+  if (w == nullptr) return;
+  const auto chosen = w->OpenFile(app_.Traduire("RecherchedeQuorvanta"), "Quorvanta",
+                                  "Quorvanta.exe");
+  if (!chosen || chosen->empty()) return;
+  // Only the product's executable names the product folder; a typed name bypasses the filter.
+  const std::string exe = "Quorvanta.exe";
+  if (!EndsWith(*chosen, "/" + exe) && *chosen != exe) return;
+  (*form_)["txtDestination"].SetText(chosen->substr(0, chosen->size() - exe.size()));
+}
+
+void frmParam::Show() { form_->Show(); }
+
+}  // namespace quo

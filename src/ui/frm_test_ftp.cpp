@@ -1,0 +1,200 @@
+#include "ui/frm_test_ftp.h"
+
+#include "core/text.h"
+#include "ftp/sck_ftp.h"
+#include "install/lancer_maj.h"
+#include "platform/animation.h"
+#include "platform/files.h"
+#include "platform/windowing.h"
+#include "startup/app_context.h"
+#include "ui/frm_param.h"
+#include "ui/mdl_tray.h"
+#include "update/recherche_maj.h"
+
+namespace quo {
+
+frmTestFTP::frmTestFTP(AppContext& app, FormFactory& forms)
+    : app_(app), forms_(forms), form_(forms.Create("frmTestFTP")) {}
+
+frmTestFTP::~frmTestFTP() = default;
+
+frmTestFTP::BusyScope::BusyScope(frmTestFTP& w) : w_(w) { ++w_.busy_; }
+
+frmTestFTP::BusyScope::~BusyScope() {
+  if (--w_.busy_ == 0 && w_.closeRequested_ && !w_.unloaded_) w_.DoUnload();
+}
+
+bool frmTestFTP::RechercheMaj(bool Force) { return quo::RechercheMaj(*this, Force); }
+void frmTestFTP::LancerMaj(bool Force) { quo::LancerMaj(*this, Force); }
+void frmTestFTP::Install(int NbFichier, std::string& nomIni) { quo::Install(*this, NbFichier, nomIni); }
+void frmTestFTP::cmdMettreAJour_Click() { quo::cmdMettreAJour_Click(*this); }
+
+void frmTestFTP::Show() {
+  form_->Show();
+  Form_Activate();
+}
+
+void frmTestFTP::SetPhase(const std::string& text) {
+  TextePhase = text;
+  Control& l = (*form_)["lblPhase"];
+  l.SetCaption(text);
+  l.Repaint();
+}
+
+void frmTestFTP::TraySetTip(const std::string& text) { quo::TraySetTip(*this, text); }
+
+frmParam& frmTestFTP::Param() {
+  if (!param_ || param_->Closed())
+    param_ = std::make_unique<frmParam>(app_, *this, forms_.Create("frmParam"));
+  return *param_;
+}
+
+void frmTestFTP::Form_Load() {
+  LoadWidth = form_->Width();
+  LoadHeight = form_->HeightTwips();
+  TrayAdd(*this);
+  (*form_)["prgPhase"].SetVisible(false);
+  MyDossier = app_.programDir;
+  app_.platform.files->MakeDirectory(MyDossier + "Download");
+  MyDossier += "Download/";
+}
+
+void frmTestFTP::Form_Activate() {
+  (*form_)["mnuShow"].SetCaption(
+      app_.Traduire(form_->State() == WindowState::Normal ? "Cacher" : "Montrer"));
+}
+
+void frmTestFTP::Form_Resize() {
+  if (form_->State() == WindowState::Normal) form_->Resize(LoadWidth, LoadHeight);
+}
+
+void frmTestFTP::TrayDoubleClick() {
+  if (unloaded_) return;
+  form_->Show();
+  form_->SetState(WindowState::Normal);
+}
+
+void frmTestFTP::TrayContextMenu() {
+  if (PopupMenu && !unloaded_) PopupMenu();
+}
+
+void frmTestFTP::mnuShow_Click() {
+  if (form_->Visible() && form_->State() != WindowState::Minimized) {
+    (*form_)["mnuShow"].SetCaption(app_.Traduire("Montrer"));
+    form_->SetState(WindowState::Minimized);
+    form_->Hide();
+  } else {
+    form_->Show();
+    form_->SetState(WindowState::Normal);
+    (*form_)["mnuShow"].SetCaption(app_.Traduire("Cacher"));
+  }
+}
+
+void frmTestFTP::mnuaide_Click() {
+  const std::string text = "Quorvanta Update V " + std::to_string(QUO_VERSION_MAJOR) + "." +
+                           std::to_string(QUO_VERSION_MINOR) + "." +
+                           std::to_string(QUO_VERSION_PATCH) + "\r\n" + TextePhase;
+  if (Windowing* w = app_.platform.windowing) w->MessageBox(text, "", MsgButtons::Ok);
+}
+
+void frmTestFTP::mnuStop_Click() { UnloadMe(); }
+
+void frmTestFTP::UnloadMe() {
+  if (unloaded_) return;
+  if (busy_ > 0) {
+    // Never tear the window down under a running operation: hide now, unload when it ends.
+    closeRequested_ = true;
+    form_->Hide();
+    if (SessionFtp) SessionFtp->Abandon();
+    return;
+  }
+  DoUnload();
+}
+
+void frmTestFTP::DoUnload() {
+  Form_QueryUnload();
+  Form_Unload();
+  unloaded_ = true;
+  form_->Close();
+}
+
+bool frmTestFTP::Form_QueryUnload() {
+  if (SessionFtp) {
+    if (SessionFtp->Connected()) SessionFtp->Deconnect();
+    SessionFtp.reset();
+  }
+  TrayRemove(*this);
+  return true;
+}
+
+void frmTestFTP::Form_Unload() {
+  if (param_) {
+    param_->cmdAnnuler_Click();
+    param_.reset();
+  }
+}
+
+void frmTestFTP::cmdOptions_Click() { Param().Show(); }
+
+void frmTestFTP::cmdRechercher_Click() {
+  if (VerifieVersion()) {
+    MyVersion = (*form_)["txtVersion"].Text();
+    RechercheMaj(false);
+  } else if (Windowing* w = app_.platform.windowing) {
+    w->MessageBox(app_.Traduire("MauvaiseVersion"), "", MsgButtons::Ok);
+  }
+}
+
+bool frmTestFTP::VerifieVersion() {
+  Control& box = (*form_)["txtVersion"];
+  const std::string text = box.Text();
+  if (text.empty()) return false;
+  const auto pieces = Split(text, '.');
+  if (pieces.size() != 3) return false;
+  std::string out;
+  for (const std::string& p : pieces) {
+    if (!out.empty()) out += ".";
+    out += std::to_string(RoundHalfEven(NumericValue(p)));
+  }
+  box.SetText(out);
+  return true;
+}
+
+void frmTestFTP::txtVersion_KeyPress(int keyCode) {
+  if (keyCode == 13) cmdRechercher_Click();
+}
+
+void frmTestFTP::tmrMvt_Timer() {
+  if (!dots_.empty() && dots_.size() < 8)
+    dots_ += dots_;
+  else
+    dots_ = ".";
+  (*form_)["lblPhase"].SetCaption(TextePhase + dots_);
+}
+
+void frmTestFTP::PlayAnimation(const std::string& name) {
+  Control& box = (*form_)["picAvi"];
+  AnimationService* anim = app_.platform.animation;
+  const std::string path = app_.programDir + "AVI/" + name + ".avi";
+  const bool exists = app_.platform.files->IsOrdinaryFile(path);
+  if (anim == nullptr) {
+    box.SetVisible(false);
+    return;
+  }
+  AviPlayer& player = anim->Player();
+  player.SetTransparentColor(0xFF00FF);
+  player.SetTransparent(true);
+  player.SetCentre(true);
+  if (player.Playing()) player.AVIStop();
+  if (!exists) {
+    box.SetVisible(false);
+    return;
+  }
+  player.SetFileName(path);
+  player.Load();
+  player.AVIPlay();
+  if (!box.Visible()) box.SetVisible(true);
+  app_.Pause(500);
+}
+
+}  // namespace quo

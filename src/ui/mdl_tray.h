@@ -1,0 +1,18 @@
+// mdlTray: the program's icon in the notification area. The tooltip shows at most 63 characters
+// of the text it is given.
+#pragma once
+
+#include <string>
+
+namespace quo {
+
+class frmTestFTP;
+
+// The part of a tooltip text the notification area shows.
+std::string TrayTipShown(const std::string& text);
+
+void TrayAdd(frmTestFTP& window);
+void TraySetTip(frmTestFTP& window, const std::string& text);
+void TrayRemove(frmTestFTP& window);
+
+}  // namespace quo

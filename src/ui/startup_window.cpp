@@ -1,0 +1,68 @@
+#include "ui/startup_window.h"
+
+#include "platform/windowing.h"
+#include "startup/app_context.h"
+#include "startup/launch.h"
+#include "ui/frm_param.h"
+#include "ui/frm_test_ftp.h"
+#include "ui/traduire_form.h"
+
+namespace quo {
+
+namespace {
+
+void ShowAndActivate(frmTestFTP& w) {
+  w.Show();
+  w.App().PumpMessages();
+  w.View().Show();
+}
+
+}  // namespace
+
+void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
+  AppContext& app = w.App();
+  try {
+    w.Form_Load();
+    const ServerSettings& s = plan.settings;
+    w.MyMotPasse = s.MotPasse;
+    w.MyUser = s.User;
+    w.MyAdresse = s.Adresse;
+    w.MyRepertoireFTP = s.Chemin;
+    w.MyInstallationDest = s.Destination;
+    if (plan.mode == LaunchMode::Interactive || plan.mode == LaunchMode::BadCommandLine) {
+      w.Externe = false;
+      ShowAndActivate(w);
+      return;
+    }
+    const auto& f = plan.commandLine.fields;
+    w["picVersion"].SetVisible(false);
+    w["txtVersion"].SetText(f[0]);
+    w.MyVersion = f[0];
+    w.MyInstallationDest = f[1];
+    if (plan.languageGiven) {
+      w.Langue = plan.langue;
+      TraduireForm(app.translation, w.View(), false);
+      TraduireForm(app.translation, w.Param().View(), false);
+    }
+    w.Externe = plan.mode == LaunchMode::Launched;
+    if (!w.Externe) w["txtVersion"].SetText(w.MyVersion);
+    w["picVersion"].SetVisible(false);
+    w.Show();
+
+    frmTestFTP::BusyScope busy(w);
+    const bool found = w.RechercheMaj(false);
+    if (w.CloseRequested() || w.Unloaded()) return;
+    if (found && w.Externe) {
+      w.LancerMaj(true);
+    } else if (found) {
+      if (w["lblPhase"].Caption().empty())
+        w["lblPhase"].SetCaption(app.Traduire("Denouvellesmisesàjoursontdisponibles"));
+    } else if (w["lblPhase"].Caption().empty()) {
+      w["lblPhase"].SetCaption(app.Traduire("Aucunenouvelemiseàjourdedisponible"));
+    }
+  } catch (const std::exception& e) {
+    if (Windowing* win = app.platform.windowing) win->MessageBox(e.what(), "", MsgButtons::Ok);
+  }
+}
+
+}  // namespace quo

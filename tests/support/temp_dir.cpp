@@ -1,0 +1,40 @@
+#include "support/temp_dir.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace quo::test {
+
+TempDir::TempDir() {
+  char tmpl[] = "/tmp/quo_test_XXXXXX";
+  if (::mkdtemp(tmpl) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = std::string(tmpl) + "/";
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+void MakeDirs(const std::string& path) { std::filesystem::create_directories(path); }
+
+}  // namespace quo::test

@@ -1,0 +1,29 @@
+// A fresh folder under /tmp for one test, removed with everything in it at the end.
+#pragma once
+
+#include <string>
+
+namespace quo::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, with a trailing "/".
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+// Small file helpers for tests.
+std::string ReadFile(const std::string& path);  // "" when missing
+void WriteFile(const std::string& path, const std::string& content);
+bool Exists(const std::string& path);
+void MakeDirs(const std::string& path);
+
+}  // namespace quo::test
