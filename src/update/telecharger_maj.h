@@ -1,0 +1,14 @@
+// The package download: fetches every package the action file names into the download folder
+// (archives into the folder beside it, then extracted), records the download, asks for the
+// go-ahead and calls Install.
+#pragma once
+
+#include <string>
+
+namespace quo {
+
+class frmTestFTP;
+
+void TelechargerMaj(frmTestFTP& w, std::string& nomIni, bool Force);
+
+}  // namespace quo
