@@ -198,6 +198,10 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
        [](const std::string& to) {
          std::filesystem::copy_file(MdbFixture("traduction_sans1036.mdb"), to);
        }},
+      {"NULL Formulaire",
+       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kNullFormulaire); }},
+      {"NULL Controle",
+       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kNullControle); }},
       {"no table Traduction",
        [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kRenameTable); }},
       {"no column Controle",
