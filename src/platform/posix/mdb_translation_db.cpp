@@ -20,7 +20,7 @@ namespace quo {
 namespace {
 
 constexpr int kOffsetMask = 0x1fff;  // row offsets on a data page carry flags in the high bits
-constexpr std::size_t kMemoChars = 65536;  // longest memo the translators' forms can hold
+constexpr std::size_t kMemoChars = 65536;  // longest memo Access lets a user type, and then some
 
 struct TableDefDeleter {
   void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
