@@ -17,13 +17,18 @@ namespace {
 
 constexpr int kChecks = 20;  // a file is looked for kChecks + 1 times
 constexpr int kCheckDelayMs = 50;
+// The unregistration must read the old file before it is moved aside: it is waited for this long.
+constexpr int kUnregisterWaitMs = 5000;
 
 void Start(frmTestFTP& w, const std::string& kind, const std::string& path, bool unregister) {
   Processes* processes = w.App().platform.processes;
   const auto argv = RegistrationCommand(processes, kind, path, unregister);
   if (argv.empty()) return;
   if (processes == nullptr) throw Error("Cannot start " + argv[0] + ": no process service");
-  processes->StartDetached(argv);
+  if (unregister)
+    processes->StartAndWait(argv, kUnregisterWaitMs);
+  else
+    processes->StartDetached(argv);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::vector<std::string> RegistrationCommand(Processes* processes, const std::st
 // raised (shown in an "Enregistrement" message box, then added to ErrorText).
 bool RegisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind,
                        const std::string& sourceName);
-// The same wait without copying, then the unregister command; reports nothing.
+// The same wait without copying, then the unregister command, waited for; reports nothing.
 void UnregisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind);
 
 }  // namespace quo

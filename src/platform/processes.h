@@ -9,8 +9,8 @@
 //
 // Terminate() ends a process at once (SIGKILL on POSIX) and does not wait for it. StartDetached()
 // starts argv[0] (looked up along PATH when it holds no "/") with the given arguments as one
-// argument vector, never through a shell, and returns without waiting; a command that cannot be
-// started throws quo::Error with the reason.
+// argument vector, never through a shell, and returns without waiting (StartAndWait waits a
+// bounded time); a command that cannot be started throws quo::Error with the reason.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,9 @@ class Processes {
   // True when the termination was delivered. Never ends anything for pid 0.
   virtual bool Terminate(std::uint32_t pid) = 0;
   virtual void StartDetached(const std::vector<std::string>& argv) = 0;
+  // Starts the command as StartDetached does, then waits up to timeoutMs for it to end. True when
+  // it ended in time (its exit status is not judged); a command still running is left to run.
+  virtual bool StartAndWait(const std::vector<std::string>& argv, int timeoutMs) = 0;
   // The tool that registers in-process components (dll, ocx), started by name; "" where the
   // platform has none (POSIX: such components have nothing to register).
   virtual std::string InProcessRegistrar() = 0;

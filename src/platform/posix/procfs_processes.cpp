@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -135,7 +136,7 @@ void ProcfsProcesses::ReapStarted() {
   });
 }
 
-void ProcfsProcesses::StartDetached(const std::vector<std::string>& argv) {
+pid_t ProcfsProcesses::Spawn(const std::vector<std::string>& argv) {
   ReapStarted();
   if (argv.empty() || argv[0].empty()) throw Error("Cannot start an empty command");
   std::vector<char*> args;
@@ -157,6 +158,23 @@ void ProcfsProcesses::StartDetached(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) throw Error("Cannot start " + argv[0] + ": " + std::strerror(rc));
   started_.push_back(pid);
+  return pid;
+}
+
+void ProcfsProcesses::StartDetached(const std::vector<std::string>& argv) { Spawn(argv); }
+
+bool ProcfsProcesses::StartAndWait(const std::vector<std::string>& argv, int timeoutMs) {
+  const pid_t pid = Spawn(argv);
+  for (int waited = 0;; waited += 5) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      std::erase(started_, pid);
+      return true;
+    }
+    if (waited >= timeoutMs) return false;
+    timespec ts{0, 5 * 1000000L};
+    ::nanosleep(&ts, nullptr);
+  }
 }
 
 }  // namespace quo

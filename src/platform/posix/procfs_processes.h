@@ -20,6 +20,7 @@ class ProcfsProcesses : public Processes {
   ProcessEntry Self() override;
   bool Terminate(std::uint32_t pid) override;
   void StartDetached(const std::vector<std::string>& argv) override;
+  bool StartAndWait(const std::vector<std::string>& argv, int timeoutMs) override;
   std::string InProcessRegistrar() override { return ""; }
 
  protected:
@@ -32,6 +33,7 @@ class ProcfsProcesses : public Processes {
 
  private:
   void ReapStarted();
+  pid_t Spawn(const std::vector<std::string>& argv);
 
   std::string root_;
   std::vector<pid_t> started_;  // commands not yet reaped
