@@ -317,6 +317,21 @@ TEST_F(InstallTest, KillValuesThatMatchNothingOfOursEndNothing) {
   EXPECT_TRUE(bystander.Running());
 }
 
+TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
+  WriteFile(root + "a.bin", "old a");
+  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"missing.bin", {}}});
+  Package("a.bin", "new a");
+  t.windowing.onPump = [&] { w.UnloadMe(); };  // the user closes the window at once
+  {
+    frmTestFTP::BusyScope busy(w);  // as the run's entry points hold it
+    RunInstall(2);
+    EXPECT_FALSE(w.Unloaded());
+  }
+  EXPECT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");  // the rollback ran to its end
+  EXPECT_TRUE(w.Unloaded());
+}
+
 TEST(FinishRun, ShowsTheOutcome) {
   TestApp t;
   t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
