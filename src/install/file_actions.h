@@ -28,8 +28,7 @@ struct InstallRun {
   std::set<std::string> backedUp;
 };
 
-void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& section,
-                   InstallRun& run);
+void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& section, InstallRun& run);
 
 // The file operations for file in dir (dir ends with "/"):
 //   - dir is created (one level) when missing; a failure there shows in the copy;

@@ -59,8 +59,7 @@ void Install(frmTestFTP& w, int NbFichier, std::string& nomIni) {
     for (; i <= n; Step(i)) {
       section = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
       w.Progression = static_cast<float>((static_cast<double>(i) + n) / (2.0 * n + 1));
-      w.TextePhase =
-          app.Traduire("Installationde") + " " + section + " " + app.Traduire("Encours");
+      w.TextePhase = app.Traduire("Installationde") + " " + section + " " + app.Traduire("Encours");
       w.TraySetTip(w.TextePhase);
       w["lblPhase"].SetCaption(w.TextePhase);
       w["prgPhase"].SetValue(static_cast<int>(RoundHalfEven(w.Progression * 100.0)));

@@ -54,12 +54,12 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     bool present;
     std::string file, backupFile;  // "" = absent
   } cases[] = {
-      {"0", "0", true, "old", ""},       // left as it is
-      {"0", "1", true, "new", ""},       // replaced
-      {"1", "1", true, "new", "old"},    // replaced, kept aside
-      {"1", "0", true, "", "old"},       // retired: a failed run brings it back
-      {"1", "0", false, "new", ""},      // absent: copied whatever the flags say
-      {"0.5", "abc", true, "", "old"},   // 0.5 sets a flag, text clears it
+      {"0", "0", true, "old", ""},      // left as it is
+      {"0", "1", true, "new", ""},      // replaced
+      {"1", "1", true, "new", "old"},   // replaced, kept aside
+      {"1", "0", true, "", "old"},      // retired: a failed run brings it back
+      {"1", "0", false, "new", ""},     // absent: copied whatever the flags say
+      {"0.5", "abc", true, "", "old"},  // 0.5 sets a flag, text clears it
       {"-1", "2", true, "new", ""},
   };
   for (const Case& c : cases) {
@@ -128,8 +128,9 @@ TEST_F(InstallTest, MissingPackageIsReportedAndTheRunRollsBack) {
                 {"c.bin", {}}});
   Package("a.bin", "new a");
   RunInstall(3);
-  EXPECT_EQ(Errors(), (std::vector<std::string>{"Cannot open " + w.MyDossier +
-                                                "b.bin: No such file or directoryFichier : b.bin"}));
+  EXPECT_EQ(Errors(),
+            (std::vector<std::string>{"Cannot open " + w.MyDossier +
+                                      "b.bin: No such file or directoryFichier : b.bin"}));
   EXPECT_EQ(ReadFile(root + "a.bin"), "old a");
   EXPECT_EQ(ReadFile(root + "b.bin"), "old b");
   EXPECT_FALSE(Exists(root + "OLDa.binBack"));
@@ -168,9 +169,9 @@ TEST_F(InstallTest, SystemFoldersComeFromPath) {
   struct Case {
     std::string destination, dir;
   } cases[] = {
-      {"system32", win + "SYSTEM32/"},        {"c:\\windows\\system32", win + "SYSTEM32/"},
-      {"mysystem32", win + "SYSTEM32/"},      {"oldsystemfiles", win + "SYSTEM/"},
-      {"System32", root + "System32/"},       {"System", root + "System/"},
+      {"system32", win + "SYSTEM32/"},   {"c:\\windows\\system32", win + "SYSTEM32/"},
+      {"mysystem32", win + "SYSTEM32/"}, {"oldsystemfiles", win + "SYSTEM/"},
+      {"System32", root + "System32/"},  {"System", root + "System/"},
   };
   MakeDirs(win + "SYSTEM");  // …/SYSTEM32 less its last two characters
   for (const Case& c : cases) {
@@ -257,12 +258,17 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
 }
 
 TEST_F(InstallTest, GarbageValuesNeitherCrashNorEscape) {
-  const std::vector<std::string> garbage = {"",   " ",   "\"\"",     "'1'",  "1e400", "-0",
-                                            "é",  "\"dll\" x", "dll ocx", "%PATH%", "*", "?"};
+  const std::vector<std::string> garbage = {"",  " ",         "\"\"",    "'1'",    "1e400", "-0",
+                                            "é", "\"dll\" x", "dll ocx", "%PATH%", "*",     "?"};
   for (const std::string& g : garbage) {
     SCOPED_TRACE(g);
-    WriteActions({{"g.bin", {{"destination", g}, {"copie", g}, {"backup", g},
-                             {"enregistrement", g}, {"type", g}, {"kill", g}}}});
+    WriteActions({{"g.bin",
+                   {{"destination", g},
+                    {"copie", g},
+                    {"backup", g},
+                    {"enregistrement", g},
+                    {"type", g},
+                    {"kill", g}}}});
     Package("g.bin", "g");
     RunInstall(1);
     // Whatever was decided, nothing lands outside the root.

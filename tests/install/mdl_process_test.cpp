@@ -1,10 +1,9 @@
 // The process walk and termination, on real child processes of the test only.
 #include "install/mdl_process.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "support/child_processes.h"
 #include "support/temp_dir.h"
@@ -22,13 +21,12 @@ TEST(MayEnd, NeverSelfParentInitOrAnotherUser) {
     ProcessEntry p;
     bool mayEnd;
   } cases[] = {
-      {{200, 100, 1000, "a"}, true},   // a process of ours
-      {{100, 50, 1000, "a"}, false},   // the updater itself
-      {{50, 1, 1000, "a"}, false},     // its parent (the product that launched it)
-      {{1, 0, 1000, "a"}, false},      // init, even when it runs as our user
-      {{0, 0, 1000, "a"}, false},
-      {{300, 1, 0, "a"}, false},       // root's process seen by a user
-      {{300, 1, 1001, "a"}, false},    // another user's
+      {{200, 100, 1000, "a"}, true},  // a process of ours
+      {{100, 50, 1000, "a"}, false},  // the updater itself
+      {{50, 1, 1000, "a"}, false},    // its parent (the product that launched it)
+      {{1, 0, 1000, "a"}, false},     // init, even when it runs as our user
+      {{0, 0, 1000, "a"}, false},    {{300, 1, 0, "a"}, false},  // root's process seen by a user
+      {{300, 1, 1001, "a"}, false},                              // another user's
   };
   for (const Case& c : cases) EXPECT_EQ(MayEnd(c.p, self), c.mayEnd) << c.p.pid;
   // Running as root does not make other users' processes fair game.

@@ -3,10 +3,10 @@
 // after a rollback.
 #include "install/registration.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 
@@ -85,8 +85,8 @@ TEST_F(RegistrationTest, OldComponentUnregisteredNewOneRegistered) {
   WriteFile(root + name, Component("old"));
   ::chmod((root + name).c_str(), 0755);
   ExecutablePackage(name, Component("new"));
-  WriteActions({{name, {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                        {"type", "exeX"}}}});
+  WriteActions(
+      {{name, {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}}});
   RunInstall(1);
   EXPECT_EQ(w.ErrorText, "");
   EXPECT_EQ(WaitForCalls(root + "calls.log", 2),
@@ -133,12 +133,12 @@ TEST_F(RegistrationTest, ErrorsAreShownThenReported) {
 TEST_F(RegistrationTest, ProgramThatCannotStartFailsTheSectionAfterOneRetry) {
   Package("plain.exe", "not executable");
   WriteFile(root + "plain.exe", "old");
-  WriteActions({{"plain.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                               {"type", "exeX"}}}});
+  WriteActions({{"plain.exe",
+                 {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}}});
   RunInstall(1);
   // The retry's error stays; the rollback then finds the restored file cannot start either.
-  const std::string error = "Cannot start " + root + "plain.exe: Permission deniedFichier : " +
-                            root + "plain.exe";
+  const std::string error =
+      "Cannot start " + root + "plain.exe: Permission deniedFichier : " + root + "plain.exe";
   EXPECT_EQ(Errors(), (std::vector<std::string>{error, error}));
   EXPECT_EQ(t.windowing.boxes.size(), 3u);  // first attempt, its retry, the rollback
   EXPECT_EQ(ReadFile(root + "plain.exe"), "old");
@@ -152,8 +152,8 @@ TEST_F(RegistrationTest, RetryNeverReplacesTheFirstBackup) {
   };
   WriteFile(root + "c.exe", "original");
   Package("c.exe", "new");
-  WriteActions({{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                           {"type", "other"}}}});
+  WriteActions(
+      {{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "other"}}}});
   RunInstall(1);
   EXPECT_GE(copies, 23);  // the retry ran
   EXPECT_EQ(w.ErrorText, "");
@@ -168,8 +168,8 @@ TEST_F(RegistrationTest, FileThatKeepsVanishingFailsAndIsRolledBack) {
   WriteFile(root + "c.exe", Component("original"));
   ::chmod((root + "c.exe").c_str(), 0755);
   ExecutablePackage("c.exe", Component("new"));
-  WriteActions({{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                           {"type", "exeX"}}}});
+  WriteActions(
+      {{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}}});
   RunInstall(1);
   EXPECT_EQ(Errors(), (std::vector<std::string>{"Fichier  " + root + "c.exe Introuvable"}));
   EXPECT_EQ(ReadFile(root + "c.exe"), Component("original"));
@@ -184,20 +184,20 @@ TEST_F(RegistrationTest, RollbackRegistersTheRestoredComponentsAgain) {
     ::chmod((root + name).c_str(), 0755);
     ExecutablePackage(name, Component("new-" + name));
   }
-  WriteActions({{"a.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                           {"type", "exeX"}}},
-                {"b.exe", {{"copie", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}},
-                {"missing.bin", {}}});
+  WriteActions(
+      {{"a.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}},
+       {"b.exe", {{"copie", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}},
+       {"missing.bin", {}}});
   RunInstall(3);
   ASSERT_EQ(Errors().size(), 1u);
   const auto calls = WaitForCalls(root + "calls.log", 5);
-  EXPECT_EQ(calls, (std::set<std::string>{
-                       "old-a.exe:" + root + "a.exe|/UNREGSERVER|",
-                       "new-a.exe:" + root + "a.exe|/REGSERVER|",
-                       "old-b.exe:" + root + "b.exe|/UNREGSERVER|",
-                       "new-b.exe:" + root + "b.exe|/REGSERVER|",
-                       "old-a.exe:" + root + "a.exe|/REGSERVER|",  // restored, registered again
-                   }));
+  EXPECT_EQ(
+      calls,
+      (std::set<std::string>{
+          "old-a.exe:" + root + "a.exe|/UNREGSERVER|", "new-a.exe:" + root + "a.exe|/REGSERVER|",
+          "old-b.exe:" + root + "b.exe|/UNREGSERVER|", "new-b.exe:" + root + "b.exe|/REGSERVER|",
+          "old-a.exe:" + root + "a.exe|/REGSERVER|",  // restored, registered again
+      }));
   EXPECT_EQ(ReadFile(root + "b.exe"), Component("new-b.exe"));  // no backup: stays new
 }
 
@@ -205,14 +205,14 @@ TEST_F(RegistrationTest, RollbackWithoutBackupFileStillRegisters) {
   // Both flags set, no file before the run: no backup, and after the rollback the installed file
   // is registered again; with no file at all the rollback reports it missing.
   ExecutablePackage("n.exe", Component("new"));
-  WriteActions({{"n.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"},
-                           {"type", "exeX"}}},
-                {"gone.exe", {{"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}}});
+  WriteActions(
+      {{"n.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}},
+       {"gone.exe", {{"backup", "1"}, {"enregistrement", "1"}, {"type", "exeX"}}}});
   RunInstall(2);
-  EXPECT_EQ(Errors(), (std::vector<std::string>{
-                          "Cannot open " + w.MyDossier +
-                              "gone.exe: No such file or directoryFichier : gone.exe",
-                          "Fichier  " + root + "gone.exe Introuvable"}));
+  EXPECT_EQ(Errors(),
+            (std::vector<std::string>{"Cannot open " + w.MyDossier +
+                                          "gone.exe: No such file or directoryFichier : gone.exe",
+                                      "Fichier  " + root + "gone.exe Introuvable"}));
   EXPECT_EQ(WaitForCalls(root + "calls.log", 2),  // the same call twice
             (std::set<std::string>{"new:" + root + "n.exe|/REGSERVER|"}));
   EXPECT_EQ(recorder.started.size(), 2u);

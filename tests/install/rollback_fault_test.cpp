@@ -1,10 +1,10 @@
 // Rollback you can trust: section k of n fails in each way, for every k, on real files; every file
 // that had a backup must be back byte for byte, the others as the run left them, the downloads
 // kept, the installed version unrecorded and every error listed.
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "core/text.h"
 #include "install/rollback.h"
@@ -45,7 +45,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     if (i == 3) s.keys["kill"] = running.name();
     sections.push_back(s);
   }
-  const std::string target = (fault == Fault::TargetUnusable ? root + "blocked/" : Dir(k)) + Name(k);
+  const std::string target =
+      (fault == Fault::TargetUnusable ? root + "blocked/" : Dir(k)) + Name(k);
   std::vector<std::string> expected;
   switch (fault) {
     case Fault::SourceMissing:
@@ -76,8 +77,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
       MakeDirs(to);
       WriteFile(to + "/inside", "x");
     };
-    expected.push_back("Cannot rename " + BackupName(root, Name(1)) +
-                       ": Is a directory Avec " + Name(1));
+    expected.push_back("Cannot rename " + BackupName(root, Name(1)) + ": Is a directory Avec " +
+                       Name(1));
   }
   WriteActions(sections);
 
@@ -119,8 +120,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int>>& info) {
-  static const char* const kNames[] = {"SourceMissing", "TargetUnusable",
-                                       "RegistrationNeverFinds", "RestoreError"};
+  static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "RegistrationNeverFinds",
+                                       "RestoreError"};
   return std::string(kNames[static_cast<int>(std::get<0>(info.param))]) + "_" +
          std::to_string(std::get<1>(info.param));
 }

@@ -1,11 +1,11 @@
 // The /proc service on its own: the snapshot's names, commands started from an argument vector.
 #include "platform/posix/procfs_processes.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <gtest/gtest.h>
 #include <thread>
 
 #include "core/error.h"
