@@ -148,10 +148,14 @@ pid_t ProcfsProcesses::Spawn(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_init(&actions);
   posix_spawnattr_init(&attr);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  sigset_t none;
+  // A fresh session, no blocked signals, default dispositions (the window library may ignore some).
+  sigset_t none, all;
   sigemptyset(&none);
+  sigfillset(&all);
   posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
   const int rc = ::posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ);
   posix_spawnattr_destroy(&attr);
