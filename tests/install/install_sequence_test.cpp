@@ -120,33 +120,6 @@ TEST_F(InstallTest, SectionMissingFromTheFileIsCopiedOnlyWhenAbsent) {
   EXPECT_EQ(ReadFile(root + "b.bin"), "new b");
 }
 
-TEST_F(InstallTest, MissingPackageIsReportedAndTheRunRollsBack) {
-  WriteFile(root + "a.bin", "old a");
-  WriteFile(root + "b.bin", "old b");
-  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}},
-                {"b.bin", {{"backup", "1"}, {"copie", "1"}}},
-                {"c.bin", {}}});
-  Package("a.bin", "new a");
-  RunInstall(3);
-  EXPECT_EQ(Errors(),
-            (std::vector<std::string>{"Cannot open " + w.MyDossier +
-                                      "b.bin: No such file or directoryFichier : b.bin"}));
-  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");
-  EXPECT_EQ(ReadFile(root + "b.bin"), "old b");
-  EXPECT_FALSE(Exists(root + "OLDa.binBack"));
-  EXPECT_FALSE(Exists(root + "c.bin"));
-  EXPECT_TRUE(Exists(w.MyDossier + "a.bin"));  // the downloads stay
-  EXPECT_TRUE(Exists(nomIni));
-}
-
-TEST_F(InstallTest, FailedCopyWithoutBackupKeepsThePresentFile) {
-  WriteFile(root + "a.bin", "old a");
-  WriteActions({{"a.bin", {{"copie", "1"}}}});
-  RunInstall(1);
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");
-}
-
 TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
   WriteActions({{"a.bin", {{"destination", "Plugins\\Images"}}}});
   Package("a.bin", "a");
