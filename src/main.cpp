@@ -7,6 +7,7 @@
 #include "platform/posix/base/ini_profile.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
+#include "platform/posix/procfs_processes.h"
 #include "startup/app_context.h"
 #include "startup/launch.h"
 
@@ -14,10 +15,12 @@ int main(int argc, char** argv) {
   quo::PosixFiles files;
   quo::PosixSystem system;
   quo::IniProfile ini;
+  quo::ProcfsProcesses processes;
   quo::Platform platform;
   platform.files = &files;
   platform.system = &system;
   platform.ini = &ini;
+  platform.processes = &processes;
   quo::AppContext app(platform, system.ProgramPath());
 
   const quo::LaunchPlan plan = quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
