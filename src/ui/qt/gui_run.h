@@ -1,0 +1,20 @@
+// The run from the window on, over Qt: the application object, the window services, the main
+// window and its start-up sequence, the event loop, and the process's exit status.
+#pragma once
+
+namespace quo {
+
+class AppContext;
+struct LaunchPlan;
+
+// Runs until the main window unloads. The status is 0, or in an unattended run
+// (QUOUPDATE_UNATTENDED=1) 0 on success and 1 on failure; 1 when start-up failed.
+int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv);
+
+// The module's entry point, looked up by the launcher (kGuiEntry in the program folder's
+// kGuiModule); same meaning as RunGui.
+using GuiEntryFn = int (*)(AppContext* app, const LaunchPlan* plan, int* argc, char** argv);
+inline constexpr char kGuiModule[] = "libquo_gui.so";
+inline constexpr char kGuiEntry[] = "quo_gui_run";
+
+}  // namespace quo
