@@ -21,9 +21,18 @@ namespace {
 
 constexpr int kWatchIntervalMs = 50;
 
-// Lives in the event loop until the window has unloaded. In an unattended run, a run that has
-// reached its end closes the window (after the running operation, if any).
-int EventLoop(frmTestFTP& w, bool unattended) {
+// Puts a service in the platform for the run and takes it out again.
+template <class T>
+struct Plug {
+  Plug(T*& slot, T* service) : slot_(slot) { slot_ = service; }
+  ~Plug() { slot_ = nullptr; }
+  T*& slot_;
+};
+
+}  // namespace
+
+// A run that has reached its end closes the window after the running operation, if any.
+int RunEventLoop(frmTestFTP& w, bool unattended) {
   auto ended = [&w, unattended] {
     if (unattended && w.Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
     return w.Unloaded();
@@ -39,16 +48,6 @@ int EventLoop(frmTestFTP& w, bool unattended) {
   if (!unattended) return 0;
   return w.Finished() && w.Succeeded() ? 0 : 1;
 }
-
-// Puts a service in the platform for the run and takes it out again.
-template <class T>
-struct Plug {
-  Plug(T*& slot, T* service) : slot_(slot) { slot_ = service; }
-  ~Plug() { slot_ = nullptr; }
-  T*& slot_;
-};
-
-}  // namespace
 
 int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   QApplication qapp(argc, argv);
@@ -70,7 +69,7 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
   Plug<AnimationService> plugAnimation(app.platform.animation, &animation);
   RunWindowStartup(w, plan);
-  return EventLoop(w, unattended);
+  return RunEventLoop(w, unattended);
 }
 
 }  // namespace quo

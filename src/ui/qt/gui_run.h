@@ -5,11 +5,17 @@
 namespace quo {
 
 class AppContext;
+class frmTestFTP;
 struct LaunchPlan;
 
 // Runs until the main window unloads. The status is 0, or in an unattended run
 // (QUOUPDATE_UNATTENDED=1) 0 on success and 1 on failure; 1 when start-up failed.
 int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv);
+
+// The event loop of a started window: returns once the window has unloaded. In an unattended
+// run a window whose run has reached its end (Finished) is closed; the status is then 0 when
+// the run succeeded and 1 otherwise. An interactive run always gives 0.
+int RunEventLoop(frmTestFTP& w, bool unattended);
 
 // The module's entry point, looked up by the launcher (kGuiEntry in the program folder's
 // kGuiModule); same meaning as RunGui.
