@@ -175,7 +175,10 @@ class MainWindowTest : public QObject {
         f.t.app->Pause(10);
       }
     };
-    RunWindowStartup(*f.w, quo::PlanLaunch(*f.t.app, {"2.1.0", f.t.dir.path(), "1036", "0"}));
+    quo::test::WriteFile(f.t.settingsPath(), "[temps]\r\nfrequence=1\r\n");  // a check is due
+    const quo::LaunchPlan plan = quo::PlanLaunch(*f.t.app, {"2.1.0", f.t.dir.path(), "1036"});
+    QVERIFY(plan.proceed);
+    RunWindowStartup(*f.w, plan);
     QCOMPARE(f.w->runs, 1);
     QVERIFY(hiddenAtOnce);
     QCOMPARE(packages, 3);
