@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Unattended runs of the built program (QUOUPDATE_UNATTENDED=1, offscreen): a forced launch
+# reaches its end and exits 0 on its own; a start-up error is answered on standard error and
+# exits non-zero; no run waits for a person.
+set -euo pipefail
+bin=$1  # the program folder of the build
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cp "$bin/QuoUpdate" "$bin"/libquo_*.so "$dir/"
+export QUOUPDATE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen
+# The settings point at a closed port on loopback: nothing is ever sent elsewhere.
+printf '[Server]\r\nAdresse=127.0.0.1:9\r\n' > "$dir/QuoUpdate.ini"
+
+status=0
+timeout 60 "$dir/QuoUpdate" 2.1.0 "$dir/" 1036 1 2>"$dir/err" || status=$?
+[ "$status" = 0 ] || { echo "forced run: status $status"; cat "$dir/err"; exit 1; }
+
+# A folder standing where the log must be written: the start-up error is shown in a box.
+rm -f "$dir/log.txt"
+mkdir "$dir/log.txt"
+status=0
+timeout 60 "$dir/QuoUpdate" 2.1.0 "$dir/" 2>"$dir/err" || status=$?
+[ "$status" != 0 ] && [ "$status" != 124 ] || { echo "failed start-up: status $status"; exit 1; }
+grep -q '^QuoUpdate: ' "$dir/err" || { echo "no message on stderr:"; cat "$dir/err"; exit 1; }
+echo "unattended test passed"
