@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
   quo::AppContext app(platform, system.ProgramPath());
   platform.translationDb = TranslationDbFor(app);
 
-  const quo::LaunchPlan plan = quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
+  const quo::LaunchPlan plan =
+      quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
   if (!plan.proceed && plan.error.empty()) return 0;
 
   std::string error;

@@ -12,8 +12,8 @@ namespace {
 
 using quo::test::AviImage;
 constexpr int kW = 96, kH = 40, kFrames = 12, kFps = 10;
-constexpr std::uint32_t kMagenta = 0xFF00FF, kNavy = 0x1F3F8F, kBlue = 0x3F7FDF,
-                        kYellow = 0xF0C030, kWhite = 0xFFFFFF, kGrey = 0x808080, kGreen = 0x30A040;
+constexpr std::uint32_t kMagenta = 0xFF00FF, kNavy = 0x1F3F8F, kBlue = 0x3F7FDF, kYellow = 0xF0C030,
+                        kWhite = 0xFFFFFF, kGrey = 0x808080, kGreen = 0x30A040;
 
 struct Canvas {
   AviImage px = AviImage(kW * kH, kMagenta);
@@ -48,7 +48,8 @@ AviImage SyncWebsite(int f) {
   c.Screen(4, 8);
   c.Disc(78, 20, 14, kBlue);
   const double a = 2 * M_PI * f / kFrames;
-  for (int k = -6; k <= 6; ++k) c.Disc(78 + 12 * std::sin(a + k * 0.12), 20 + 12 * std::cos(a + k * 0.12), 1.5, kWhite);
+  for (int k = -6; k <= 6; ++k)
+    c.Disc(78 + 12 * std::sin(a + k * 0.12), 20 + 12 * std::cos(a + k * 0.12), 1.5, kWhite);
   for (int x = 30; x < 62; x += 4) c.Rect(x, 16, 2, 2, (x / 4 + f) % 3 == 0 ? kGreen : kGrey);
   return c.px;
 }
@@ -59,7 +60,8 @@ AviImage WebfolderCopy1File(int f) {
     c.Rect(x, 12, 10, 4, kYellow);
     c.Rect(x, 15, 24, 18, kYellow);
   }
-  const int x = 20 + 44 * f / (kFrames - 1), y = 10 - static_cast<int>(8 * std::sin(M_PI * f / (kFrames - 1)));
+  const int x = 20 + 44 * f / (kFrames - 1),
+            y = 10 - static_cast<int>(8 * std::sin(M_PI * f / (kFrames - 1)));
   c.Rect(x, y, 10, 13, kWhite);
   for (int l = 0; l < 4; ++l) c.Rect(x + 2, y + 3 + 2 * l, 6, 1, kGrey);
   return c.px;

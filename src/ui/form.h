@@ -60,12 +60,12 @@ enum class WindowState { Normal, Minimized };
 
 // Events a view reports to the window logic. A control name of "" means the window itself.
 enum class FormEvent {
-  Click,          // button pressed, menu item chosen
-  KeyPress,       // a character typed in a control; the argument is its code (13 for Enter)
-  Timer,          // a timer control's interval elapsed
-  Activate,       // the window became active
-  Resize,         // the window's size or state changed
-  CloseRequest,   // the user asked to close the window (close box); the logic decides
+  Click,         // button pressed, menu item chosen
+  KeyPress,      // a character typed in a control; the argument is its code (13 for Enter)
+  Timer,         // a timer control's interval elapsed
+  Activate,      // the window became active
+  Resize,        // the window's size or state changed
+  CloseRequest,  // the user asked to close the window (close box); the logic decides
 };
 
 class Form {

@@ -60,8 +60,8 @@ void frmParam::cmdAnnuler_Click() {
 void frmParam::cmdBrowse_Click() {
   Windowing* w = app_.platform.windowing;
   if (w == nullptr) return;
-  const auto chosen = w->OpenFile(app_.Traduire("RecherchedeQuorvanta"), "Quorvanta",
-                                  "Quorvanta.exe");
+  const auto chosen =
+      w->OpenFile(app_.Traduire("RecherchedeQuorvanta"), "Quorvanta", "Quorvanta.exe");
   if (!chosen || chosen->empty()) return;
   // Only the product's executable names the product folder; a typed name bypasses the filter.
   const std::string exe = "Quorvanta.exe";

@@ -202,10 +202,10 @@ void frmTestFTP::txtVersion_KeyPress(int keyCode) {
 }
 
 void frmTestFTP::tmrMvt_Timer() {
-  if (!dots_.empty() && dots_.size() < 8)
-    dots_ += dots_;
-  else
-    dots_ = ".";
+  // One, two, four, eight dots, then one again (assign(n, c): GCC 12 at -O3 warns wrongly
+  // about an overlapping copy for the plain assignment of ".").
+  const std::size_t n = dots_.size();
+  dots_.assign(n >= 1 && n < 8 ? 2 * n : 1, '.');
   (*form_)["lblPhase"].SetCaption(TextePhase + dots_);
 }
 

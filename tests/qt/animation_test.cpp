@@ -81,10 +81,10 @@ class AnimationTest : public QObject {
       QCOMPARE(out.frames.size(), std::size_t(3));
       QCOMPARE(out.frameRate, 12.0);
       const auto& second = out.frames[1];
-      QCOMPARE(second[0], 0xFF000000u | kRed);                     // top row
-      QCOMPARE(second[9 * 30 + 5], 0xFF000000u | kBlue);           // bottom row
-      QCOMPARE(second[5 * 30 + 15], 0xFF123456u);                  // the square
-      QCOMPARE(second[5 * 30 + 1], 0xFF000000u | kMagenta);        // background
+      QCOMPARE(second[0], 0xFF000000u | kRed);               // top row
+      QCOMPARE(second[9 * 30 + 5], 0xFF000000u | kBlue);     // bottom row
+      QCOMPARE(second[5 * 30 + 15], 0xFF123456u);            // the square
+      QCOMPARE(second[5 * 30 + 1], 0xFF000000u | kMagenta);  // background
       QCOMPARE(out.frames[2][5 * 30 + 15], 0xFF000000u);
     }
     quo::AviFrames out;
@@ -123,11 +123,11 @@ class AnimationTest : public QObject {
     const QPoint origin((289 - 40) / 2, (57 - 20) / 2);
     const QColor background = shot.pixelColor(2, 2);
     QVERIFY(background != QColor(255, 0, 255));
-    QCOMPARE(shot.pixelColor(origin + QPoint(1, 5)), background);     // magenta pixel
+    QCOMPARE(shot.pixelColor(origin + QPoint(1, 5)), background);         // magenta pixel
     QCOMPARE(shot.pixelColor(origin + QPoint(3, 0)), QColor(255, 0, 0));  // top row
     QCOMPARE(shot.pixelColor(origin + QPoint(3, 19)), QColor(0, 0, 255));
     QVERIFY(shot.pixelColor(origin + QPoint(20, 10)).green() >= 0xAA);
-    QCOMPARE(shot.pixelColor(origin + QPoint(-1, 0)), background);     // left of the frame
+    QCOMPARE(shot.pixelColor(origin + QPoint(-1, 0)), background);  // left of the frame
 
     // The next animation replaces the first; the empty name stops and hides.
     f.w->PlayAnimation("Synchronize");

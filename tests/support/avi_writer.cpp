@@ -109,13 +109,13 @@ void WriteAvi(const std::string& path, AviKind kind, int width, int height, int 
   const std::size_t riff = b.Begin("RIFF", "AVI ");
   const std::size_t hdrl = b.Begin("LIST", "hdrl");
   const std::size_t avih = b.Begin("avih");
-  b.U32(1000000 / fps);               // microseconds per frame
-  b.U32(0);                           // max bytes per second
-  b.U32(0);                           // padding granularity
-  b.U32(0x10);                        // has an index
-  b.U32(count);                       // total frames
-  b.U32(0);                           // initial frames
-  b.U32(1);                           // streams
+  b.U32(1000000 / fps);  // microseconds per frame
+  b.U32(0);              // max bytes per second
+  b.U32(0);              // padding granularity
+  b.U32(0x10);           // has an index
+  b.U32(count);          // total frames
+  b.U32(0);              // initial frames
+  b.U32(1);              // streams
   b.U32(static_cast<std::uint32_t>(largest));
   b.U32(width);
   b.U32(height);
@@ -128,11 +128,11 @@ void WriteAvi(const std::string& path, AviKind kind, int width, int height, int 
     b.Tag("mrle");
   else
     b.U32(0);
-  b.U32(0);  // flags
-  b.U16(0);  // priority
-  b.U16(0);  // language
-  b.U32(0);  // initial frames
-  b.U32(1);  // scale
+  b.U32(0);                                // flags
+  b.U16(0);                                // priority
+  b.U16(0);                                // language
+  b.U32(0);                                // initial frames
+  b.U32(1);                                // scale
   b.U32(static_cast<std::uint32_t>(fps));  // rate
   b.U32(0);                                // start
   b.U32(count);                            // length

@@ -22,12 +22,11 @@ TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
     const char* typed;
     bool ok;
     const char* after;
-  } cases[] = {{"1.2.3", true, "1.2.3"},     {"01.002.3", true, "1.2.3"},
-               {"1.a.3", true, "1.0.3"},     {"1..3", true, "1.0.3"},
-               {" 7.8.9", true, "7.8.9"},    {"-1.+2.3x", true, "-1.2.3"},
-               {"1.2", false, "1.2"},        {"1.2.3.4", false, "1.2.3.4"},
-               {"", false, ""},              {"1.5.2.5", false, "1.5.2.5"},
-               {"2.5.3.5.1", false, "2.5.3.5.1"}};
+  } cases[] = {
+      {"1.2.3", true, "1.2.3"},      {"01.002.3", true, "1.2.3"},      {"1.a.3", true, "1.0.3"},
+      {"1..3", true, "1.0.3"},       {" 7.8.9", true, "7.8.9"},        {"-1.+2.3x", true, "-1.2.3"},
+      {"1.2", false, "1.2"},         {"1.2.3.4", false, "1.2.3.4"},    {"", false, ""},
+      {"1.5.2.5", false, "1.5.2.5"}, {"2.5.3.5.1", false, "2.5.3.5.1"}};
   for (const auto& c : cases) {
     Window x;
     x.w["txtVersion"].SetText(c.typed);

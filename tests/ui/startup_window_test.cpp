@@ -1,11 +1,12 @@
 // The start-up sequence from the window on, over the in-memory form: the three ways of
 // running and a bad command line, with the search and the run watched.
+#include "ui/startup_window.h"
+
 #include <gtest/gtest.h>
 
 #include "startup/launch.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
-#include "ui/startup_window.h"
 
 namespace quo {
 namespace {

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -258,7 +259,8 @@ void QtForm::Show() {
       window_->move(screen->availableGeometry().center() - window_->rect().center());
   }
   window_->show();
-  window_->raise();
+  // The offscreen platform of tests and unattended runs has no stacking order to change.
+  if (QGuiApplication::platformName() != "offscreen") window_->raise();
   window_->activateWindow();
 }
 

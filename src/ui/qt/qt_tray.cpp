@@ -17,8 +17,8 @@ void QtTray::Add(const std::string& tip, std::function<void()> onDoubleClick,
   icon_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
   icon_->setToolTip(QString::fromStdString(tip));
   QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
-                   [dbl = std::move(onDoubleClick), ctx = std::move(onContextMenu)](
-                       QSystemTrayIcon::ActivationReason why) {
+                   [dbl = std::move(onDoubleClick),
+                    ctx = std::move(onContextMenu)](QSystemTrayIcon::ActivationReason why) {
                      if (why == QSystemTrayIcon::DoubleClick && dbl) dbl();
                      if (why == QSystemTrayIcon::Context && ctx) ctx();
                    });
