@@ -22,4 +22,17 @@ status=0
 timeout 60 "$dir/QuoUpdate" 2.1.0 "$dir/" 2>"$dir/err" || status=$?
 [ "$status" != 0 ] && [ "$status" != 124 ] || { echo "failed start-up: status $status"; exit 1; }
 grep -q '^QuoUpdate: ' "$dir/err" || { echo "no message on stderr:"; cat "$dir/err"; exit 1; }
+# No check due: the launch ends before loading any module (here unloadable ones).
+nomod=$(mktemp -d)
+cp "$bin/QuoUpdate" "$nomod/"
+for m in libquo_gui.so libquo_avi.so libquo_mdb.so; do echo "not a module" >"$nomod/$m"; done
+printf '[temps]\r\nfrequence=0\r\n' >"$nomod/QuoUpdate.ini"
+status=0
+timeout 20 "$nomod/QuoUpdate" 2.1.0 /opt/quorvanta/ 2>"$nomod/err" || status=$?
+[ "$status" = 0 ] && [ ! -s "$nomod/err" ] || { echo "no-check launch: status $status"; cat "$nomod/err"; rm -rf "$nomod"; exit 1; }
+# A run that goes on with a broken window module says so and fails.
+status=0
+timeout 20 "$nomod/QuoUpdate" 2>"$nomod/err" || status=$?
+grep -q 'libquo_gui.so' "$nomod/err" && [ "$status" = 1 ] || { echo "broken module: status $status"; cat "$nomod/err"; rm -rf "$nomod"; exit 1; }
+rm -rf "$nomod"
 echo "unattended test passed"
