@@ -11,6 +11,7 @@
 #include "platform/tray.h"
 #include "qt_test_support.h"
 #include "ui/qt/gui_run.h"
+#include "ui/qt/qt_windowing.h"
 
 using quo::test::QtWindowFixture;
 
@@ -203,6 +204,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(quo::test::ReadFile(target), std::string("version 5"));
     QVERIFY(f.w->Unloaded());
     QVERIFY(!f.View().Window()->isVisible());
+  }
+
+  void unattendedBoxesAnswerOkAndGoToTheLog() {
+    quo::test::TempDir dir;
+    std::FILE* log = std::fopen((dir / "err").c_str(), "w");
+    quo::QtWindowing windowing(true, "QuoUpdate", log);
+    QCOMPARE(windowing.MessageBox("Installer ?\r\n2.1.0", "", quo::MsgButtons::OkCancel),
+             quo::MsgResult::Ok);
+    QCOMPARE(windowing.MessageBox("Fini", "Quorvanta", quo::MsgButtons::Ok), quo::MsgResult::Ok);
+    QVERIFY(!windowing.OpenFile("Recherche", "Quorvanta", "Quorvanta.exe").has_value());
+    std::fclose(log);
+    QCOMPARE(quo::test::ReadFile(dir / "err"),
+             std::string("QuoUpdate: Installer ?\n2.1.0\nQuorvanta: Fini\n"));
   }
 
   void unattendedEventLoopEndsWithTheOutcome() {

@@ -79,8 +79,7 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
 
 }  // namespace quo
 
-extern "C" __attribute__((visibility("default"))) int quo_gui_run(quo::AppContext* app,
-                                                                  const quo::LaunchPlan* plan,
-                                                                  int* argc, char** argv) {
+extern "C" QUO_GUI_EXPORT int quo_gui_run(quo::AppContext* app, const quo::LaunchPlan* plan,
+                                          int* argc, char** argv) {
   return quo::RunGui(*app, *plan, *argc, argv);
 }

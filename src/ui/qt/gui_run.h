@@ -17,6 +17,12 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv);
 // the run succeeded and 1 otherwise. An interactive run always gives 0.
 int RunEventLoop(frmTestFTP& w, bool unattended);
 
+#if defined(_WIN32)
+#define QUO_GUI_EXPORT __declspec(dllexport)
+#else
+#define QUO_GUI_EXPORT __attribute__((visibility("default")))
+#endif
+
 // The module's entry point, looked up by the launcher (kGuiEntry in the program folder's
 // kGuiModule); same meaning as RunGui.
 using GuiEntryFn = int (*)(AppContext* app, const LaunchPlan* plan, int* argc, char** argv);
