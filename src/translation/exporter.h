@@ -1,13 +1,19 @@
 // Export of the translators' database (TraductionUpdate.mdb beside the executable) into the
-// language files of LanguesUpdate/: one file per language column.
+// language files of LanguesUpdate/: one file <column name>.lng per language column of table
+// "Traduction", one line per row in the order of Formulaire then Controle (letter case ignored,
+// as the database engine sorts), in the fixed columns the loader reads, UTF-8, CR LF.
 #pragma once
 
 namespace quo {
 
 class AppContext;
 
-// Rewrites the language files from the database when it exists; silent in every case.
-// fillMissing: an empty cell takes the text of column "1036" of the same row.
+// Rewrites the language files from the database when it exists and a database reader is
+// available; silent in every case. The files are replaced together once the whole table was
+// read and checked; a database that cannot be read or breaks a rule (table or column
+// "Formulaire"/"Controle" missing, no column "1036", more than 10 language columns, a
+// Formulaire or Controle value NULL or longer than 40 characters) replaces none of them.
+// fillMissing: an empty or NULL cell takes the text of column "1036" of the same row.
 void ExporterTraductions(AppContext& app, bool fillMissing);
 
 }  // namespace quo

@@ -104,7 +104,7 @@ bool PosixFiles::MakeDirectory(const std::string& path) {
 }
 
 void PosixFiles::Copy(const std::string& from, const std::string& to) {
-  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0) Fail("Cannot open", from, errno);
   struct stat st{};
   if (::fstat(in.get(), &st) != 0) Fail("Cannot read", from, errno);
@@ -158,7 +158,8 @@ void PosixFiles::AppendLine(const std::string& path, const std::string& text) {
 }
 
 std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking open: a FIFO or device standing where a file should be must not hang us.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return std::nullopt;
   struct stat st{};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

@@ -1,0 +1,115 @@
+#include "platform/posix/mdb_translation_db.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/error.h"
+#include "support/mdb_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace quo::test {
+namespace {
+
+using Cell = std::optional<std::string>;
+
+const DbRow* FindRow(const std::vector<DbRow>& rows, const std::string& f, const std::string& c) {
+  for (const DbRow& r : rows)
+    if (r[0] == f && r[1] == c) return &r;
+  return nullptr;
+}
+
+TEST(MdbTranslationDb, ReadsColumnsInTableOrderAndTellsNullFromEmpty) {
+  MdbTranslationDb db;
+  db.Open(MdbFixture("traduction.mdb"));
+  EXPECT_EQ(db.Columns("Traduction"),
+            (std::vector<std::string>{"Formulaire", "Controle", "1036", "1033", "1031"}));
+  const std::vector<DbRow> rows = db.ReadRows("Traduction");
+  ASSERT_EQ(rows.size(), 13u);
+
+  struct Case {
+    const char *f, *c;
+    Cell fr, en, de;
+  } cases[] = {
+      {"_", "Connectionauserveurencours", "Connexion au serveur en cours",
+       "Connecting to the server", std::nullopt},
+      {"frmParam", "cmdOK", "Valider", "", "OK"},
+      {"frmTestFTP", "frmTestFTP", "Quorvanta Mise à jour", "Quorvanta Update", ""},
+      {"_", "Miseàjourdésactivé", "Mise à jour désactivée", "Updates disabled",
+       "Aktualisierung deaktiviert"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.c);
+    const DbRow* row = FindRow(rows, k.f, k.c);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(*row, (DbRow{k.f, k.c, k.fr, k.en, k.de}));
+  }
+}
+
+TEST(MdbTranslationDb, ReadsEveryDataPageOfALargeTable) {
+  MdbTranslationDb db;
+  db.Open(MdbFixture("traduction_grande.mdb"));
+  const std::vector<DbRow> rows = db.ReadRows("Traduction");
+  ASSERT_EQ(rows.size(), 3000u);
+  const auto nulls = std::count_if(rows.begin(), rows.end(), [](const DbRow& r) { return !r[3]; });
+  EXPECT_EQ(nulls, 600);
+  EXPECT_TRUE(std::all_of(rows.begin(), rows.end(), [](const DbRow& r) {
+    return r[2] && r[2]->ends_with(" é") && r[2]->starts_with("Libellé numéro ");
+  }));
+}
+
+// Every bad file gives quo::Error, never a crash, a hang or a partial table.
+TEST(MdbTranslationDb, BadFilesGiveErrors) {
+  TempDir dir;
+  const std::string grande = ReadFile(MdbFixture("traduction_grande.mdb"));
+  WriteFile(dir / "text.mdb", "Formulaire;Controle;1036\r\n_;Sortir;Sortir\r\n");
+  WriteFile(dir / "empty.mdb", "");
+  WriteFile(dir / "cut_header.mdb", grande.substr(0, 1000));
+  WriteFile(dir / "cut_catalog.mdb", grande.substr(0, 65536));
+  WriteFile(dir / "cut_rows.mdb", grande.substr(0, 200000));
+  // Access 2007 header over data that is no database.
+  std::string accdb = ReadFile(MdbFixture("traduction.mdb")).substr(0, 4096);
+  accdb.replace(4, 15, "Standard ACE DB");
+  accdb += std::string(60000, '\x5a');
+  WriteFile(dir / "fake.accdb", accdb);
+  WritePatchedMdb("traduction.mdb", dir / "crash.mdb", kCrashLibmdb);
+  MakeDirs(dir / "folder.mdb");
+
+  for (const char* name : {"text.mdb", "empty.mdb", "cut_header.mdb", "cut_catalog.mdb",
+                           "cut_rows.mdb", "fake.accdb", "crash.mdb", "folder.mdb", "absent.mdb"}) {
+    SCOPED_TRACE(name);
+    MdbTranslationDb db;
+    EXPECT_THROW(
+        {
+          db.Open(dir / name);
+          db.Columns("Traduction");
+          db.ReadRows("Traduction");
+        },
+        Error);
+  }
+}
+
+TEST(MdbTranslationDb, MissingTableAndClosedDatabaseGiveErrors) {
+  TempDir dir;
+  WritePatchedMdb("traduction.mdb", dir / "t.mdb", kRenameTable);
+  MdbTranslationDb db;
+  EXPECT_THROW(db.Columns("Traduction"), Error);  // nothing open yet
+  db.Open(dir / "t.mdb");
+  EXPECT_THROW(db.Columns("Traduction"), Error);
+  EXPECT_THROW(db.ReadRows("Traduction"), Error);
+  db.Close();
+  EXPECT_THROW(db.ReadRows("Traduction"), Error);
+}
+
+TEST(MdbTranslationDb, ReopeningReadsTheNewFile) {
+  MdbTranslationDb db;
+  db.Open(MdbFixture("traduction.mdb"));
+  EXPECT_EQ(db.ReadRows("Traduction").size(), 13u);
+  db.Open(MdbFixture("traduction_sans1036.mdb"));
+  EXPECT_EQ(db.Columns("Traduction"),
+            (std::vector<std::string>{"Formulaire", "Controle", "1033", "1031"}));
+  EXPECT_EQ(db.ReadRows("Traduction"), (std::vector<DbRow>{{"_", "Sortir", "Exit", "Beenden"}}));
+}
+
+}  // namespace
+}  // namespace quo::test

@@ -1,0 +1,67 @@
+// Language files in fixed columns and the lookups over them.
+#include "translation/translation_table.h"
+
+#include <gtest/gtest.h>
+
+#include "core/text.h"
+#include "support/test_platform.h"
+
+namespace quo {
+namespace {
+
+TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
+  test::TestApp t;
+  t.WriteLanguage(1036, {{"_", "Sortir", "  Quitter  "},
+                         {"_", "SORTIR", "second"},
+                         {"frmTestFTP", "frmTestFTP", "Mise à jour"},
+                         {"frmTestFTPToolTipText", "cmdOptions", "Réglages | serveur"},
+                         {"_", "Miseàjourdésactivé", "Désactivé"}});
+  TranslationTable& tt = t.app->translation;
+  tt.ChargerLangue();
+  EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
+  EXPECT_EQ(tt.Traduire("sortir", "_"), "Quitter");
+  EXPECT_EQ(tt.Traduire("FRMTESTFTP", "frmtestftp"), "Mise à jour");
+  EXPECT_EQ(tt.Traduire("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
+  EXPECT_EQ(tt.Traduire("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too
+  EXPECT_EQ(tt.Traduire("Absent"), "");
+}
+
+TEST(ChargerLangue, FallsBackToFrenchAndReplacesTheTable) {
+  test::TestApp t;
+  TranslationTable& tt = t.app->translation;
+  EXPECT_EQ(tt.Traduire("Sortir"), "");  // never loaded
+  t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
+  t.WriteLanguage(1033, {{"_", "Cacher", "Hide"}});
+  tt.LangueCourante = 1033;
+  tt.ChargerLangue();
+  EXPECT_EQ(tt.Traduire("Cacher"), "Hide");
+  EXPECT_EQ(tt.Traduire("Sortir"), "");
+  tt.LangueCourante = 1031;
+  tt.ChargerLangue();
+  EXPECT_EQ(tt.LangueCourante, 1036);
+  EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
+  EXPECT_EQ(tt.Traduire("Cacher"), "");
+  test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file: French again
+  tt.LangueCourante = 1040;
+  tt.ChargerLangue();
+  EXPECT_EQ(tt.LangueCourante, 1036);
+}
+
+TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
+  test::TestApp t;
+  TranslationTable& tt = t.app->translation;
+  // Windows-1252 bytes: "é" is one byte there, one character after decoding.
+  const std::string win = "_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') +
+                          "caf\xE9\r\n";
+  tt.LoadText(DecodeFileText(win));
+  EXPECT_EQ(tt.Traduire("Clé"), "café");
+  tt.LoadText("_" + std::string(39, ' ') + "Court\r\n\r\n" + std::string(100, 'x'));
+  EXPECT_EQ(tt.Traduire("Court"), "");
+  EXPECT_EQ(tt.size(), 3u);  // short line, blank line ("|"), overlong window part
+  const std::string longWindow(40, 'W');
+  tt.LoadText(longWindow + "K" + std::string(39, ' ') + "texte");
+  EXPECT_EQ(tt.Traduire("K", longWindow), "texte");  // no final line end
+}
+
+}  // namespace
+}  // namespace quo
