@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quo {
 
@@ -26,6 +27,9 @@ class Files {
   virtual void Remove(const std::string& path) = 0;
   // Name (not path) of the first ordinary, non-hidden file of dir in name order; "" for none.
   virtual std::string FirstFile(const std::string& dir) = 0;
+  // Names of every ordinary, non-hidden file of dir in name order; empty when there are none or
+  // dir cannot be read. One listing however many files, where FirstFile would need one each.
+  virtual std::vector<std::string> ListFiles(const std::string& dir) = 0;
   // Appends text and CR LF to the file, creating it when missing (throws).
   virtual void AppendLine(const std::string& path, const std::string& text) = 0;
   // Whole content of a file; nullopt when it cannot be read.

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,8 +28,14 @@ class TestSystem : public PosixSystem {
   int sleeps = 0;        // calls of SleepMs
   bool realSleep = true;
   bool instanceFree = true;
+  // Environment variables the test controls (nullopt: unset); others come from the process.
+  std::map<std::string, std::optional<std::string>> env;
 
   std::string ProgramPath() override { return programPath; }
+  std::optional<std::string> GetEnv(const std::string& name) override {
+    const auto it = env.find(name);
+    return it != env.end() ? it->second : PosixSystem::GetEnv(name);
+  }
   DateTime Now() override { return now; }
   void SleepMs(int ms) override {
     ++sleeps;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -147,6 +148,21 @@ std::string PosixFiles::FirstFile(const std::string& dir) {
   }
   ::closedir(d);
   return best;
+}
+
+std::vector<std::string> PosixFiles::ListFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return names;
+  std::string base = dir;
+  if (!base.empty() && base.back() != '/') base += '/';
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (!name.empty() && name[0] != '.' && IsOrdinaryFile(base + name)) names.push_back(name);
+  }
+  ::closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void PosixFiles::AppendLine(const std::string& path, const std::string& text) {

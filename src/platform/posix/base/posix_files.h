@@ -14,6 +14,7 @@ class PosixFiles : public Files {
   void Rename(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
   std::string FirstFile(const std::string& dir) override;
+  std::vector<std::string> ListFiles(const std::string& dir) override;
   void AppendLine(const std::string& path, const std::string& text) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   void WriteAtomic(const std::string& path, const std::string& content) override;

@@ -1,0 +1,129 @@
+// Installs N small packages (backups on: every file is present before the run) and prints the
+// time per package for each N, with two ratios measured in the same run: against the smallest N
+// (must stay near 1: the cost per package does not grow with N) and against a plain copy of the
+// same files (the price of the install sequence over the file operations themselves). Each N is
+// run three times and the best time kept.
+//
+// The program folder is put on a tmpfs when one can be mounted (where a flush to disk costs
+// nothing), so that the figures show the engine's own cost rather than the disk's; --disk keeps
+// it on the ordinary file system.
+//
+//   bench_install [--disk] [N...]      (default 100 1000 5000)
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "install/lancer_maj.h"
+#include "support/test_platform.h"
+#include "ui/form.h"
+#include "ui/frm_test_ftp.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+bool onDisk = false;
+
+// A tmpfs over the program folder for the length of one run.
+struct Tmpfs {
+  explicit Tmpfs(const std::string& dir) : path(dir) {
+    mounted = !onDisk && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=512m") == 0;
+  }
+  ~Tmpfs() {
+    if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+  }
+  std::string path;
+  bool mounted = false;
+};
+
+struct Result {
+  double install = 0, plainCopy = 0;
+  bool tmpfs = false;
+};
+
+Result Run(int n) {
+  quo::test::TestApp t;
+  Tmpfs tmpfs(t.dir.path());
+  quo::MemoryFormFactory factory;
+  quo::frmTestFTP w(*t.app, factory);
+  w.Form_Load();
+  const std::string root = t.dir / "prod/";
+  quo::test::MakeDirs(root);
+  w.MyInstallationDest = root;
+
+  std::string actions = "[ordre]\r\nversionActuelle=1.4.0\r\nnb=" + std::to_string(n) + "\r\n";
+  for (int i = 1; i <= n; ++i) actions += std::to_string(i) + "=p" + std::to_string(i) + ".dll\r\n";
+  for (int i = 1; i <= n; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".dll";
+    actions += "[" + name + "]\r\ndestination=\r\ncopie=1\r\nbackup=1\r\nenregistrement=0\r\n";
+    quo::test::WriteFile(w.MyDossier + name, "new package " + std::to_string(i));
+    quo::test::WriteFile(root + name, "old file " + std::to_string(i));
+  }
+  std::string nomIni = w.MyDossier + "Actions.ini";
+  quo::test::WriteFile(nomIni, actions);
+
+  // Reference: the same number of copies, straight through the files service.
+  const std::string refDir = t.dir / "ref/";
+  quo::test::MakeDirs(refDir);
+  auto start = Clock::now();
+  for (int i = 1; i <= n; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".dll";
+    t.files.Copy(w.MyDossier + name, refDir + name);
+  }
+  Result r;
+  r.tmpfs = tmpfs.mounted;
+  r.plainCopy = Seconds(start);
+
+  start = Clock::now();
+  quo::Install(w, n, nomIni);
+  r.install = Seconds(start);
+  if (!w.ErrorText.empty()) {
+    std::fprintf(stderr, "install failed:%s\n", w.ErrorText.c_str());
+    std::exit(1);
+  }
+  if (!std::filesystem::exists(root + "OLDp1.dllBack")) {
+    std::fprintf(stderr, "no backup made\n");
+    std::exit(1);
+  }
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--disk")
+      onDisk = true;
+    else
+      sizes.push_back(std::atoi(argv[i]));
+  }
+  if (sizes.empty()) sizes = {100, 1000, 5000};
+  double reference = 0;
+  std::printf("%8s %14s %14s %12s %12s\n", "N", "us/package", "copy us/file", "vs first N",
+              "vs copy");
+  for (const int n : sizes) {
+    // Best of three: other work on the machine only ever adds time.
+    Result r = Run(n);
+    for (int rep = 1; rep < 3; ++rep) {
+      const Result again = Run(n);
+      r.install = std::min(r.install, again.install);
+      r.plainCopy = std::min(r.plainCopy, again.plainCopy);
+    }
+    const double perPackage = r.install / n * 1e6, perCopy = r.plainCopy / n * 1e6;
+    if (reference == 0) reference = perPackage;
+    std::printf("%8d %14.1f %14.1f %12.2f %12.2f  %s\n", n, perPackage, perCopy,
+                perPackage / reference, perPackage / perCopy, r.tmpfs ? "tmpfs" : "disk");
+  }
+  return 0;
+}

@@ -1,0 +1,43 @@
+// File actions: the treatment of one package section of the action file. The section's process
+// is ended, the target directory resolved, the present file moved aside to its backup, the new
+// file copied from the download folder into place, and the component registered when asked.
+//
+// A section fails by adding one message to ErrorText (CR LF, the error's description,
+// "Fichier : ", the section name): a copy into place or a backup that cannot be made is such a
+// failure, so a section counts as installed only when its file is really there.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace quo {
+
+class frmTestFTP;
+
+// The keys of a package section; the flags are set when their numeric value is above 0.
+struct ActionSection {
+  std::string destination, type, kill;
+  bool copie = false, backup = false, enregistrement = false;
+};
+ActionSection ReadSection(frmTestFTP& w, std::string& nomIni, const std::string& section);
+
+// What one installation run has done so far.
+struct InstallRun {
+  // Files this run has moved to their backup: a file installed twice (a section listed twice)
+  // is not backed up again, so the backup always holds the file from before the run.
+  std::set<std::string> backedUp;
+};
+
+void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& section, InstallRun& run);
+
+// The file operations for file in dir (dir ends with "/"):
+//   - dir is created (one level) when missing; a failure there shows in the copy;
+//   - a present file is unregistered first when unregisterFirst (kind = the section's type);
+//   - with backup, the present file is renamed to its backup name (replacing an older backup);
+//   - the new file is copied from the download folder when replace is set or nothing was present.
+// A failing backup or copy throws Error; the present file is never removed before the new one is
+// in place (the copy replaces it at once).
+void CopyWithBackup(frmTestFTP& w, const std::string& file, const std::string& dir, bool replace,
+                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& run);
+
+}  // namespace quo

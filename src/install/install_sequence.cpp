@@ -1,0 +1,90 @@
+// Install: the install sequence over the action file. A preparation pass ends every process the
+// sections name, then each section is installed in order (file_actions) until one fails; a
+// complete run deletes the downloads, a failed one is rolled back from sections 1 to the failing
+// one. Errors not handled lower down (the 16-bit section counter overflowing, an error while
+// ending processes) are trapped here: CR LF, the description, " Avec " and the section name are
+// added to ErrorText and the run stops where it is.
+#include <cstdint>
+#include <exception>
+
+#include "core/error.h"
+#include "core/text.h"
+#include "install/file_actions.h"
+#include "install/lancer_maj.h"
+#include "install/mdl_process.h"
+#include "install/rollback.h"
+#include "install/target_dir.h"
+#include "platform/system.h"
+#include "startup/app_context.h"
+#include "ui/frm_test_ftp.h"
+
+namespace quo {
+
+namespace {
+
+// The section counter is a 16-bit signed integer: a count it cannot hold, or a step past its
+// largest value, is an overflow.
+std::int16_t ToCounter(int count) {
+  if (count > INT16_MAX || count < INT16_MIN) throw Error("Overflow");
+  return static_cast<std::int16_t>(count);
+}
+
+void Step(std::int16_t& i) {
+  if (i == INT16_MAX) throw Error("Overflow");
+  ++i;
+}
+
+}  // namespace
+
+void Install(frmTestFTP& w, int NbFichier, std::string& nomIni) {
+  AppContext& app = w.App();
+  std::string section;
+  try {
+    w["tmrMvt"].SetEnabled(true);
+    w.TextePhase = app.Traduire("Preparationdelinstallation");
+    const std::int16_t n = ToCounter(NbFichier);
+    Processes* processes = app.platform.processes;
+    for (std::int16_t i = 1; i <= n; Step(i)) {
+      section = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+      if (!IsPlainFileName(section)) continue;  // refused by its installation
+      const std::string kill = app.ini.ReadIni(section, "kill", nomIni);
+      if (!kill.empty()) KillProcess(processes, FindProcess(processes, kill));
+    }
+    app.platform.system->SleepMs(10);
+    w.PlayAnimation("Synchronize");
+
+    InstallRun run;
+    std::int16_t i = 1;
+    bool complete = true;
+    for (; i <= n; Step(i)) {
+      section = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+      w.Progression = static_cast<float>((static_cast<double>(i) + n) / (2.0 * n + 1));
+      w.TextePhase = app.Traduire("Installationde") + " " + section + " " + app.Traduire("Encours");
+      w.TraySetTip(w.TextePhase);
+      w["lblPhase"].SetCaption(w.TextePhase);
+      w["prgPhase"].SetValue(static_cast<int>(RoundHalfEven(w.Progression * 100.0)));
+      app.PumpMessages();
+      w["lblPhase"].Repaint();
+      InstallAction(w, nomIni, section, run);
+      if (!w.ErrorText.empty()) {
+        complete = false;
+        break;
+      }
+    }
+    if (complete) {
+      w.TextePhase = app.Traduire("SuppressiondesfichiersTéléchargés");
+      w["lblPhase"].SetCaption(w.TextePhase);
+      DeleteDownloads(w);
+    } else {
+      w.SetPhase(app.Traduire("Restaurationdelinstallation"));
+      RestoreInstallation(w, i, nomIni);
+    }
+    w["tmrMvt"].SetEnabled(false);
+    w.PlayAnimation("");
+  } catch (const std::exception& e) {
+    w["tmrMvt"].SetEnabled(false);
+    w.ErrorText += "\r\n" + std::string(e.what()) + " Avec " + section;
+  }
+}
+
+}  // namespace quo

@@ -1,0 +1,84 @@
+#include "install/registration.h"
+
+#include <exception>
+
+#include "core/error.h"
+#include "install/target_dir.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/system.h"
+#include "platform/windowing.h"
+#include "startup/app_context.h"
+#include "ui/frm_test_ftp.h"
+
+namespace quo {
+
+namespace {
+
+constexpr int kChecks = 20;  // a file is looked for kChecks + 1 times
+constexpr int kCheckDelayMs = 50;
+// The unregistration must read the old file before it is moved aside: it is waited for this long.
+constexpr int kUnregisterWaitMs = 5000;
+
+void Start(frmTestFTP& w, const std::string& kind, const std::string& path, bool unregister) {
+  Processes* processes = w.App().platform.processes;
+  const auto argv = RegistrationCommand(processes, kind, path, unregister);
+  if (argv.empty()) return;
+  if (processes == nullptr) throw Error("Cannot start " + argv[0] + ": no process service");
+  if (unregister)
+    processes->StartAndWait(argv, kUnregisterWaitMs);
+  else
+    processes->StartDetached(argv);
+}
+
+}  // namespace
+
+std::vector<std::string> RegistrationCommand(Processes* processes, const std::string& kind,
+                                             const std::string& path, bool unregister) {
+  if (kind == "dll" || kind == "ocx") {
+    const std::string tool = processes == nullptr ? "" : processes->InProcessRegistrar();
+    if (tool.empty()) return {};
+    if (unregister) return {tool, "/u", "/s", path};
+    return {tool, "/s", path};
+  }
+  if (kind == "exeX") return {path, unregister ? "/UNREGSERVER" : "/REGSERVER"};
+  return {};
+}
+
+bool RegisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind,
+                       const std::string& sourceName) {
+  AppContext& app = w.App();
+  try {
+    int attempts = 0;
+    while (!app.platform.files->IsOrdinaryFile(path)) {
+      if (!sourceName.empty()) app.platform.files->Copy(DownloadDir(w) + sourceName, path);
+      app.platform.system->SleepMs(kCheckDelayMs);
+      if (++attempts > kChecks) {
+        w.ErrorText += "\r\nFichier  " + path + " Introuvable";
+        return false;
+      }
+    }
+    Start(w, kind, path, false);
+    return true;
+  } catch (const std::exception& e) {
+    if (Windowing* win = app.platform.windowing)
+      win->MessageBox(e.what(), "Enregistrement", MsgButtons::Ok);
+    w.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + path;
+    return false;
+  }
+}
+
+void UnregisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind) {
+  AppContext& app = w.App();
+  try {
+    int attempts = 0;
+    while (!app.platform.files->IsOrdinaryFile(path)) {
+      app.platform.system->SleepMs(kCheckDelayMs);
+      if (++attempts > kChecks) return;
+    }
+    Start(w, kind, path, true);
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace quo

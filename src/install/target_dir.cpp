@@ -1,0 +1,100 @@
+#include "install/target_dir.h"
+
+#include "core/error.h"
+#include "core/text.h"
+#include "platform/system.h"
+#include "startup/app_context.h"
+#include "ui/frm_test_ftp.h"
+
+namespace quo {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kPathListSeparator = ';';
+#else
+constexpr char kPathListSeparator = ':';
+#endif
+
+bool HasControlCharacter(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  return false;
+}
+
+bool IsAbsolute(const std::string& path) {
+  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// destination as a relative folder path: "\" read as "/", empty and "." components dropped.
+std::string Subdirectory(const std::string& destination) {
+  std::string d = destination;
+  for (char& c : d)
+    if (c == '\\') c = '/';
+  if (IsAbsolute(d) || HasControlCharacter(d))
+    throw Error("Destination refused (" + destination + ") ");
+  std::string out;
+  for (const std::string& part : Split(d, '/')) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") throw Error("Destination refused (" + destination + ") ");
+    out += part + "/";
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsPlainFileName(const std::string& section) {
+  return !section.empty() && section[0] != '.' && section.find('/') == std::string::npos &&
+         section.find('\\') == std::string::npos && section.find("..") == std::string::npos &&
+         !HasControlCharacter(section);
+}
+
+void CheckSectionName(const std::string& section) {
+  if (!IsPlainFileName(section)) throw Error("File name refused ");
+}
+
+std::string InstallRoot(frmTestFTP& w) {
+  std::string root = w.MyInstallationDest;
+  if (root.empty()) throw Error("No installation folder ");
+  if (root.back() != '/') root += '/';
+  return root;
+}
+
+TargetDir TargetDirectory(frmTestFTP& w, const std::string& destination) {
+  if (destination.empty()) return {InstallRoot(w), false};
+  const bool system32 = destination.find("system32") != std::string::npos;
+  if (system32 || destination.find("system") != std::string::npos) {
+    const std::string dir = SystemDirFromPath(w, !system32);
+    if (dir.empty()) throw Error("No system folder along PATH ");
+    return {dir, false};
+  }
+  return {InstallRoot(w) + Subdirectory(destination), true};
+}
+
+std::string ReadEnvVar(frmTestFTP& w, const std::string& name) {
+  System* system = w.App().platform.system;
+  return system == nullptr ? "" : system->GetEnv(name).value_or("");
+}
+
+std::string SystemDirFromPath(frmTestFTP& w, bool system) {
+  const std::string path = ReadEnvVar(w, "PATH");
+  if (path.empty()) return "";
+  for (std::string entry : Split(path, kPathListSeparator)) {
+    if (entry.size() < 8 || !IsAbsolute(entry) || HasControlCharacter(entry)) continue;
+    if (FoldCase(entry.substr(entry.size() - 8)) != "system32") continue;
+    if (system) entry.resize(entry.size() - 2);
+    return entry + "/";
+  }
+  return "";
+}
+
+std::string BackupName(const std::string& dir, const std::string& file) {
+  return dir + "OLD" + file + "Back";
+}
+
+std::string DownloadDir(frmTestFTP& w) { return w.App().programDir + "Download/"; }
+
+}  // namespace quo

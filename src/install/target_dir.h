@@ -1,0 +1,49 @@
+// Where a package section's file goes. Directories are returned with a trailing "/", so a path is
+// the directory followed by the file name.
+//
+// The four rules, tested in this order on the section's destination:
+//   empty                      the installation root;
+//   contains "system32"        the system32 directory found along PATH;
+//   else contains "system"     the system directory beside it;
+//   anything else              a subdirectory of the root ("\" read as "/": Plugins\Images).
+// The tests are case-sensitive: System32 is a subdirectory named System32.
+//
+// Nothing may be written outside the root and the system directories, so a subdirectory that is
+// absolute or has a ".." component, and a file name that is not a plain name, are refused with an
+// Error, as is a system directory that PATH does not name.
+#pragma once
+
+#include <string>
+
+namespace quo {
+
+class frmTestFTP;
+
+struct TargetDir {
+  std::string dir;            // with a trailing "/"
+  bool subdirectory = false;  // the fourth rule
+};
+
+// The installation root with a trailing "/" (throws when it is empty).
+std::string InstallRoot(frmTestFTP& w);
+TargetDir TargetDirectory(frmTestFTP& w, const std::string& destination);
+
+// The file name of a package section: refuses (throws) an empty name, one holding "/", "\", "..",
+// a NUL or another control character, and one starting with "." (such files count as absent, so
+// their backup could not be made).
+void CheckSectionName(const std::string& section);
+bool IsPlainFileName(const std::string& section);
+
+// The first absolute PATH entry whose last 8 characters are "system32" in any case, with a
+// trailing "/"; with system true the same without its last 2 characters (…/system). "" when PATH
+// has none.
+std::string SystemDirFromPath(frmTestFTP& w, bool system);
+// The environment variable's value, "" when it is not set.
+std::string ReadEnvVar(frmTestFTP& w, const std::string& name);
+
+// The backup of file in dir: dir + "OLD" + file + "Back".
+std::string BackupName(const std::string& dir, const std::string& file);
+// The download folder the packages are copied from: the program directory + "Download/".
+std::string DownloadDir(frmTestFTP& w);
+
+}  // namespace quo

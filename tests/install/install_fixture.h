@@ -1,0 +1,93 @@
+// A program folder with a download folder, an installation root and an action file, on the real
+// files service; the process walk sees only the test's own children.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "install/lancer_maj.h"
+#include "support/child_processes.h"
+#include "support/test_platform.h"
+#include "ui/form.h"
+#include "ui/frm_test_ftp.h"
+
+namespace quo::test {
+
+struct PackageSection {
+  std::string name;
+  std::map<std::string, std::string> keys;
+};
+
+// The real files service with hooks that let a test make a step fail at a chosen moment, with
+// real file-system effects (a file removed right after its copy, a folder put in a rename's way).
+class HookedFiles : public PosixFiles {
+ public:
+  std::function<void(const std::string& to)> afterCopy;
+  std::function<void(const std::string& from, const std::string& to)> beforeRename;
+
+  void Copy(const std::string& from, const std::string& to) override {
+    PosixFiles::Copy(from, to);
+    if (afterCopy) afterCopy(to);
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    if (beforeRename) beforeRename(from, to);
+    PosixFiles::Rename(from, to);
+  }
+};
+
+class InstallTest : public ::testing::Test {
+ protected:
+  InstallTest() {
+    t.platform.processes = &processes;
+    t.platform.files = &files;
+    w.Form_Load();
+    root = t.dir / "prod/";
+    MakeDirs(root);
+    w.MyInstallationDest = root;
+    nomIni = w.MyDossier + "Actions.ini";
+  }
+
+  // Writes the action file: section ordre with nb and the names in order, then each section.
+  void WriteActions(const std::vector<PackageSection>& sections, const std::string& nb = "") {
+    std::string text = "[ordre]\r\nversionActuelle=1.4.0\r\nnb=" +
+                       (nb.empty() ? std::to_string(sections.size()) : nb) + "\r\n";
+    for (std::size_t i = 0; i < sections.size(); ++i)
+      text += std::to_string(i + 1) + "=" + sections[i].name + "\r\n";
+    for (const PackageSection& s : sections) {
+      text += "[" + s.name + "]\r\n";
+      for (const auto& [k, v] : s.keys) text += k + "=" + v + "\r\n";
+    }
+    WriteFile(nomIni, text);
+  }
+  void Package(const std::string& name, const std::string& content) {
+    WriteFile(w.MyDossier + name, content);
+  }
+  void RunInstall(int nb) {
+    w.ErrorText.clear();
+    Install(w, nb, nomIni);
+  }
+  // The messages of ErrorText, one per CR LF.
+  std::vector<std::string> Errors() const {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while ((pos = w.ErrorText.find("\r\n", pos)) != std::string::npos) {
+      pos += 2;
+      const auto end = w.ErrorText.find("\r\n", pos);
+      out.push_back(w.ErrorText.substr(pos, end == std::string::npos ? end : end - pos));
+    }
+    return out;
+  }
+
+  TestApp t;
+  HookedFiles files;
+  ChildProcesses processes;
+  MemoryFormFactory factory;
+  frmTestFTP w{*t.app, factory};
+  std::string root, nomIni;
+};
+
+}  // namespace quo::test

@@ -1,0 +1,363 @@
+// The install sequence end to end on real files: placement, backups, phases and progress, the
+// download clean-up, and the action files it must survive.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/text.h"
+#include "install/lancer_maj.h"
+#include "install_fixture.h"
+
+namespace quo::test {
+namespace {
+
+using Keys = std::map<std::string, std::string>;
+
+TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
+  t.WriteLanguage(1036, {{"_", "Installationde", "Installation de"},
+                         {"_", "Encours", "en cours"},
+                         {"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
+  t.app->translation.ChargerLangue();
+  WriteFile(root + "Quorvanta.exe", "old exe");
+  WriteActions({{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
+                {"grille.dat", {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"}}}});
+  Package("Quorvanta.exe", "new exe");
+  Package("grille.dat", "grid");
+  MakeDirs(w.MyDossier + "keep");
+  WriteFile(w.MyDossier + ".hidden", "h");
+  std::vector<std::string> tips;
+  t.windowing.onPump = [&] { tips.push_back(w.TextePhase); };
+
+  RunInstall(2);
+
+  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(ReadFile(root + "Quorvanta.exe"), "new exe");
+  EXPECT_EQ(ReadFile(root + "OLDQuorvanta.exeBack"), "old exe");
+  EXPECT_EQ(ReadFile(root + "Plugins/grille.dat"), "grid");
+  EXPECT_FALSE(Exists(root + "Plugins/OLDgrille.datBack"));  // nothing was there to keep
+  EXPECT_EQ(tips, (std::vector<std::string>{"Installation de Quorvanta.exe en cours",
+                                            "Installation de grille.dat en cours"}));
+  EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
+  EXPECT_FLOAT_EQ(w.Progression, 4.0f / 5.0f);
+  EXPECT_EQ(w["lblPhase"].Caption(), "Suppression");
+  EXPECT_FALSE(w["tmrMvt"].Enabled());
+  // The downloads are gone (action file included); sub-folders and hidden files stay.
+  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));
+  EXPECT_FALSE(Exists(nomIni));
+  EXPECT_TRUE(Exists(w.MyDossier + "keep"));
+  EXPECT_TRUE(Exists(w.MyDossier + ".hidden"));
+}
+
+TEST_F(InstallTest, FlagsOfAPresentFile) {
+  struct Case {
+    std::string backup, copie;
+    bool present;
+    std::string file, backupFile;  // "" = absent
+  } cases[] = {
+      {"0", "0", true, "old", ""},      // left as it is
+      {"0", "1", true, "new", ""},      // replaced
+      {"1", "1", true, "new", "old"},   // replaced, kept aside
+      {"1", "0", true, "", "old"},      // retired: a failed run brings it back
+      {"1", "0", false, "new", ""},     // absent: copied whatever the flags say
+      {"0.5", "abc", true, "", "old"},  // 0.5 sets a flag, text clears it
+      {"-1", "2", true, "new", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.backup + "/" + c.copie + (c.present ? " present" : " absent"));
+    std::filesystem::remove_all(root);
+    MakeDirs(root);
+    if (c.present) WriteFile(root + "f.bin", "old");
+    WriteActions({{"f.bin", {{"backup", c.backup}, {"copie", c.copie}}}});
+    Package("f.bin", "new");
+    RunInstall(1);
+    EXPECT_EQ(w.ErrorText, "");
+    EXPECT_EQ(ReadFile(root + "f.bin"), c.file);
+    EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
+    EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
+  }
+}
+
+TEST_F(InstallTest, OlderBackupIsReplacedByTheNewOne) {
+  WriteFile(root + "f.bin", "current");
+  WriteFile(root + "OLDf.binBack", "from an earlier update");
+  WriteActions({{"f.bin", {{"backup", "1"}, {"copie", "1"}}}});
+  Package("f.bin", "new");
+  RunInstall(1);
+  EXPECT_EQ(ReadFile(root + "OLDf.binBack"), "current");
+}
+
+TEST_F(InstallTest, RootWithoutTrailingSlashGetsOne) {
+  w.MyInstallationDest = t.dir / "prod";
+  WriteActions({{"a.bin", {}}, {"b.bin", {{"destination", "Plugins"}}}});
+  Package("a.bin", "a");
+  Package("b.bin", "b");
+  RunInstall(2);
+  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(ReadFile(root + "a.bin"), "a");
+  EXPECT_EQ(ReadFile(root + "Plugins/b.bin"), "b");
+  EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
+}
+
+TEST_F(InstallTest, NothingToInstallCountsAsComplete) {
+  for (const std::string nb : {"", "0", "abc"}) {
+    SCOPED_TRACE("nb=" + nb);
+    WriteFile(nomIni, "[ordre]\r\nnb=" + nb + "\r\n");
+    Package("x.bin", "x");
+    RunInstall(WholeValue(nb));
+    EXPECT_EQ(w.ErrorText, "");
+    EXPECT_FALSE(Exists(w.MyDossier + "x.bin"));
+  }
+}
+
+TEST_F(InstallTest, SectionMissingFromTheFileIsCopiedOnlyWhenAbsent) {
+  WriteFile(nomIni, "[ordre]\r\nnb=2\r\n1=a.bin\r\n2=b.bin\r\n");
+  WriteFile(root + "a.bin", "kept");
+  Package("a.bin", "new a");
+  Package("b.bin", "new b");
+  RunInstall(2);
+  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(ReadFile(root + "a.bin"), "kept");
+  EXPECT_EQ(ReadFile(root + "b.bin"), "new b");
+}
+
+TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
+  WriteActions({{"a.bin", {{"destination", "Plugins\\Images"}}}});
+  Package("a.bin", "a");
+  RunInstall(1);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : a.bin")) << Errors()[0];
+  EXPECT_FALSE(Exists(root + "Plugins"));
+  MakeDirs(root + "Plugins");
+  RunInstall(1);
+  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(ReadFile(root + "Plugins/Images/a.bin"), "a");
+}
+
+TEST_F(InstallTest, SystemFoldersComeFromPath) {
+  const std::string win = t.dir / "WINDOWS/";
+  MakeDirs(win + "system32");
+  MakeDirs(win + "system");
+  // A PATH longer than 255 characters, whose system32 entry comes late and in capitals.
+  t.system.env["PATH"] = std::string(280, 'x') + ":relative/system32:" + win + "SYSTEM32:/usr/bin";
+  struct Case {
+    std::string destination, dir;
+  } cases[] = {
+      {"system32", win + "SYSTEM32/"},   {"c:\\windows\\system32", win + "SYSTEM32/"},
+      {"mysystem32", win + "SYSTEM32/"}, {"oldsystemfiles", win + "SYSTEM/"},
+      {"System32", root + "System32/"},  {"System", root + "System/"},
+  };
+  MakeDirs(win + "SYSTEM");  // …/SYSTEM32 less its last two characters
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.destination);
+    WriteActions({{"s.bin", {{"destination", c.destination}}}});
+    Package("s.bin", "s");
+    RunInstall(1);
+    EXPECT_EQ(w.ErrorText, "");
+    EXPECT_EQ(ReadFile(c.dir + "s.bin"), "s");
+    std::filesystem::remove(c.dir + "s.bin");
+  }
+}
+
+TEST_F(InstallTest, SystemFolderMissingFromPathIsRefused) {
+  for (const std::string path : {"", "/usr/bin:/bin", "C:\\WINDOWS\\system32\\", "system32"}) {
+    SCOPED_TRACE(path);
+    t.system.env["PATH"] = path;
+    WriteActions({{"s.bin", {{"destination", "system32"}}}});
+    Package("s.bin", "s");
+    RunInstall(1);
+    EXPECT_EQ(Errors(), (std::vector<std::string>{"No system folder along PATH Fichier : s.bin"}));
+    EXPECT_FALSE(Exists("s.bin"));
+    EXPECT_FALSE(Exists(t.dir / "s.bin"));
+  }
+}
+
+TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
+  struct Case {
+    std::string section, destination;
+  } cases[] = {
+      {"../evil.bin", ""},   {"a/b.bin", ""},          {"a\\b.bin", ""},
+      {"a..b", ""},          {".profile", ""},         {"tab\tname", ""},
+      {"ok.bin", "../out"},  {"ok.bin", "/tmp/out"},   {"ok.bin", "a\\..\\..\\out"},
+      {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"},
+  };
+  MakeDirs(t.dir / "out");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section + " -> " + c.destination);
+    WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}}}});
+    Package("ok.bin", "x");
+    RunInstall(1);
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : " + c.section)) << Errors()[0];
+    EXPECT_TRUE(std::filesystem::is_empty(root));
+    EXPECT_TRUE(std::filesystem::is_empty(t.dir / "out"));
+    EXPECT_FALSE(Exists(t.dir / "evil.bin"));
+  }
+  // An empty name in ordre is refused the same way.
+  WriteFile(nomIni, "[ordre]\r\nnb=1\r\n1=\r\n");
+  RunInstall(1);
+  EXPECT_EQ(Errors(), (std::vector<std::string>{"File name refused Fichier : "}));
+}
+
+TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
+  WriteFile(root + "a.bin", "original");
+  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"b.bin", {}}});
+  WriteFile(nomIni, ReadFile(nomIni) + "[ordre]\r\n");  // a duplicate section header: ignored
+  std::string text = ReadFile(nomIni);
+  text.replace(text.find("2=b.bin"), 7, "2=a.bin\r\n3=b.bin");
+  WriteFile(nomIni, text);
+  Package("a.bin", "new");
+  RunInstall(3);  // b.bin is missing: the run rolls back
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(ReadFile(root + "a.bin"), "original");
+}
+
+TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
+  std::string text = "[ordre]\r\nnb=40000\r\n";
+  for (int i = 1; i <= 40000; ++i) text += std::to_string(i) + "=f" + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 40000; ++i) text += "[f" + std::to_string(i) + "]\r\ncopie=1\r\n";
+  WriteFile(nomIni, text);
+  Package("f1", "1");
+  RunInstall(40000);
+  EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
+  EXPECT_FALSE(Exists(root + "f1"));
+  EXPECT_TRUE(Exists(w.MyDossier + "f1"));
+  EXPECT_FALSE(w["tmrMvt"].Enabled());
+
+  // 32767 fits, but the step after the last section does not.
+  WriteFile(nomIni, "[ordre]\r\nnb=32767\r\n");
+  RunInstall(32767);
+  EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
+  EXPECT_TRUE(Exists(w.MyDossier + "f1"));
+}
+
+TEST_F(InstallTest, GarbageValuesNeitherCrashNorEscape) {
+  const std::vector<std::string> garbage = {"",  " ",         "\"\"",    "'1'",    "1e400", "-0",
+                                            "é", "\"dll\" x", "dll ocx", "%PATH%", "*",     "?"};
+  for (const std::string& g : garbage) {
+    SCOPED_TRACE(g);
+    WriteActions({{"g.bin",
+                   {{"destination", g},
+                    {"copie", g},
+                    {"backup", g},
+                    {"enregistrement", g},
+                    {"type", g},
+                    {"kill", g}}}});
+    Package("g.bin", "g");
+    RunInstall(1);
+    // Whatever was decided, nothing lands outside the root.
+    for (const auto& e : std::filesystem::recursive_directory_iterator(t.dir.path())) {
+      if (e.is_regular_file() && e.path().filename() == "g.bin") {
+        EXPECT_TRUE(StartsWith(e.path().string(), root) ||
+                    StartsWith(e.path().string(), w.MyDossier))
+            << e.path();
+      }
+    }
+    std::filesystem::remove_all(root);
+    MakeDirs(root);
+  }
+  EXPECT_TRUE(processes.terminated.empty());
+}
+
+TEST_F(InstallTest, NamedProcessIsEndedBeforeItsFileIsReplaced) {
+  SleepingChild running(root, "QkProd");
+  const std::string name = running.name();
+  WriteActions({{name, {{"copie", "1"}, {"backup", "1"}, {"kill", name}}}});
+  Package(name, "new program");
+  bool endedFirst = false;
+  std::string atThatTime;
+  t.windowing.onPump = [&] {  // after the preparation pass, before the section is installed
+    endedFirst = running.EndedByKill();
+    atThatTime = ReadFile(root + name);
+  };
+  RunInstall(1);
+  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_TRUE(endedFirst);
+  EXPECT_EQ(atThatTime, ReadFile("/bin/sleep"));
+  EXPECT_EQ(ReadFile(root + name), "new program");
+  EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
+}
+
+TEST_F(InstallTest, KillValuesThatMatchNothingOfOursEndNothing) {
+  ChildProcesses withSelf(/*includeSelf=*/true);
+  t.platform.processes = &withSelf;
+  auto run = [&](const std::string& kill) {
+    SCOPED_TRACE(kill);
+    WriteActions({{"k.bin", {{"kill", kill}}}});
+    Package("k.bin", "k");
+    RunInstall(1);
+    EXPECT_EQ(w.ErrorText, "");
+  };
+  run("a");  // only the updater itself is there to match
+  SleepingChild bystander(t.dir.path(), "zz");
+  for (const std::string& kill : std::vector<std::string>{"", "Qk", withSelf.Self().exeName, "quo"})
+    run(kill);
+  EXPECT_TRUE(withSelf.terminated.empty());
+  EXPECT_EQ(withSelf.refused, 0);
+  EXPECT_TRUE(bystander.Running());
+}
+
+TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
+  WriteFile(root + "a.bin", "old a");
+  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"missing.bin", {}}});
+  Package("a.bin", "new a");
+  t.windowing.onPump = [&] { w.UnloadMe(); };  // the user closes the window at once
+  {
+    frmTestFTP::BusyScope busy(w);  // as the run's entry points hold it
+    RunInstall(2);
+    EXPECT_FALSE(w.Unloaded());
+  }
+  EXPECT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");  // the rollback ran to its end
+  EXPECT_TRUE(w.Unloaded());
+}
+
+TEST(FinishRun, ShowsTheOutcome) {
+  TestApp t;
+  t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
+                         {"_", "Miseajourcorrectementterminée", "Terminé"}});
+  t.app->translation.ChargerLangue();
+  MemoryFormFactory factory;
+  frmTestFTP w(*t.app, factory);
+  w.Form_Load();
+  w.MajDisponible = true;
+  w["cmdMettreAJour"].SetEnabled(false);
+  w.ErrorText = "\r\nfirst\r\nsecond";
+  FinishRun(w, "Sortir");
+  EXPECT_EQ(w["lblPhase"].Caption(), "Des erreurs ont eu lieu :\r\n\r\nfirst\r\nsecond");
+  EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
+  EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
+  EXPECT_FALSE(w.MajDisponible);
+  EXPECT_TRUE(w.Finished());
+  EXPECT_FALSE(w.Succeeded());
+  w.ErrorText.clear();
+  FinishRun(w, "Sortir");
+  EXPECT_EQ(w["lblPhase"].Caption(), "Terminé");
+  EXPECT_TRUE(w.Succeeded());
+}
+
+TEST(LancerMaj, WithoutASessionOnlySearchesOrCloses) {
+  struct Watch : frmTestFTP {
+    using frmTestFTP::frmTestFTP;
+    int searches = 0;
+    bool RechercheMaj(bool) override { return ++searches, false; }
+  };
+  TestApp t;
+  MemoryFormFactory factory;
+  Watch w(*t.app, factory);
+  w.Form_Load();
+  w["txtVersion"].SetText("1.2.3");
+  LancerMaj(w, true);
+  EXPECT_EQ(w.searches, 1);
+  w.Externe = true;
+  cmdMettreAJour_Click(w);
+  EXPECT_EQ(w.searches, 2);
+  EXPECT_FALSE(w.Unloaded());
+  EXPECT_FALSE(w.Finished());
+  w.Externe = false;
+  cmdMettreAJour_Click(w);
+  EXPECT_EQ(w.searches, 2);
+  EXPECT_TRUE(w.Unloaded());
+}
+
+}  // namespace
+}  // namespace quo::test

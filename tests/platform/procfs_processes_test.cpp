@@ -1,0 +1,77 @@
+// The /proc service on its own: the snapshot's names, commands started from an argument vector.
+#include "platform/posix/procfs_processes.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/error.h"
+#include "support/child_processes.h"
+#include "support/temp_dir.h"
+
+namespace quo {
+namespace {
+
+using test::TempDir;
+
+std::string WaitForFile(const std::string& path) {
+  for (int i = 0; i < 1000 && !test::Exists(path); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return test::ReadFile(path);
+}
+
+TEST(ProcfsProcesses, SnapshotNamesTheExecutableEvenWhenItsFileIsReplaced) {
+  TempDir dir;
+  test::SleepingChild child(dir.path());
+  ProcfsProcesses ps;
+  auto find = [&] {
+    for (const ProcessEntry& e : ps.Snapshot())
+      if (e.pid == child.id()) return e;
+    return ProcessEntry{};
+  };
+  ProcessEntry e = find();
+  EXPECT_EQ(e.exeName, child.name());
+  EXPECT_EQ(e.parentPid, static_cast<std::uint32_t>(::getpid()));
+  EXPECT_EQ(e.realUid, ::getuid());
+  // Replaced under the running program (as an installation does): same name, no " (deleted)".
+  ::unlink(child.path().c_str());
+  EXPECT_EQ(find().exeName, child.name());
+}
+
+TEST(ProcfsProcesses, SelfAndMissingProcesses) {
+  ProcfsProcesses ps;
+  EXPECT_EQ(ps.Self().pid, static_cast<std::uint32_t>(::getpid()));
+  EXPECT_EQ(ps.Self().parentPid, static_cast<std::uint32_t>(::getppid()));
+  EXPECT_FALSE(ps.Describe(0).has_value());
+  EXPECT_FALSE(ps.Terminate(0));  // kill(0) would be the whole process group
+  EXPECT_FALSE(ps.Terminate(0x80000000u));
+  EXPECT_THROW(ProcfsProcesses("/nonexistent/proc").Snapshot(), Error);
+}
+
+TEST(ProcfsProcesses, StartsArgumentVectorsWithoutAShell) {
+  TempDir dir;
+  const std::string script = dir / "reg tool.sh";
+  test::WriteFile(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.out\"\n");
+  ::chmod(script.c_str(), 0755);
+  ProcfsProcesses ps;
+  ps.StartDetached({script, "a b", "$(touch pwned)", "/REGSERVER"});
+  EXPECT_EQ(WaitForFile(script + ".out"), "a b|$(touch pwned)|/REGSERVER|");
+  EXPECT_FALSE(test::Exists(dir / "pwned"));
+}
+
+TEST(ProcfsProcesses, CommandThatCannotStartThrows) {
+  TempDir dir;
+  ProcfsProcesses ps;
+  EXPECT_THROW(ps.StartDetached({"regsvr32", "/s", "x.dll"}), Error);  // not on PATH here
+  EXPECT_THROW(ps.StartDetached({dir / "missing"}), Error);
+  test::WriteFile(dir / "plain", "not a program");  // not executable
+  EXPECT_THROW(ps.StartDetached({dir / "plain", "/REGSERVER"}), Error);
+  EXPECT_THROW(ps.StartDetached({}), Error);
+}
+
+}  // namespace
+}  // namespace quo
