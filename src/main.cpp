@@ -11,7 +11,6 @@
 #include "platform/posix/base/module_loader.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
-#include "platform/posix/procfs_processes.h"
 #include "startup/app_context.h"
 #include "startup/launch.h"
 #include "ui/qt/gui_run.h"
@@ -34,12 +33,10 @@ int main(int argc, char** argv) {
   quo::PosixFiles files;
   quo::PosixSystem system;
   quo::IniProfile ini;
-  quo::ProcfsProcesses processes;
   quo::Platform platform;
   platform.files = &files;
   platform.system = &system;
   platform.ini = &ini;
-  platform.processes = &processes;
   quo::AppContext app(platform, system.ProgramPath());
   platform.translationDb = TranslationDbFor(app);
 

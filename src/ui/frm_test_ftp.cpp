@@ -27,13 +27,19 @@ void frmTestFTP::ConnectEvents() {
   on("", FormEvent::Resize, &frmTestFTP::Form_Resize, this);
   on("", FormEvent::CloseRequest, &frmTestFTP::UnloadMe, this);
   on("cmdOptions", FormEvent::Click, &frmTestFTP::cmdOptions_Click, this);
-  on("cmdRechercher", FormEvent::Click, &frmTestFTP::cmdRechercher_Click, this);
+  // The user's search (click, or Enter in txtVersion, which stays enabled) never starts while an
+  // operation runs; the operations themselves may still call cmdRechercher_Click.
+  f.Connect("cmdRechercher", FormEvent::Click, [this](int) {
+    if (busy_ == 0) cmdRechercher_Click();
+  });
   on("cmdMettreAJour", FormEvent::Click, &frmTestFTP::cmdMettreAJour_Click, this);
   on("tmrMvt", FormEvent::Timer, &frmTestFTP::tmrMvt_Timer, this);
   on("mnuaide", FormEvent::Click, &frmTestFTP::mnuaide_Click, this);
   on("mnuShow", FormEvent::Click, &frmTestFTP::mnuShow_Click, this);
   on("mnuStop", FormEvent::Click, &frmTestFTP::mnuStop_Click, this);
-  f.Connect("txtVersion", FormEvent::KeyPress, [this](int key) { txtVersion_KeyPress(key); });
+  f.Connect("txtVersion", FormEvent::KeyPress, [this](int key) {
+    if (busy_ == 0) txtVersion_KeyPress(key);
+  });
 }
 
 frmTestFTP::~frmTestFTP() = default;
@@ -172,8 +178,7 @@ void frmTestFTP::Form_Unload() {
 void frmTestFTP::cmdOptions_Click() { Param().Show(); }
 
 void frmTestFTP::cmdRechercher_Click() {
-  // Enter in txtVersion reaches here even while an operation runs: never start a second one.
-  if (busy_ > 0 || unloaded_) return;
+  if (unloaded_) return;
   if (VerifieVersion()) {
     MyVersion = (*form_)["txtVersion"].Text();
     RechercheMaj(false);

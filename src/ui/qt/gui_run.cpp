@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/posix/procfs_processes.h"
 #include "platform/windowing.h"
 #include "startup/app_context.h"
 #include "startup/launch.h"
@@ -62,7 +63,10 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   }
   QtTray tray;
   Plug<Tray> plugTray(app.platform.tray, &tray);
-  // The FTP, RAR and process services of the engine are plugged in here as they land.
+  // The engine's services (the launcher runs with the base ones only). FTP and RAR plug in here
+  // as they land.
+  ProcfsProcesses processes;
+  Plug<Processes> plugProcesses(app.platform.processes, &processes);
   QtFormFactory forms;
   frmTestFTP w(app, forms);
   auto& view = static_cast<QtForm&>(w.View());
