@@ -207,8 +207,7 @@ void frmTestFTP::txtVersion_KeyPress(int keyCode) {
 }
 
 void frmTestFTP::tmrMvt_Timer() {
-  // One, two, four, eight dots, then one again (assign(n, c): GCC 12 at -O3 warns wrongly
-  // about an overlapping copy for the plain assignment of ".").
+  // One, two, four, eight dots, then one again.
   const std::size_t n = dots_.size();
   dots_.assign(n >= 1 && n < 8 ? 2 * n : 1, '.');
   (*form_)["lblPhase"].SetCaption(TextePhase + dots_);
