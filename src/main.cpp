@@ -1,34 +1,56 @@
-// Entry point: the light start-up decides whether the run goes on before any window exists.
+// Entry point. The light start-up (single instance, translation export, command line, log,
+// settings, language, schedule) runs here with the base services only; a launch with no check
+// due ends before any window, Qt platform plugin or video library is loaded. Only when the run
+// goes on does the window-and-engine module of the program folder get loaded.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/base/ini_profile.h"
+#include "platform/posix/base/module_loader.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
-#include "platform/posix/procfs_processes.h"
 #include "startup/app_context.h"
 #include "startup/launch.h"
+#include "ui/qt/gui_run.h"
+
+namespace {
+
+// The reader of the translators' database, only when the database is there.
+quo::TranslationDb* TranslationDbFor(quo::AppContext& app) {
+  if (!app.platform.files->IsOrdinaryFile(app.programDir + "TraductionUpdate.mdb")) return nullptr;
+  std::string error;
+  using Fn = quo::TranslationDb* (*)();
+  auto fn = reinterpret_cast<Fn>(
+      quo::LoadModuleSymbol(app.programDir + "libquo_mdb.so", "quo_translation_db", error));
+  return fn != nullptr ? fn() : nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   quo::PosixFiles files;
   quo::PosixSystem system;
   quo::IniProfile ini;
-  quo::ProcfsProcesses processes;
   quo::Platform platform;
   platform.files = &files;
   platform.system = &system;
   platform.ini = &ini;
-  platform.processes = &processes;
   quo::AppContext app(platform, system.ProgramPath());
+  platform.translationDb = TranslationDbFor(app);
 
-  const quo::LaunchPlan plan = quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
-  if (!plan.error.empty()) {
-    std::fprintf(stderr, "%s\n", plan.error.c_str());
+  const quo::LaunchPlan plan =
+      quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
+  if (!plan.proceed && plan.error.empty()) return 0;
+
+  std::string error;
+  auto run = reinterpret_cast<quo::GuiEntryFn>(
+      quo::LoadModuleSymbol(app.programDir + quo::kGuiModule, quo::kGuiEntry, error));
+  if (run == nullptr) {
+    std::fprintf(stderr, "QuoUpdate: %s\n", error.c_str());
+    if (!plan.error.empty()) std::fprintf(stderr, "QuoUpdate: %s\n", plan.error.c_str());
     return 1;
   }
-  if (!plan.proceed) return 0;
-  std::fprintf(stderr, "QuoUpdate: this build has no window yet\n");
-  return 0;
+  return run(&app, &plan, &argc, argv);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quo {
 
@@ -20,6 +21,21 @@ class AviPlayer {
   virtual void SetTransparent(bool on) = 0;
   virtual void SetCentre(bool on) = 0;
 };
+
+// The video frames of an animation file, decoded once at Load.
+struct AviFrames {
+  int width = 0, height = 0;
+  double frameRate = 0;  // frames per second
+  // One entry per frame: width * height pixels 0xAARRGGBB (alpha 255), rows top-down.
+  std::vector<std::vector<std::uint32_t>> frames;
+  std::string error;  // why decoding failed
+};
+
+// The decoder lives in a loadable module of the program folder, so that a run that shows no
+// animation never loads the video libraries. Its entry point has the type AviDecodeFn.
+inline constexpr char kAviModule[] = "libquo_avi.so";
+inline constexpr char kAviDecodeSymbol[] = "quo_decode_avi";
+using AviDecodeFn = bool (*)(const char* path, AviFrames* out);
 
 class AnimationService {
  public:

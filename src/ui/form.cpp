@@ -16,6 +16,18 @@ Control& Form::operator[](const std::string& name) const {
   return *c;
 }
 
+bool Form::Raise(const std::string& control, FormEvent event, int arg) {
+  auto it = handlers_.find({control, event});
+  if (it == handlers_.end()) return false;
+  if (event == FormEvent::Click || event == FormEvent::KeyPress) {
+    const Control* c = Find(control);
+    if (c != nullptr && !c->Enabled()) return false;
+  }
+  Handler h = it->second;  // a handler may reconnect or close the form while it runs
+  h(arg);
+  return true;
+}
+
 MemoryForm::MemoryForm(const FormSpec& spec) : Form(spec.name) {
   SetCaption(spec.caption);
   Resize(spec.clientWidth, spec.clientHeight);

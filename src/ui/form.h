@@ -3,8 +3,11 @@
 // (Top, Height) is in twips. Properties a kind of control lacks are stored and ignored.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quo {
@@ -55,6 +58,16 @@ class Control {
 
 enum class WindowState { Normal, Minimized };
 
+// Events a view reports to the window logic. A control name of "" means the window itself.
+enum class FormEvent {
+  Click,         // button pressed, menu item chosen
+  KeyPress,      // a character typed in a control; the argument is its code (13 for Enter)
+  Timer,         // a timer control's interval elapsed
+  Activate,      // the window became active
+  Resize,        // the window's size or state changed
+  CloseRequest,  // the user asked to close the window (close box); the logic decides
+};
+
 class Form {
  public:
   explicit Form(std::string name) : name_(std::move(name)) {}
@@ -84,9 +97,25 @@ class Form {
   virtual void Resize(int width, int height) { width_ = width, height_ = height; }
   // Closes the window for good (the view destroys it; the logic's unload handlers ran already).
   virtual void Close() { visible_ = false; }
+  // Pops up the named menu at the pointer.
+  virtual void PopupMenu(const std::string& menu) { lastPopup_ = menu; }
+  const std::string& LastPopup() const { return lastPopup_; }
+
+  // The logic connects its handlers; the view (or a test) raises the events.
+  using Handler = std::function<void(int)>;
+  void Connect(const std::string& control, FormEvent event, Handler handler) {
+    handlers_[{control, event}] = std::move(handler);
+  }
+  bool HasHandler(const std::string& control, FormEvent event) const {
+    return handlers_.count({control, event}) != 0;
+  }
+  // Runs the connected handler; false when none is connected. A disabled control receives no
+  // clicks and no keys, as on screen.
+  bool Raise(const std::string& control, FormEvent event, int arg = 0);
 
  private:
-  std::string name_, caption_;
+  std::map<std::pair<std::string, FormEvent>, Handler> handlers_;
+  std::string name_, caption_, lastPopup_;
   int helpContext_ = 0, width_ = 0, height_ = 0;
   bool visible_ = false;
   WindowState state_ = WindowState::Normal;

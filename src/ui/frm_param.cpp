@@ -9,6 +9,11 @@ namespace quo {
 
 frmParam::frmParam(AppContext& app, frmTestFTP& main, std::unique_ptr<Form> form)
     : app_(app), main_(main), form_(std::move(form)) {
+  Form& f = *form_;
+  f.Connect("cmdOK", FormEvent::Click, [this](int) { cmdOK_Click(); });
+  f.Connect("cmdAnnuler", FormEvent::Click, [this](int) { cmdAnnuler_Click(); });
+  f.Connect("cmdBrowse", FormEvent::Click, [this](int) { cmdBrowse_Click(); });
+  f.Connect("", FormEvent::CloseRequest, [this](int) { cmdAnnuler_Click(); });
   Form_Load();
 }
 
@@ -55,8 +60,8 @@ void frmParam::cmdAnnuler_Click() {
 void frmParam::cmdBrowse_Click() {
   Windowing* w = app_.platform.windowing;
   if (w == nullptr) return;
-  const auto chosen = w->OpenFile(app_.Traduire("RecherchedeQuorvanta"), "Quorvanta",
-                                  "Quorvanta.exe");
+  const auto chosen =
+      w->OpenFile(app_.Traduire("RecherchedeQuorvanta"), "Quorvanta", "Quorvanta.exe");
   if (!chosen || chosen->empty()) return;
   // Only the product's executable names the product folder; a typed name bypasses the filter.
   const std::string exe = "Quorvanta.exe";

@@ -14,7 +14,33 @@
 namespace quo {
 
 frmTestFTP::frmTestFTP(AppContext& app, FormFactory& forms)
-    : app_(app), forms_(forms), form_(forms.Create("frmTestFTP")) {}
+    : app_(app), forms_(forms), form_(forms.Create("frmTestFTP")) {
+  ConnectEvents();
+}
+
+void frmTestFTP::ConnectEvents() {
+  Form& f = *form_;
+  auto on = [&f](const char* control, FormEvent e, void (frmTestFTP::*fn)(), frmTestFTP* self) {
+    f.Connect(control, e, [self, fn](int) { (self->*fn)(); });
+  };
+  on("", FormEvent::Activate, &frmTestFTP::Form_Activate, this);
+  on("", FormEvent::Resize, &frmTestFTP::Form_Resize, this);
+  on("", FormEvent::CloseRequest, &frmTestFTP::UnloadMe, this);
+  on("cmdOptions", FormEvent::Click, &frmTestFTP::cmdOptions_Click, this);
+  // The user's search (click, or Enter in txtVersion, which stays enabled) never starts while an
+  // operation runs; the operations themselves may still call cmdRechercher_Click.
+  f.Connect("cmdRechercher", FormEvent::Click, [this](int) {
+    if (busy_ == 0) cmdRechercher_Click();
+  });
+  on("cmdMettreAJour", FormEvent::Click, &frmTestFTP::cmdMettreAJour_Click, this);
+  on("tmrMvt", FormEvent::Timer, &frmTestFTP::tmrMvt_Timer, this);
+  on("mnuaide", FormEvent::Click, &frmTestFTP::mnuaide_Click, this);
+  on("mnuShow", FormEvent::Click, &frmTestFTP::mnuShow_Click, this);
+  on("mnuStop", FormEvent::Click, &frmTestFTP::mnuStop_Click, this);
+  f.Connect("txtVersion", FormEvent::KeyPress, [this](int key) {
+    if (busy_ == 0) txtVersion_KeyPress(key);
+  });
+}
 
 frmTestFTP::~frmTestFTP() = default;
 
@@ -24,10 +50,23 @@ frmTestFTP::BusyScope::~BusyScope() {
   if (--w_.busy_ == 0 && w_.closeRequested_ && !w_.unloaded_) w_.DoUnload();
 }
 
-bool frmTestFTP::RechercheMaj(bool Force) { return quo::RechercheMaj(*this, Force); }
-void frmTestFTP::LancerMaj(bool Force) { quo::LancerMaj(*this, Force); }
-void frmTestFTP::Install(int NbFichier, std::string& nomIni) { quo::Install(*this, NbFichier, nomIni); }
-void frmTestFTP::cmdMettreAJour_Click() { quo::cmdMettreAJour_Click(*this); }
+bool frmTestFTP::RechercheMaj(bool Force) {
+  BusyScope busy(*this);
+  return quo::RechercheMaj(*this, Force);
+}
+void frmTestFTP::LancerMaj(bool Force) {
+  BusyScope busy(*this);
+  quo::LancerMaj(*this, Force);
+}
+void frmTestFTP::Install(int NbFichier, std::string& nomIni) {
+  BusyScope busy(*this);
+  quo::Install(*this, NbFichier, nomIni);
+}
+void frmTestFTP::cmdMettreAJour_Click() {
+  if (unloaded_) return;
+  BusyScope busy(*this);
+  quo::cmdMettreAJour_Click(*this);
+}
 
 void frmTestFTP::Show() {
   form_->Show();
@@ -52,7 +91,7 @@ frmParam& frmTestFTP::Param() {
 void frmTestFTP::Form_Load() {
   LoadWidth = form_->Width();
   LoadHeight = form_->HeightTwips();
-  TrayAdd(*this);
+  trayIcon_ = TrayAdd(*this);
   (*form_)["prgPhase"].SetVisible(false);
   MyDossier = app_.programDir;
   app_.platform.files->MakeDirectory(MyDossier + "Download");
@@ -75,14 +114,15 @@ void frmTestFTP::TrayDoubleClick() {
 }
 
 void frmTestFTP::TrayContextMenu() {
-  if (PopupMenu && !unloaded_) PopupMenu();
+  if (!unloaded_) form_->PopupMenu("mnuMain");
 }
 
 void frmTestFTP::mnuShow_Click() {
   if (form_->Visible() && form_->State() != WindowState::Minimized) {
     (*form_)["mnuShow"].SetCaption(app_.Traduire("Montrer"));
     form_->SetState(WindowState::Minimized);
-    form_->Hide();
+    // Without an icon in the notification area a hidden window could never come back.
+    if (trayIcon_) form_->Hide();
   } else {
     form_->Show();
     form_->SetState(WindowState::Normal);
@@ -124,6 +164,7 @@ bool frmTestFTP::Form_QueryUnload() {
     SessionFtp.reset();
   }
   TrayRemove(*this);
+  trayIcon_ = false;
   return true;
 }
 
@@ -137,6 +178,7 @@ void frmTestFTP::Form_Unload() {
 void frmTestFTP::cmdOptions_Click() { Param().Show(); }
 
 void frmTestFTP::cmdRechercher_Click() {
+  if (unloaded_) return;
   if (VerifieVersion()) {
     MyVersion = (*form_)["txtVersion"].Text();
     RechercheMaj(false);
@@ -165,10 +207,9 @@ void frmTestFTP::txtVersion_KeyPress(int keyCode) {
 }
 
 void frmTestFTP::tmrMvt_Timer() {
-  if (!dots_.empty() && dots_.size() < 8)
-    dots_ += dots_;
-  else
-    dots_ = ".";
+  // One, two, four, eight dots, then one again.
+  const std::size_t n = dots_.size();
+  dots_.assign(n >= 1 && n < 8 ? 2 * n : 1, '.');
   (*form_)["lblPhase"].SetCaption(TextePhase + dots_);
 }
 

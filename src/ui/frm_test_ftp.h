@@ -3,7 +3,6 @@
 // state. The operations start-up calls are virtual so a test can watch them.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,7 +39,8 @@ class frmTestFTP {
   Form& View() { return *form_; }
   Control& operator[](const std::string& name) { return (*form_)[name]; }
 
-  // Operations other modules call.
+  // Operations other modules call. The search, the download-and-install run and the
+  // installation count as busy (BusyScope) while they run.
   virtual bool RechercheMaj(bool Force = false);
   virtual void LancerMaj(bool Force = false);
   virtual void Install(int NbFichier, std::string& nomIni);
@@ -88,10 +88,12 @@ class frmTestFTP {
   bool Finished() const { return finished_; }
   bool Succeeded() const { return succeeded_; }
   void SetOutcome(bool finished, bool succeeded) { finished_ = finished, succeeded_ = succeeded; }
-  // Called by the view when the popup menu must be shown at the pointer.
-  std::function<void()> PopupMenu;
+  bool Busy() const { return busy_ > 0; }
+  // True while the notification area shows the program's icon.
+  bool HasTrayIcon() const { return trayIcon_; }
 
  private:
+  void ConnectEvents();
   void DoUnload();
 
   AppContext& app_;
@@ -100,6 +102,7 @@ class frmTestFTP {
   std::unique_ptr<frmParam> param_;
   std::string dots_;
   int busy_ = 0;
+  bool trayIcon_ = false;
   bool closeRequested_ = false, unloaded_ = false, finished_ = false, succeeded_ = false;
 };
 

@@ -9,12 +9,13 @@ namespace quo {
 
 std::string TrayTipShown(const std::string& text) { return Utf8Left(text, 63); }
 
-void TrayAdd(frmTestFTP& w) {
+bool TrayAdd(frmTestFTP& w) {
   Tray* tray = w.App().platform.tray;
-  if (tray == nullptr || !tray->Available()) return;
+  if (tray == nullptr || !tray->Available()) return false;
   tray->Add(
       TrayTipShown(w.View().Caption()), [&w] { w.TrayDoubleClick(); },
       [&w] { w.TrayContextMenu(); });
+  return true;
 }
 
 void TraySetTip(frmTestFTP& w, const std::string& text) {

@@ -11,7 +11,8 @@ class frmTestFTP;
 // The part of a tooltip text the notification area shows.
 std::string TrayTipShown(const std::string& text);
 
-void TrayAdd(frmTestFTP& window);
+// Adds the icon; false when there is no notification area (the program then runs without one).
+bool TrayAdd(frmTestFTP& window);
 void TraySetTip(frmTestFTP& window, const std::string& text);
 void TrayRemove(frmTestFTP& window);
 

@@ -54,13 +54,22 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     if (w.CloseRequested() || w.Unloaded()) return;
     if (found && w.Externe) {
       w.LancerMaj(true);
-    } else if (found) {
+      // The run went from the search to the end of the installation; its code normally records
+      // the outcome itself, the error report tells it otherwise.
+      if (!w.Finished()) w.SetOutcome(true, w.ErrorText.empty());
+      return;
+    }
+    if (found) {
       if (w["lblPhase"].Caption().empty())
         w["lblPhase"].SetCaption(app.Traduire("Denouvellesmisesàjoursontdisponibles"));
     } else if (w["lblPhase"].Caption().empty()) {
       w["lblPhase"].SetCaption(app.Traduire("Aucunenouvelemiseàjourdedisponible"));
     }
+    // Nothing more happens by itself: the installation, if any, is left to the user. A failed
+    // search records its failure before returning.
+    if (!w.Finished()) w.SetOutcome(true, true);
   } catch (const std::exception& e) {
+    w.SetOutcome(true, false);
     if (Windowing* win = app.platform.windowing) win->MessageBox(e.what(), "", MsgButtons::Ok);
   }
 }

@@ -1,0 +1,89 @@
+#include "ui/qt/gui_run.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/posix/procfs_processes.h"
+#include "platform/windowing.h"
+#include "startup/app_context.h"
+#include "startup/launch.h"
+#include "ui/frm_test_ftp.h"
+#include "ui/qt/program_icon.h"
+#include "ui/qt/qt_avi_player.h"
+#include "ui/qt/qt_form.h"
+#include "ui/qt/qt_tray.h"
+#include "ui/qt/qt_windowing.h"
+#include "ui/startup_window.h"
+
+namespace quo {
+
+namespace {
+
+constexpr int kWatchIntervalMs = 50;
+
+// Puts a service in the platform for the run and takes it out again.
+template <class T>
+struct Plug {
+  Plug(T*& slot, T* service) : slot_(slot) { slot_ = service; }
+  ~Plug() { slot_ = nullptr; }
+  T*& slot_;
+};
+
+}  // namespace
+
+// A run that has reached its end closes the window after the running operation, if any.
+int RunEventLoop(frmTestFTP& w, bool unattended) {
+  auto ended = [&w, unattended] {
+    if (unattended && w.Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
+    return w.Unloaded();
+  };
+  if (!ended()) {
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (ended()) QCoreApplication::exit(0);
+    });
+    watch.start(kWatchIntervalMs);
+    QApplication::exec();
+  }
+  if (!unattended) return 0;
+  return w.Finished() && w.Succeeded() ? 0 : 1;
+}
+
+int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // a window hidden to the tray goes on
+  QApplication::setWindowIcon(ProgramIcon());
+  const bool unattended = UnattendedRun();
+  QtWindowing windowing(unattended, app.exeName);
+  Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);
+  if (!plan.error.empty()) {
+    windowing.MessageBox(plan.error, "", MsgButtons::Ok);
+    return 1;
+  }
+  QtTray tray;
+  Plug<Tray> plugTray(app.platform.tray, &tray);
+  // The engine's services (the launcher runs with the base ones only). FTP and RAR plug in here
+  // as they land.
+  ProcfsProcesses processes;
+  Plug<Processes> plugProcesses(app.platform.processes, &processes);
+  QtFormFactory forms;
+  frmTestFTP w(app, forms);
+  auto& view = static_cast<QtForm&>(w.View());
+  QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
+  Plug<AnimationService> plugAnimation(app.platform.animation, &animation);
+  RunWindowStartup(w, plan);
+  // For the start-up benchmark: end once the window has been shown and painted.
+  if (qEnvironmentVariable("QUOUPDATE_QUIT_WHEN_SHOWN") == "1") {
+    QApplication::processEvents();
+    return 0;
+  }
+  return RunEventLoop(w, unattended);
+}
+
+}  // namespace quo
+
+extern "C" QUO_GUI_EXPORT int quo_gui_run(quo::AppContext* app, const quo::LaunchPlan* plan,
+                                          int* argc, char** argv) {
+  return quo::RunGui(*app, *plan, *argc, argv);
+}

@@ -1,0 +1,146 @@
+// The busy animation: files written by the test (RLE8, 8-bit and 24-bit), decoded by the
+// animation module of the build's program folder, drawn by the Qt player.
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <QtTest>
+
+#include "qt_test_support.h"
+#include "support/avi_writer.h"
+#include "ui/qt/qt_avi_player.h"
+
+using quo::test::AviImage;
+using quo::test::AviKind;
+using quo::test::QtWindowFixture;
+
+namespace {
+
+constexpr std::uint32_t kMagenta = 0xFF00FF, kRed = 0xFF0000, kBlue = 0x0000FF;
+
+bool VideoLibrariesLoaded() {
+  QFile maps("/proc/self/maps");
+  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libavcodec");
+}
+
+// A magenta frame with one coloured pixel row at the top (red) and one at the bottom (blue),
+// and a square in the middle whose colour changes with the frame.
+AviImage Frame(int w, int h, std::uint32_t square) {
+  AviImage img(static_cast<std::size_t>(w) * h, kMagenta);
+  for (int x = 0; x < w; ++x) img[x] = kRed, img[static_cast<std::size_t>(h - 1) * w + x] = kBlue;
+  for (int y = h / 4; y < 3 * h / 4; ++y)
+    for (int x = w / 4; x < 3 * w / 4; ++x) img[static_cast<std::size_t>(y) * w + x] = square;
+  return img;
+}
+
+quo::AviDecodeFn Decoder() {
+  static quo::AviDecodeFn fn = [] {
+    QLibrary module(QString(QUO_PROGRAM_DIR) + quo::kAviModule);
+    return reinterpret_cast<quo::AviDecodeFn>(module.resolve(quo::kAviDecodeSymbol));
+  }();
+  return fn;
+}
+
+}  // namespace
+
+class AnimationTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // First: nothing has loaded the video libraries yet.
+  void aMissingAnimationHidesTheBoxWithoutLoadingTheDecoder() {
+    QtWindowFixture f;
+    f.Start();
+    quo::QtAnimationService service(f.Get<QWidget>("AviPlayer"), QUO_PROGRAM_DIR);
+    f.t.platform.animation = &service;
+    (*f.w)["picAvi"].SetVisible(true);
+    const int sleepsBefore = f.t.system.sleeps;
+    f.w->PlayAnimation("PulseConnect");
+    QVERIFY(f.Get<QWidget>("picAvi")->isHidden());
+    QCOMPARE(f.t.system.sleeps, sleepsBefore);  // no wait
+    QVERIFY(!service.ModuleLoaded());
+    QVERIFY(!VideoLibrariesLoaded());
+    f.t.platform.animation = nullptr;
+  }
+
+  void decodesEveryKindTopDownAtItsFrameRate() {
+    QVERIFY(Decoder() != nullptr);
+    quo::test::TempDir dir;
+    const struct {
+      AviKind kind;
+      const char* name;
+    } kinds[] = {{AviKind::Rle8, "rle8"}, {AviKind::Pal8, "pal8"}, {AviKind::Rgb24, "rgb24"}};
+    for (const auto& k : kinds) {
+      const std::string path = dir / (std::string(k.name) + ".avi");
+      quo::test::WriteAvi(path, k.kind, 30, 10, 12,
+                          {Frame(30, 10, 0x00FF00), Frame(30, 10, 0x123456), Frame(30, 10, 0)});
+      quo::AviFrames out;
+      QVERIFY2(Decoder()(path.c_str(), &out), (std::string(k.name) + ": " + out.error).c_str());
+      QCOMPARE(out.width, 30);
+      QCOMPARE(out.height, 10);
+      QCOMPARE(out.frames.size(), std::size_t(3));
+      QCOMPARE(out.frameRate, 12.0);
+      const auto& second = out.frames[1];
+      QCOMPARE(second[0], 0xFF000000u | kRed);               // top row
+      QCOMPARE(second[9 * 30 + 5], 0xFF000000u | kBlue);     // bottom row
+      QCOMPARE(second[5 * 30 + 15], 0xFF123456u);            // the square
+      QCOMPARE(second[5 * 30 + 1], 0xFF000000u | kMagenta);  // background
+      QCOMPARE(out.frames[2][5 * 30 + 15], 0xFF000000u);
+    }
+    quo::AviFrames out;
+    quo::test::WriteFile(dir / "broken.avi", "RIFF....AVI not really");
+    QVERIFY(!Decoder()((dir / "broken.avi").c_str(), &out));
+    QVERIFY(out.frames.empty());
+  }
+
+  void anExistingAnimationPlaysCentredWithMagentaTransparent() {
+    QtWindowFixture f;
+    quo::test::MakeDirs(f.t.dir / "AVI");
+    quo::test::WriteAvi(f.t.dir / "AVI/PulseConnect.avi", AviKind::Rle8, 40, 20, 10,
+                        {Frame(40, 20, 0x00FF00), Frame(40, 20, 0x00AA00)});
+    quo::test::WriteAvi(f.t.dir / "AVI/Synchronize.avi", AviKind::Rgb24, 20, 10, 25,
+                        {Frame(20, 10, 0x00FF00)});
+    f.Start();
+    quo::QtAnimationService service(f.Get<QWidget>("AviPlayer"), QUO_PROGRAM_DIR);
+    f.t.platform.animation = &service;
+    QWidget* picAvi = f.Get<QWidget>("picAvi");
+    picAvi->setVisible(false);
+
+    f.w->PlayAnimation("PulseConnect");
+    QVERIFY(!picAvi->isHidden());
+    QCOMPARE(f.t.system.sleeps, 50);  // Pause(500)
+    quo::QtAviPlayer& player = service.QtPlayer();
+    QVERIFY(player.Playing());
+    QCOMPARE(player.FrameCount(), 2);
+    QCOMPARE(player.IntervalMs(), 100);
+    QTRY_COMPARE_WITH_TIMEOUT(player.CurrentFrame(), 1, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.CurrentFrame(), 0, 2000);  // looped
+
+    // Rendered: the 40 x 20 frame centred in the 289 x 57 player, magenta showing the box.
+    QWidget* area = f.Get<QWidget>("AviPlayer");
+    QCOMPARE(area->size(), QSize(289, 57));
+    const QImage shot = area->grab().toImage();
+    const QPoint origin((289 - 40) / 2, (57 - 20) / 2);
+    const QColor background = shot.pixelColor(2, 2);
+    QVERIFY(background != QColor(255, 0, 255));
+    QCOMPARE(shot.pixelColor(origin + QPoint(1, 5)), background);         // magenta pixel
+    QCOMPARE(shot.pixelColor(origin + QPoint(3, 0)), QColor(255, 0, 0));  // top row
+    QCOMPARE(shot.pixelColor(origin + QPoint(3, 19)), QColor(0, 0, 255));
+    QVERIFY(shot.pixelColor(origin + QPoint(20, 10)).green() >= 0xAA);
+    QCOMPARE(shot.pixelColor(origin + QPoint(-1, 0)), background);  // left of the frame
+
+    // The next animation replaces the first; the empty name stops and hides.
+    f.w->PlayAnimation("Synchronize");
+    QVERIFY(player.Playing());
+    QCOMPARE(player.FrameCount(), 1);
+    QCOMPARE(player.IntervalMs(), 40);
+    f.w->PlayAnimation("");
+    QVERIFY(!player.Playing());
+    QVERIFY(picAvi->isHidden());
+    QVERIFY(VideoLibrariesLoaded());
+    f.t.platform.animation = nullptr;
+  }
+};
+
+QTEST_MAIN(AnimationTest)
+#include "animation_test.moc"

@@ -1,0 +1,151 @@
+// The settings dialog over its Qt view against a real settings file, and caption translation
+// of both views from a language file.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "qt_test_support.h"
+#include "ui/frm_param.h"
+#include "ui/traduire_form.h"
+
+using quo::test::QtWindowFixture;
+
+namespace {
+
+QWidget* OpenDialog(QtWindowFixture& f) {
+  QTest::mouseClick(f.Get<QPushButton>("cmdOptions"), Qt::LeftButton);
+  return static_cast<quo::QtForm&>(f.w->Param().View()).Window();
+}
+
+template <class T>
+T* InDialog(QtWindowFixture& f, const char* name) {
+  return static_cast<quo::QtForm&>(f.w->Param().View()).Get<T>(name);
+}
+
+}  // namespace
+
+class ParamDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void loadsTheSettingsFile() {
+    QtWindowFixture f;
+    quo::test::WriteFile(f.t.settingsPath(),
+                         "[Server]\r\nUser=marie\r\nMotPasse=s3cret\r\nChemin=/maj\r\n"
+                         "[temps]\r\nfrequence=2\r\n");
+    f.Start();
+    QWidget* dialog = OpenDialog(f);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QString("Configuration"));
+    QCOMPARE(dialog->size(), QSize(377, 248));  // 5655 x 3720 twips
+    QCOMPARE(InDialog<QLineEdit>(f, "txtUser")->text(), QString("marie"));
+    QCOMPARE(InDialog<QLineEdit>(f, "txtMDP")->text(), QString("s3cret"));
+    QCOMPARE(InDialog<QLineEdit>(f, "txtChemin")->text(), QString("/maj"));
+    // Absent keys take the main window's values.
+    QCOMPARE(InDialog<QLineEdit>(f, "txtAdresse")->text(), QString(QUO_DEFAULT_SERVER));
+    QCOMPARE(InDialog<QLineEdit>(f, "txtDestination")->text(),
+             QString::fromStdString(f.t.dir.path()));
+    auto* cbo = InDialog<QComboBox>(f, "cboFrequence");
+    QCOMPARE(cbo->count(), 3);
+    QCOMPARE(cbo->itemText(0), QString("Désactivée"));
+    QCOMPARE(cbo->currentIndex(), 2);
+  }
+
+  void validerSavesAndHandsTheValuesToTheWindow() {
+    QtWindowFixture f;
+    f.Start();
+    OpenDialog(f);
+    auto* address = InDialog<QLineEdit>(f, "txtAdresse");
+    address->clear();
+    QTest::keyClicks(address, "127.0.0.1:2121");
+    QTest::keyClicks(InDialog<QLineEdit>(f, "txtMDP"), "pa ss");
+    InDialog<QComboBox>(f, "cboFrequence")->setCurrentIndex(1);
+    QWidget* dialog = OpenDialog(f);
+    QTest::mouseClick(InDialog<QPushButton>(f, "cmdOK"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    const std::string ini = quo::test::ReadFile(f.t.settingsPath());
+    QVERIFY(ini.find("Adresse=127.0.0.1:2121") != std::string::npos);
+    QVERIFY(ini.find("MotPasse=pa ss") != std::string::npos);
+    QVERIFY(ini.find("frequence=1") != std::string::npos);
+    QCOMPARE(f.w->MyAdresse, std::string("127.0.0.1:2121"));
+    QCOMPARE(f.w->MyMotPasse, std::string("pa ss"));
+    // Opened again: read from the file anew.
+    OpenDialog(f);
+    QCOMPARE(InDialog<QLineEdit>(f, "txtMDP")->text(), QString("pa ss"));
+  }
+
+  void annulerAndTheCloseBoxWriteNothing() {
+    QtWindowFixture f;
+    quo::test::WriteFile(f.t.settingsPath(), "[Server]\r\nUser=marie\r\n");
+    f.Start();
+    const std::string before = quo::test::ReadFile(f.t.settingsPath());
+    OpenDialog(f);
+    QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "X");
+    QTest::mouseClick(InDialog<QPushButton>(f, "cmdAnnuler"), Qt::LeftButton);
+    QWidget* dialog = OpenDialog(f);
+    QCOMPARE(InDialog<QLineEdit>(f, "txtUser")->text(), QString("marie"));
+    QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "Y");
+    dialog->close();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(quo::test::ReadFile(f.t.settingsPath()), before);
+    QCOMPARE(f.w->MyUser, std::string("marie"));  // from the file at start-up, unchanged
+  }
+
+  void browseTakesTheFolderOfTheProductExecutableOnly() {
+    QtWindowFixture f;
+    f.Start();
+    OpenDialog(f);
+    auto* dest = InDialog<QLineEdit>(f, "txtDestination");
+    auto* browse = InDialog<QPushButton>(f, "cmdBrowse");
+    const QString start = dest->text();
+    f.t.windowing.fileAnswers = {std::nullopt, std::string("/opt/apps/Other.exe"),
+                                 std::string("/opt/apps/Quorvanta.exe")};
+    QTest::mouseClick(browse, Qt::LeftButton);  // cancelled
+    QCOMPARE(dest->text(), start);
+    QTest::mouseClick(browse, Qt::LeftButton);  // a typed name that is not the product
+    QCOMPARE(dest->text(), start);
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(dest->text(), QString("/opt/apps/"));
+  }
+
+  void captionsAndTooltipsComeFromTheLanguageFile() {
+    QtWindowFixture f;
+    f.t.WriteLanguage(1033, {{"frmTestFTP", "frmTestFTP", "Quorvanta Updater"},
+                             {"frmTestFTP", "cmdOptions", "Settings..."},
+                             {"frmTestFTPToolTipText", "cmdOptions", "Server and schedule"},
+                             {"frmTestFTP", "mnuStop", "Quit"},
+                             {"frmParam", "frmParam", "Settings"},
+                             {"frmParam", "Frame1", "Server"},
+                             {"frmParam", "cmdAnnuler", "Cancel"},
+                             {"frmParamToolTipText", "txtMDP", "Stored as typed"}});
+    // Forced launch with language 1033: start-up translates both windows.
+    f.Start({"2.1.0", f.t.dir.path(), "1033", "1"});
+    QCOMPARE(f.View().Window()->windowTitle(), QString("Quorvanta Updater"));
+    QCOMPARE(f.Get<QPushButton>("cmdOptions")->text(), QString("Settings..."));
+    QCOMPARE(f.Get<QPushButton>("cmdOptions")->toolTip(), QString("Server and schedule"));
+    QCOMPARE(f.Get<QAction>("mnuStop")->text(), QString("Quit"));
+    QCOMPARE(f.Get<QPushButton>("cmdMettreAJour")->text(), QString("Sortir"));  // untranslated
+    auto& dialog = static_cast<quo::QtForm&>(f.w->Param().View());
+    QCOMPARE(dialog.Window()->windowTitle(), QString("Settings"));
+    QCOMPARE(dialog.Get<QGroupBox>("Frame1")->title(), QString("Server"));
+    QCOMPARE(dialog.Get<QPushButton>("cmdAnnuler")->text(), QString("Cancel"));
+    QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
+  }
+
+  void buttonsOnTheRowOfCmdOkTakeItsHeight() {
+    QtWindowFixture f;
+    f.Start();
+    auto& dialog = static_cast<quo::QtForm&>(f.w->Param().View());
+    dialog.Get<QPushButton>("cmdAnnuler")->resize(69, 30);
+    dialog.Get<QPushButton>("cmdBrowse")->resize(29, 30);  // not on cmdOK's row
+    quo::TraduireForm(f.t.app->translation, dialog, false);
+    QCOMPARE(dialog.Get<QPushButton>("cmdAnnuler")->height(), 21);
+    QCOMPARE(dialog.Get<QPushButton>("cmdBrowse")->height(), 30);
+  }
+};
+
+QTEST_MAIN(ParamDialogTest)
+#include "param_dialog_test.moc"

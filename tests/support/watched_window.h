@@ -1,0 +1,35 @@
+// The main window with its long operations replaced by scripted ones, so a test can see the
+// calls start-up and the handlers make, and act while an operation runs (each scripted
+// operation counts as busy, as the real ones do).
+#pragma once
+
+#include <functional>
+
+#include "ui/frm_test_ftp.h"
+
+namespace quo::test {
+
+class WatchedWindow : public frmTestFTP {
+ public:
+  using frmTestFTP::frmTestFTP;
+
+  int searches = 0, runs = 0;
+  bool found = false;              // what the search answers
+  std::function<void()> inSearch;  // runs inside RechercheMaj
+  std::function<void()> inRun;     // runs inside LancerMaj
+
+  bool RechercheMaj(bool) override {
+    BusyScope busy(*this);
+    ++searches;
+    if (inSearch) inSearch();
+    MajDisponible = found;
+    return found;
+  }
+  void LancerMaj(bool) override {
+    BusyScope busy(*this);
+    ++runs;
+    if (inRun) inRun();
+  }
+};
+
+}  // namespace quo::test

@@ -1,0 +1,123 @@
+// The main window's own logic over the in-memory form: the version check, the dots, the about
+// box, the notification tooltip, and closing while an operation runs.
+#include <gtest/gtest.h>
+
+#include "platform/tray.h"
+#include "support/test_platform.h"
+#include "support/watched_window.h"
+#include "ui/mdl_tray.h"
+
+namespace quo {
+namespace {
+
+struct Window {
+  Window() : w(*t.app, forms) { w.Form_Load(); }
+  test::TestApp t;
+  MemoryFormFactory forms;
+  test::WatchedWindow w;
+};
+
+TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
+  const struct {
+    const char* typed;
+    bool ok;
+    const char* after;
+  } cases[] = {
+      {"1.2.3", true, "1.2.3"},      {"01.002.3", true, "1.2.3"},      {"1.a.3", true, "1.0.3"},
+      {"1..3", true, "1.0.3"},       {" 7.8.9", true, "7.8.9"},        {"-1.+2.3x", true, "-1.2.3"},
+      {"1.2", false, "1.2"},         {"1.2.3.4", false, "1.2.3.4"},    {"", false, ""},
+      {"1.5.2.5", false, "1.5.2.5"}, {"2.5.3.5.1", false, "2.5.3.5.1"}};
+  for (const auto& c : cases) {
+    Window x;
+    x.w["txtVersion"].SetText(c.typed);
+    EXPECT_EQ(x.w.VerifieVersion(), c.ok) << c.typed;
+    EXPECT_EQ(x.w["txtVersion"].Text(), c.after) << c.typed;
+  }
+}
+
+TEST(FrmTestFTP, TheDotsCycleOneTwoFourEight) {
+  Window x;
+  x.w.TextePhase = "Téléchargement";
+  std::vector<std::string> seen;
+  for (int i = 0; i < 6; ++i) {
+    x.w.View().Raise("tmrMvt", FormEvent::Timer);
+    seen.push_back(x.w["lblPhase"].Caption().substr(x.w.TextePhase.size()));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "....", "........", ".", ".."}));
+}
+
+TEST(FrmTestFTP, TheAboutBoxShowsTheVersionAndThePhase) {
+  Window x;
+  x.w.View().Raise("mnuaide", FormEvent::Click);
+  x.w.SetPhase("Installation terminée");
+  x.w.View().Raise("mnuaide", FormEvent::Click);
+  ASSERT_EQ(x.t.windowing.boxes.size(), 2u);
+  const std::string version = "Quorvanta Update V " + std::to_string(QUO_VERSION_MAJOR) + "." +
+                              std::to_string(QUO_VERSION_MINOR) + "." +
+                              std::to_string(QUO_VERSION_PATCH);
+  EXPECT_EQ(x.t.windowing.boxes[0].text, version + "\r\n");
+  EXPECT_EQ(x.t.windowing.boxes[1].text, version + "\r\nInstallation terminée");
+}
+
+class RecordingTray : public Tray {
+ public:
+  bool Available() override { return true; }
+  void Add(const std::string& t, std::function<void()>, std::function<void()>) override {
+    tips.push_back(t);
+  }
+  void SetTip(const std::string& t) override { tips.push_back(t); }
+  void Remove() override { ++removed; }
+  std::vector<std::string> tips;
+  int removed = 0;
+};
+
+TEST(MdlTray, TheTooltipShowsAtMost63Characters) {
+  test::TestApp t;
+  RecordingTray tray;
+  t.platform.tray = &tray;
+  MemoryFormFactory forms;
+  test::WatchedWindow w(*t.app, forms);
+  w.Form_Load();
+  const std::string tip63 = std::string(62, 'a') + "é";  // 63 characters, 64 bytes
+  w.TraySetTip(tip63);
+  w.TraySetTip(tip63 + "bcd");
+  ASSERT_EQ(tray.tips.size(), 3u);
+  EXPECT_EQ(tray.tips[0], "Quorvanta Update");
+  EXPECT_EQ(tray.tips[1], tip63);
+  EXPECT_EQ(tray.tips[2], tip63);
+  w.UnloadMe();
+  EXPECT_EQ(tray.removed, 1);
+  w.UnloadMe();  // a second close does nothing
+  EXPECT_EQ(tray.removed, 1);
+}
+
+TEST(FrmTestFTP, ClosingWhileBusyWaitsForTheOperation) {
+  Window x;
+  x.w.Show();
+  bool hiddenInside = false, unloadedInside = true;
+  x.w.inRun = [&] {
+    x.w.View().Raise("mnuStop", FormEvent::Click);
+    x.w.View().Raise("cmdMettreAJour", FormEvent::Click);  // closing twice changes nothing
+    hiddenInside = !x.w.View().Visible();
+    unloadedInside = x.w.Unloaded();
+  };
+  x.w.LancerMaj(true);
+  EXPECT_TRUE(hiddenInside);
+  EXPECT_FALSE(unloadedInside);
+  EXPECT_TRUE(x.w.Unloaded());
+  EXPECT_TRUE(x.w.CloseRequested());
+}
+
+TEST(FrmTestFTP, ADisabledButtonGetsNoClick) {
+  Window x;
+  x.w["txtVersion"].SetText("1.0.0");
+  x.w["cmdRechercher"].SetEnabled(false);
+  EXPECT_FALSE(x.w.View().Raise("cmdRechercher", FormEvent::Click));
+  EXPECT_EQ(x.w.searches, 0);
+  x.w["cmdRechercher"].SetEnabled(true);
+  EXPECT_TRUE(x.w.View().Raise("cmdRechercher", FormEvent::Click));
+  EXPECT_EQ(x.w.searches, 1);
+}
+
+}  // namespace
+}  // namespace quo
