@@ -76,7 +76,7 @@ TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257) {
       {{"pwd-refused"}, false},
       {{"unanswered=PWD"}, false},
       {{"unanswered=PASS"}, false},
-      {{"long-greeting=1000000"}, false},
+      {{"long-greeting=1000000"}, false},  // curl gives up on a 1 MB reply line
   };
   for (const auto& c : cases) {
     const std::string name = c.faults.empty() ? "no fault" : c.faults[0];

@@ -51,7 +51,7 @@ class CurlFtpSession : public FtpSession {
   std::string cwd_;
   std::vector<Exchange> exchanges_;  // of the running request
   std::string lineIn_;               // incoming reply line being assembled
-  bool abandoned_ = false;
+  bool abandoned_ = false, stalled_ = false;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

@@ -170,6 +170,7 @@ const CurlFtpSession::Exchange* CurlFtpSession::LastExchange(const std::string& 
 CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   exchanges_.clear();
   lineIn_.clear();
+  stalled_ = false;
   errorBuffer_[0] = '\0';
   if (r.sink != nullptr) r.sink->Restart();
 
@@ -206,7 +207,8 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
 
   CURLcode result = CURLE_OK;
   curl_multi_add_handle(multi_, easy_);
-  auto lastPump = std::chrono::steady_clock::now();
+  auto lastPump = std::chrono::steady_clock::now(), lastByteAt = lastPump;
+  std::int64_t lastBytes = 0;
   for (bool done = false; !done;) {
     int running = 0;
     if (curl_multi_perform(multi_, &running) != CURLM_OK) {
@@ -222,10 +224,20 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
     }
     if (done || running == 0) break;
     const auto now = std::chrono::steady_clock::now();
+    // curl's low-speed check averages over several seconds; a transfer that stops after its
+    // first bytes is caught here after exactly the limit.
+    const std::int64_t got = r.sink != nullptr ? r.sink->bytes : 0;
+    if (got != lastBytes) {
+      lastBytes = got;
+      lastByteAt = now;
+    } else if (got > 0 && now - lastByteAt >= std::chrono::seconds(limits_.lowSpeedTimeSec)) {
+      stalled_ = true;
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
     if (now - lastPump >= kPumpEvery) {
       lastPump = now;
-      curl_off_t got = 0, total = 0;
-      curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &got);
+      curl_off_t total = 0;
       curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
       if (progress_ && !progress_(got, total < 0 ? 0 : total)) {
         abandoned_ = true;
@@ -244,7 +256,7 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
 CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
   abandoned_ = false;
   CURLcode rc = Run(r, false);
-  if (rc == CURLE_OK || abandoned_) return rc;
+  if (rc == CURLE_OK || abandoned_ || stalled_) return rc;
   long connects = 0;
   curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
   bool saw421 = false;
@@ -262,6 +274,9 @@ FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
   if (rc == CURLE_OK) return FtpResult::Ok();
   std::string why = what + ": ";
   if (abandoned_) return FtpResult::Fail(why + "abandoned");
+  if (stalled_) {
+    return FtpResult::Fail(why + "no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s");
+  }
   why += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
   for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
     if (!it->reply.empty()) {
