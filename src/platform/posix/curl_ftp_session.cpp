@@ -71,10 +71,12 @@ struct Sink {
   bool tooBig = false, writeFailed = false;
 
   void Restart() {
+    const bool written = bytes > 0;
     bytes = 0;
     tooBig = writeFailed = false;
     if (text != nullptr) text->clear();
-    if (file != nullptr) {
+    // Truncating a file costs a full write-back at close on ext4: only after a partial attempt.
+    if (file != nullptr && written) {
       std::fflush(file);
       if (::ftruncate(::fileno(file), 0) != 0) writeFailed = true;
       std::rewind(file);
