@@ -1,3 +1,4 @@
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -118,15 +119,34 @@ CurlFtpSession::CurlFtpSession(const FtpLogin& login, const FtpLimits& limits)
   curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
 }
 
-CurlFtpSession::~CurlFtpSession() {
+CurlFtpSession::~CurlFtpSession() { Drop(); }
+
+void CurlFtpSession::Drop() {
+  // curl would send QUIT and wait for its reply up to the reply timeout, with no window events
+  // meanwhile: say QUIT ourselves and shut the control connection (the only socket left open
+  // between requests), so curl's own QUIT fails at once.
+  for (const curl_socket_t s : sockets_) {
+    static const char kQuit[] = "QUIT\r\n";
+    ::send(s, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::shutdown(s, SHUT_RDWR);
+  }
   curl_easy_cleanup(easy_);
   curl_multi_cleanup(multi_);
 }
 
+curl_socket_t CurlFtpSession::OpenSocket(void* self, curlsocktype, curl_sockaddr* a) {
+  const curl_socket_t s = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
+  if (s != CURL_SOCKET_BAD) static_cast<CurlFtpSession*>(self)->sockets_.insert(s);
+  return s;
+}
+
+int CurlFtpSession::CloseSocket(void* self, curl_socket_t s) {
+  static_cast<CurlFtpSession*>(self)->sockets_.erase(s);
+  return ::close(s);
+}
+
 void CurlFtpSession::Close() {
-  // Dropping the multi handle closes the cached control connection.
-  curl_easy_cleanup(easy_);
-  curl_multi_cleanup(multi_);
+  Drop();
   multi_ = curl_multi_init();
   easy_ = curl_easy_init();
   curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
@@ -194,6 +214,10 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
   if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
   if (fresh) curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpSession::OpenSocket);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &CurlFtpSession::CloseSocket);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
   curl_easy_setopt(easy_, CURLOPT_VERBOSE, 1L);
   curl_easy_setopt(easy_, CURLOPT_DEBUGFUNCTION, &CurlFtpSession::DebugCallback);
   curl_easy_setopt(easy_, CURLOPT_DEBUGDATA, this);
