@@ -179,6 +179,7 @@ Rar4Image BuildRar4(const std::vector<Rar4Entry>& entries, bool endBlock) {
     img.bytes += EntryHeader(e);
     img.data.push_back(img.bytes.size());
     img.bytes += e.data;
+    img.dataEnd.push_back(img.bytes.size());
   }
   if (endBlock) img.bytes += EndBlock();
   return img;
@@ -191,8 +192,7 @@ std::string Rar4Image::WithBadHeaderCrc(std::size_t i) const {
 }
 
 std::string Rar4Image::TruncatedInData(std::size_t i) const {
-  const std::size_t end = i + 1 < headers.size() ? headers[i + 1] : bytes.size();
-  return bytes.substr(0, data.at(i) + (end - data.at(i)) / 2);
+  return bytes.substr(0, data.at(i) + (dataEnd.at(i) - data.at(i)) / 2);
 }
 
 void WriteRar4(const std::string& path, const std::vector<Rar4Entry>& entries) {

@@ -32,7 +32,7 @@ Rar4Entry Rar4Symlink(std::string name, std::string target);
 // An archive built in memory, with the offset of each entry's header and data.
 struct Rar4Image {
   std::string bytes;
-  std::vector<std::size_t> headers, data;
+  std::vector<std::size_t> headers, data, dataEnd;
 
   // The archive with the header checksum of entry i broken.
   std::string WithBadHeaderCrc(std::size_t i) const;
