@@ -1,16 +1,61 @@
 #include "ftp/sck_ftp.h"
 
+#include <exception>
+
+#include "core/text.h"
+#include "ftp/ftp_address.h"
+#include "platform/ftp_client.h"
 #include "startup/app_context.h"
 
 namespace quo {
 
-// Placeholder for the platform's session type until the FTP client lands.
-class FtpSession {};
+namespace {
+
+constexpr int kConnectPauseMs = 100;
+
+// A server name that may become a file of the local folder: no separator, no "..", no control
+// character, not "." alone.
+bool IsSafeLocalName(const std::string& name) {
+  if (name == "." || name.find("..") != std::string::npos) return false;
+  for (const unsigned char c : name) {
+    if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f) return false;
+  }
+  return true;
+}
+
+std::string Printable(std::string s) {
+  for (char& c : s) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return s;
+}
+
+// The names of a listing text ("#a#b" gives a, b).
+std::vector<std::string> NamesOf(const std::string& listing) {
+  std::vector<std::string> names;
+  for (auto& n : Split(listing, '#')) {
+    if (!n.empty()) names.push_back(std::move(n));
+  }
+  return names;
+}
+
+// Runs an operation that reports any run-time failure as its result text.
+template <typename F>
+std::string Trapped(bool& busy, F f) {
+  try {
+    return f();
+  } catch (const std::exception& e) {
+    busy = false;
+    return e.what();
+  }
+}
+
+}  // namespace
 
 SckFtp::SckFtp(AppContext& app) : app_(app) { CalculeEtat(); }
 SckFtp::~SckFtp() = default;
 
-int SckFtp::NbFile() const { return std::stoi(nbFile_); }
+int SckFtp::NbFile() const { return WholeValue(nbFile_); }
 void SckFtp::SetPort(int v) { port_ = v, CalculeEtat(); }
 void SckFtp::SetUser(const std::string& v) { user_ = v, CalculeEtat(); }
 void SckFtp::SetPass(const std::string& v) { pass_ = v, CalculeEtat(); }
@@ -20,13 +65,136 @@ void SckFtp::CalculeEtat() {
   etat_ = url_.empty() || pass_.empty() || port_ < 1 || user_.empty() ? "Manque données" : "Prêt";
 }
 
-void SckFtp::Connect() { connected_ = false; }
-void SckFtp::Deconnect() { connected_ = false; }
-std::string SckFtp::ListFile() { return ""; }
-std::string SckFtp::GetFile(const std::string&, bool) { return ""; }
-std::string SckFtp::GetAllFile() { return ""; }
-std::string SckFtp::DelFile(const std::string&) { return ""; }
-std::string SckFtp::DelAllFile() { return ""; }
-std::string SckFtp::ChangeDirectory(const std::string&) { return ""; }
+void SckFtp::Connect() {
+  busy_ = true;
+  connected_ = false;
+  session_.reset();
+  FtpService* ftp = app_.platform.ftp;
+  const auto address = ParseFtpAddress(url_, port_);
+  if (ftp == nullptr || !address) {
+    busy_ = false;
+    return;
+  }
+  app_.Pause(kConnectPauseMs);
+  if (!ftp->CheckConnection(address->host, address->port)) {
+    busy_ = false;
+    return;
+  }
+  app_.Pause(kConnectPauseMs);
+  session_ = ftp->NewSession({address->host, address->port, user_, pass_, modePassif_});
+  session_->SetProgress([this](std::int64_t, std::int64_t) {
+    app_.PumpMessages();
+    return !abandon_;
+  });
+  const FtpSession::OpenReplies replies = session_->Open();
+  app_.Pause(kConnectPauseMs);
+  app_.Pause(kConnectPauseMs);
+  if (StartsWith(replies.greeting, "220")) {
+    app_.Pause(kConnectPauseMs);
+    app_.Pause(kConnectPauseMs);
+    connected_ = StartsWith(replies.pwd, "257");
+  }
+  busy_ = false;
+}
+
+void SckFtp::Deconnect() {
+  if (session_) session_->Close();
+  session_.reset();
+  connected_ = false;
+}
+
+std::string SckFtp::ListFile() {
+  if (!connected_) return "";
+  busy_ = true;
+  listeFichiers_.clear();
+  std::vector<std::string> names;
+  if (session_->List(names).ok) {
+    const std::string filtre = FoldCase(filtre_);
+    for (const auto& name : names) {
+      // "#" separates the entries of the listing: such a name cannot be carried by it.
+      if (name.find('#') != std::string::npos) continue;
+      const std::size_t len = Utf8Length(name);
+      const std::string tail = len > 3 ? Utf8Mid(name, len - 3) : name;
+      if (filtre_.empty() || FoldCase(tail) == filtre) listeFichiers_ += "#" + name;
+    }
+  }
+  busy_ = false;
+  return listeFichiers_;
+}
+
+std::string SckFtp::ChangeDirectory(const std::string& newRep) {
+  if (connected_) session_->ChangeDirectory(newRep);
+  return "";
+}
+
+void SckFtp::AddSlashToDossier() {
+  if (dossier_.empty() || dossier_.back() != '/') dossier_ += "/";
+}
+
+std::string SckFtp::Download(const std::string& nomFic) {
+  if (!IsSafeLocalName(nomFic)) return "RETR " + Printable(nomFic) + ": refused file name";
+  if (abandon_) return "RETR " + nomFic + ": abandoned";
+  const FtpResult r = session_->Download(nomFic, dossier_ + nomFic);
+  return r.ok ? "" : r.error;
+}
+
+std::string SckFtp::GetFile(const std::string& nomFic, bool DelAfter) {
+  if (nomFic.empty() || !connected_) return "";
+  return Trapped(busy_, [&]() -> std::string {
+    AddSlashToDossier();
+    busy_ = true;
+    const std::string failure = Download(nomFic);
+    // The server's copy goes only once the local one is complete.
+    if (DelAfter && failure.empty()) DelFile(nomFic);
+    busy_ = false;
+    return failure;
+  });
+}
+
+std::string SckFtp::GetAllFile() {
+  if (!connected_) return "";
+  return Trapped(busy_, [&]() -> std::string {
+    AddSlashToDossier();
+    busy_ = true;
+    ListFile();
+    busy_ = true;
+    for (const auto& name : NamesOf(listeFichiers_)) {
+      const std::string failure = Download(name);
+      if (!failure.empty()) {
+        busy_ = false;
+        return failure;
+      }
+    }
+    const bool any = !listeFichiers_.empty();
+    busy_ = false;
+    return any ? "Ok" : "";
+  });
+}
+
+std::string SckFtp::DelFile(const std::string& nomFic) {
+  if (nomFic.empty() || !connected_) return "";
+  return Trapped(busy_, [&]() -> std::string {
+    busy_ = true;
+    const FtpResult r = session_->Delete(nomFic);
+    busy_ = false;
+    return r.ok ? "Ok" : r.error;
+  });
+}
+
+std::string SckFtp::DelAllFile() {
+  if (!connected_) return "";
+  return Trapped(busy_, [&]() -> std::string {
+    ListFile();
+    if (listeFichiers_.empty()) return "";
+    busy_ = true;
+    std::string firstFailure;
+    for (const auto& name : NamesOf(listeFichiers_)) {
+      const FtpResult r = session_->Delete(name);
+      if (!r.ok && firstFailure.empty()) firstFailure = r.error;
+    }
+    busy_ = false;
+    return firstFailure.empty() ? "Ok" : firstFailure;
+  });
+}
 
 }  // namespace quo

@@ -1,6 +1,9 @@
 // SckFtp: one session with one FTP server, over the platform's FTP client service.
 // Results of the text-valued operations: "Ok" (ran to its end), "" (precondition not met, or
-// for GetFile and ChangeDirectory: ran), or the description of a failure.
+// for GetFile and ChangeDirectory: ran), or the description of a failure. A failed download or
+// a refused deletion is a failure; a failed download never replaces the local file.
+// URL may carry the port ("host:port", "[v6]:port"); it then takes the place of Port.
+// Dossier is the local download folder; it is given a trailing "/" on the first download.
 #pragma once
 
 #include <memory>
@@ -46,11 +49,14 @@ class SckFtp {
   std::string DelAllFile();
   std::string ChangeDirectory(const std::string& newRep);
 
-  // Asks the running transfer to stop at its next progress report (the window is closing).
+  // Asks the running transfer to stop at its next progress report (the window is closing);
+  // every later transfer of this object stops at once too.
   void Abandon() { abandon_ = true; }
 
  private:
   void CalculeEtat();
+  void AddSlashToDossier();
+  std::string Download(const std::string& nomFic);
 
   AppContext& app_;
   std::unique_ptr<FtpSession> session_;

@@ -182,7 +182,8 @@ def main():
 
     server = FTPServer((ARGS.host, 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
-    server.serve_forever(handle_exit=True)
+    # A bounded poll so timers (idle close) run even when no socket wakes the loop.
+    server.serve_forever(timeout=0.1, handle_exit=True)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,100 @@
+// FTP client service: sessions with one FTP server, each over one control connection (one
+// login per session; a connection the server closed is replaced by a fresh login, once per
+// operation).
+//
+// Contract:
+// - The session keeps the server's current directory itself: every operation first enters it
+//   again, so a lost connection never loses the place.
+// - Reply lines are the server's final reply lines ("220 Ready."), cut at 512 bytes and with
+//   control characters replaced; a password never appears in anything the session keeps.
+// - No operation hangs beyond the limits of FtpLimits: a dead, silent or stalled server ends
+//   the operation with a failure.
+// - During every operation the progress function runs at least every 100 ms (it lets window
+//   events run); when it returns false the operation stops and fails as abandoned.
+// - Download writes "<local>.part" and renames it over <local> only when the whole file
+//   arrived: a failed download leaves an older <local> untouched and no .part behind.
+// - Names and directories holding control characters (CR, LF, NUL...) are refused before any
+//   command is sent.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quo {
+
+// Every time limit of the FTP client, in one place.
+struct FtpLimits {
+  int connectTimeoutMs = 15000;           // TCP connection (control and data), network check
+  int replyTimeoutSec = 30;               // wait for any one server reply
+  int lowSpeedTimeSec = 30;               // a transfer slower than 1 byte/s for this long fails
+  std::int64_t maxFileBytes = 8LL << 30;  // a download growing beyond this fails
+};
+
+struct FtpLogin {
+  std::string host;  // name, IPv4 or IPv6 address (without brackets)
+  int port = 21;
+  std::string user, password;
+  bool passive = true;  // false: active mode, the server connects back to us
+};
+
+// Outcome of one operation: ok, or a description of the failure (with the server's reply).
+struct FtpResult {
+  bool ok = false;
+  std::string error;
+  static FtpResult Ok() { return {true, ""}; }
+  static FtpResult Fail(std::string why) { return {false, std::move(why)}; }
+};
+
+// Returns false to abandon the running operation. done/total: bytes of a download (total 0
+// when unknown).
+using FtpProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+class FtpSession {
+ public:
+  virtual ~FtpSession() = default;
+
+  // Opens the control connection and logs in. greeting: the server's first reply line;
+  // pwd: the reply line to the PWD that follows the login ("" when none came). The session is
+  // usable when the greeting starts with "220" and pwd with "257"; the caller decides.
+  struct OpenReplies {
+    std::string greeting, pwd;
+  };
+  virtual OpenReplies Open() = 0;
+  // Closes the control connection (harmless when none is open).
+  virtual void Close() = 0;
+
+  // Enters newDir (relative to the current directory or absolute); on success the current
+  // directory becomes the one the server reports. Fails (and keeps the current directory) when
+  // the server refuses the change or does not report the new directory.
+  virtual FtpResult ChangeDirectory(const std::string& newDir) = 0;
+  // The current directory as the server last reported it.
+  virtual std::string CurrentDirectory() const = 0;
+  // Names of the current directory (NLST), in the server's order, without "." and "..".
+  virtual FtpResult List(std::vector<std::string>& names) = 0;
+  // Downloads the file name of the current directory to localPath (see the contract above).
+  virtual FtpResult Download(const std::string& name, const std::string& localPath) = 0;
+  // Deletes the file name of the current directory; ok only on the server's 250.
+  virtual FtpResult Delete(const std::string& name) = 0;
+
+  virtual void SetProgress(FtpProgress progress) = 0;
+};
+
+class FtpService {
+ public:
+  virtual ~FtpService() = default;
+
+  // The network check: host resolves and a TCP connection to port opens within the connect
+  // timeout (closed at once).
+  virtual bool CheckConnection(const std::string& host, int port) = 0;
+  // A new session (not connected yet).
+  virtual std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) = 0;
+
+  // The limits applied to sessions created afterwards.
+  virtual void SetLimits(const FtpLimits& limits) = 0;
+  virtual FtpLimits Limits() const = 0;
+};
+
+}  // namespace quo

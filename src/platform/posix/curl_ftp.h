@@ -1,0 +1,70 @@
+// FTP client service over libcurl: one multi handle and one easy handle per session, so the
+// control connection stays in the session's own connection cache and is reused by every
+// request (one login). Requests run in a multi loop that calls the progress function every
+// 50 ms whatever the transfer does.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ftp_client.h"
+
+namespace quo {
+
+class CurlFtpSession : public FtpSession {
+ public:
+  CurlFtpSession(const FtpLogin& login, const FtpLimits& limits);
+  ~CurlFtpSession() override;
+
+  OpenReplies Open() override;
+  void Close() override;
+  FtpResult ChangeDirectory(const std::string& newDir) override;
+  std::string CurrentDirectory() const override { return cwd_; }
+  FtpResult List(std::vector<std::string>& names) override;
+  FtpResult Download(const std::string& name, const std::string& localPath) override;
+  FtpResult Delete(const std::string& name) override;
+  void SetProgress(FtpProgress progress) override { progress_ = std::move(progress); }
+
+  // One command sent and the final line of its reply ("" when none came). The greeting of a new
+  // connection is an exchange without command.
+  struct Exchange {
+    std::string command, reply;
+  };
+
+ private:
+  struct Request;
+  CURLcode Run(const Request& request, bool fresh);
+  CURLcode RunWithRetry(const Request& request);
+  FtpResult Outcome(CURLcode rc, const std::string& what) const;
+  const Exchange* LastExchange(const std::string& command) const;
+  void OnHeader(bool incoming, const char* data, size_t size);
+  static int DebugCallback(CURL*, curl_infotype type, char* data, size_t size, void* self);
+
+  FtpLogin login_;
+  FtpLimits limits_;
+  FtpProgress progress_;
+  CURLM* multi_ = nullptr;
+  CURL* easy_ = nullptr;
+  std::string cwd_;
+  std::vector<Exchange> exchanges_;  // of the running request
+  std::string lineIn_;               // incoming reply line being assembled
+  bool abandoned_ = false;
+  char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+class CurlFtpService : public FtpService {
+ public:
+  CurlFtpService();
+  bool CheckConnection(const std::string& host, int port) override;
+  std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) override;
+  void SetLimits(const FtpLimits& limits) override { limits_ = limits; }
+  FtpLimits Limits() const override { return limits_; }
+
+ private:
+  FtpLimits limits_;
+};
+
+}  // namespace quo

@@ -1,0 +1,376 @@
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/posix/curl_ftp.h"
+
+namespace quo {
+
+namespace {
+
+constexpr size_t kMaxReplyLine = 512;
+constexpr size_t kMaxListingBytes = 64u << 20;
+constexpr auto kPumpEvery = std::chrono::milliseconds(50);
+
+bool HasControl(const std::string& s) {
+  for (const unsigned char c : s) {
+    if (c < 0x20 || c == 0x7f) return true;
+  }
+  return false;
+}
+
+// A reply line as kept: control characters replaced, cut to kMaxReplyLine.
+std::string CleanLine(std::string line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  if (line.size() > kMaxReplyLine) line.resize(kMaxReplyLine);
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return line;
+}
+
+// "123 text" or "123": the last line of a reply (continuation lines are "123-text" or free).
+bool IsFinalReply(const std::string& line) {
+  if (line.size() < 3) return false;
+  for (int i = 0; i < 3; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+  }
+  return line.size() == 3 || line[3] == ' ';
+}
+
+// The directory of a 257 reply: the text between the first quote and the next single quote,
+// with "" standing for one quote. Empty when the reply holds no quoted path.
+std::string PathOf257(const std::string& reply) {
+  if (reply.rfind("257", 0) != 0) return "";
+  const auto open = reply.find('"');
+  if (open == std::string::npos) return "";
+  std::string path;
+  for (size_t i = open + 1; i < reply.size(); ++i) {
+    if (reply[i] != '"') {
+      path += reply[i];
+    } else if (i + 1 < reply.size() && reply[i + 1] == '"') {
+      path += '"';
+      ++i;
+    } else {
+      return path;
+    }
+  }
+  return "";  // no closing quote
+}
+
+std::string UrlHost(const std::string& host) {
+  return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+// Where the bytes of a request go.
+struct Sink {
+  std::FILE* file = nullptr;
+  std::string* text = nullptr;
+  std::int64_t bytes = 0, max = 0;
+  bool tooBig = false, writeFailed = false;
+
+  void Restart() {
+    bytes = 0;
+    tooBig = writeFailed = false;
+    if (text != nullptr) text->clear();
+    if (file != nullptr) {
+      std::fflush(file);
+      if (::ftruncate(::fileno(file), 0) != 0) writeFailed = true;
+      std::rewind(file);
+    }
+  }
+
+  static size_t Write(char* data, size_t, size_t n, void* self) {
+    auto* s = static_cast<Sink*>(self);
+    if (s->bytes + static_cast<std::int64_t>(n) > s->max) {
+      s->tooBig = true;
+      return 0;
+    }
+    s->bytes += static_cast<std::int64_t>(n);
+    if (s->text != nullptr) {
+      s->text->append(data, n);
+      return n;
+    }
+    if (std::fwrite(data, 1, n, s->file) != n) {
+      s->writeFailed = true;
+      return 0;
+    }
+    return n;
+  }
+};
+
+}  // namespace
+
+struct CurlFtpSession::Request {
+  std::string path;  // escaped, after the "/" that follows the host
+  bool nobody = true, listOnly = false;
+  std::vector<std::string> quote;
+  Sink* sink = nullptr;
+};
+
+CurlFtpSession::CurlFtpSession(const FtpLogin& login, const FtpLimits& limits)
+    : login_(login), limits_(limits) {
+  multi_ = curl_multi_init();
+  easy_ = curl_easy_init();
+  curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
+}
+
+CurlFtpSession::~CurlFtpSession() {
+  curl_easy_cleanup(easy_);
+  curl_multi_cleanup(multi_);
+}
+
+void CurlFtpSession::Close() {
+  // Dropping the multi handle closes the cached control connection.
+  curl_easy_cleanup(easy_);
+  curl_multi_cleanup(multi_);
+  multi_ = curl_multi_init();
+  easy_ = curl_easy_init();
+  curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
+}
+
+int CurlFtpSession::DebugCallback(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+  if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT) {
+    static_cast<CurlFtpSession*>(self)->OnHeader(type == CURLINFO_HEADER_IN, data, size);
+  }
+  return 0;
+}
+
+void CurlFtpSession::OnHeader(bool incoming, const char* data, size_t size) {
+  if (!incoming) {
+    std::string command = CleanLine(std::string(data, size));
+    if (command.rfind("PASS ", 0) == 0) command = "PASS ******";
+    exchanges_.push_back({command, ""});
+    return;
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] != '\n') {
+      if (lineIn_.size() < kMaxReplyLine + 2) lineIn_ += data[i];
+      continue;
+    }
+    const std::string line = CleanLine(lineIn_);
+    lineIn_.clear();
+    if (!IsFinalReply(line)) continue;
+    if (exchanges_.empty() || !exchanges_.back().reply.empty()) {
+      exchanges_.push_back({"", line});
+    } else {
+      exchanges_.back().reply = line;
+    }
+  }
+}
+
+const CurlFtpSession::Exchange* CurlFtpSession::LastExchange(const std::string& command) const {
+  for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
+    if (it->command == command) return &*it;
+  }
+  return nullptr;
+}
+
+CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
+  exchanges_.clear();
+  lineIn_.clear();
+  errorBuffer_[0] = '\0';
+  if (r.sink != nullptr) r.sink->Restart();
+
+  curl_easy_reset(easy_);
+  const std::string url =
+      "ftp://" + UrlHost(login_.host) + ":" + std::to_string(login_.port) + "/" + r.path;
+  curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_USERNAME, login_.user.c_str());
+  curl_easy_setopt(easy_, CURLOPT_PASSWORD, login_.password.c_str());
+  curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
+  curl_easy_setopt(easy_, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
+  curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                   static_cast<long>(limits_.replyTimeoutSec));
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.lowSpeedTimeSec));
+  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
+  if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
+  if (fresh) curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_VERBOSE, 1L);
+  curl_easy_setopt(easy_, CURLOPT_DEBUGFUNCTION, &CurlFtpSession::DebugCallback);
+  curl_easy_setopt(easy_, CURLOPT_DEBUGDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_NOBODY, r.nobody ? 1L : 0L);
+  curl_easy_setopt(easy_, CURLOPT_DIRLISTONLY, r.listOnly ? 1L : 0L);
+  if (r.sink != nullptr) {
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Sink::Write);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, r.sink);
+  }
+  curl_slist* quote = nullptr;
+  for (const auto& q : r.quote) quote = curl_slist_append(quote, q.c_str());
+  curl_easy_setopt(easy_, CURLOPT_QUOTE, quote);
+
+  CURLcode result = CURLE_OK;
+  curl_multi_add_handle(multi_, easy_);
+  auto lastPump = std::chrono::steady_clock::now();
+  for (bool done = false; !done;) {
+    int running = 0;
+    if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    int left = 0;
+    while (CURLMsg* m = curl_multi_info_read(multi_, &left)) {
+      if (m->msg == CURLMSG_DONE) {
+        result = m->data.result;
+        done = true;
+      }
+    }
+    if (done || running == 0) break;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump >= kPumpEvery) {
+      lastPump = now;
+      curl_off_t got = 0, total = 0;
+      curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &got);
+      curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+      if (progress_ && !progress_(got, total < 0 ? 0 : total)) {
+        abandoned_ = true;
+        result = CURLE_ABORTED_BY_CALLBACK;
+        break;
+      }
+    }
+    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kPumpEvery.count()), nullptr);
+  }
+  curl_multi_remove_handle(multi_, easy_);
+  curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
+  curl_slist_free_all(quote);
+  return result;
+}
+
+CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
+  abandoned_ = false;
+  CURLcode rc = Run(r, false);
+  if (rc == CURLE_OK || abandoned_) return rc;
+  long connects = 0;
+  curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
+  bool saw421 = false;
+  for (const auto& e : exchanges_) saw421 = saw421 || e.reply.rfind("421", 0) == 0;
+  const bool lostLink = rc == CURLE_SEND_ERROR || rc == CURLE_RECV_ERROR ||
+                        rc == CURLE_GOT_NOTHING || rc == CURLE_WEIRD_SERVER_REPLY;
+  // A server that closed an idle connection answers the next command with 421 (curl reports a
+  // time-out) or not at all. Only a reused connection can be stale; a fresh one that fails is a
+  // real failure.
+  if (connects == 0 && (saw421 || lostLink)) rc = Run(r, true);
+  return rc;
+}
+
+FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
+  if (rc == CURLE_OK) return FtpResult::Ok();
+  std::string why = what + ": ";
+  if (abandoned_) return FtpResult::Fail(why + "abandoned");
+  why += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
+  for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
+    if (!it->reply.empty()) {
+      why += " (" + it->reply + ")";
+      break;
+    }
+  }
+  return FtpResult::Fail(why);
+}
+
+FtpSession::OpenReplies CurlFtpSession::Open() {
+  OpenReplies replies;
+  Run(Request{}, true);
+  if (!exchanges_.empty() && exchanges_.front().command.empty()) {
+    replies.greeting = exchanges_.front().reply;
+  }
+  if (const Exchange* pwd = LastExchange("PWD")) replies.pwd = pwd->reply;
+  cwd_ = PathOf257(replies.pwd);
+  return replies;
+}
+
+FtpResult CurlFtpSession::ChangeDirectory(const std::string& newDir) {
+  const std::string what = "CWD " + newDir;
+  if (newDir.empty() || HasControl(newDir)) return FtpResult::Fail(what + ": invalid name");
+  Request r;
+  if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
+  r.quote.push_back("*CWD " + newDir);
+  r.quote.push_back("PWD");
+  const CURLcode rc = RunWithRetry(r);
+  if (rc != CURLE_OK) return Outcome(rc, what);
+  const Exchange* cwd = LastExchange("CWD " + newDir);
+  if (cwd == nullptr || cwd->reply.empty() || cwd->reply[0] != '2') {
+    return FtpResult::Fail(what + ": refused (" + (cwd ? cwd->reply : "") + ")");
+  }
+  const Exchange* pwd = LastExchange("PWD");
+  const std::string path = pwd ? PathOf257(pwd->reply) : "";
+  if (path.empty()) {
+    return FtpResult::Fail(what + ": no current directory (" + (pwd ? pwd->reply : "") + ")");
+  }
+  cwd_ = path;
+  return FtpResult::Ok();
+}
+
+FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
+  names.clear();
+  std::string text;
+  Sink sink;
+  sink.text = &text;
+  sink.max = kMaxListingBytes;
+  Request r;
+  r.nobody = false;
+  r.listOnly = true;
+  r.sink = &sink;
+  if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
+  const CURLcode rc = RunWithRetry(r);
+  if (rc != CURLE_OK) return Outcome(rc, sink.tooBig ? "NLST: listing too large" : "NLST");
+  // Names end with CR LF; a server that sends bare LF is accepted too.
+  const std::string sep = text.find('\r') == std::string::npos ? "\n" : "\r\n";
+  for (size_t start = 0; start < text.size();) {
+    auto end = text.find(sep, start);
+    if (end == std::string::npos) end = text.size();
+    std::string name = text.substr(start, end - start);
+    if (!name.empty() && name != "." && name != "..") names.push_back(std::move(name));
+    start = end + sep.size();
+  }
+  return FtpResult::Ok();
+}
+
+FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath) {
+  const std::string what = "RETR " + name;
+  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name");
+  const std::string part = localPath + ".part";
+  Sink sink;
+  sink.max = limits_.maxFileBytes;
+  sink.file = std::fopen(part.c_str(), "wb");
+  if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part);
+  char* escaped = curl_easy_escape(easy_, name.c_str(), static_cast<int>(name.size()));
+  Request r;
+  r.path = escaped;
+  curl_free(escaped);
+  r.nobody = false;
+  r.sink = &sink;
+  if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
+  const CURLcode rc = RunWithRetry(r);
+  const bool closed = std::fclose(sink.file) == 0;
+  if (rc == CURLE_OK && closed && !sink.writeFailed &&
+      std::rename(part.c_str(), localPath.c_str()) == 0) {
+    return FtpResult::Ok();
+  }
+  std::remove(part.c_str());
+  if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed");
+  if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part);
+  if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part);
+  return Outcome(rc, what);
+}
+
+FtpResult CurlFtpSession::Delete(const std::string& name) {
+  const std::string what = "DELE " + name;
+  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name");
+  Request r;
+  if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
+  r.quote.push_back("*DELE " + name);
+  const CURLcode rc = RunWithRetry(r);
+  if (rc != CURLE_OK) return Outcome(rc, what);
+  const Exchange* dele = LastExchange(what);
+  if (dele == nullptr || dele->reply.rfind("250", 0) != 0) {
+    return FtpResult::Fail(what + ": refused (" + (dele ? dele->reply : "") + ")");
+  }
+  return FtpResult::Ok();
+}
+
+}  // namespace quo
