@@ -63,18 +63,11 @@ class Download {
       w_.MyDossierCompresse = DossierCompresse(w_.MyDossier);
       app_.platform.files->MakeDirectory(w_.MyDossierCompresse);
     }
-    if (!compresse) {
-      ftp_.SetDossier(w_.MyDossier);
-      return Got(ftp_.GetFile(name, false));
-    }
-    ftp_.SetDossier(w_.MyDossierCompresse);
-    const std::string archive = NomArchive(name);
-    if (!Got(ftp_.GetFile(archive, false))) return false;
-    const std::string path = w_.MyDossierCompresse + archive;
-    if (!app_.platform.files->IsOrdinaryFile(path)) {
-      Corrupted(name);  // never judge an archive by the count of an earlier extraction
-      return false;
-    }
+    const std::string dossier = compresse ? w_.MyDossierCompresse : w_.MyDossier;
+    const std::string file = compresse ? NomArchive(name) : name;
+    if (!FetchFresh(dossier, file, name)) return false;
+    if (!compresse) return true;
+    const std::string path = dossier + file;
     UnRAR3::ExtraireArchive(app_, path, w_.MyDossier, "", [this] { return !w_.CloseRequested(); });
     if (UnRAR3::NbErreursRar() > 0) {
       Corrupted(name);
@@ -83,10 +76,24 @@ class Download {
     return true;
   }
 
-  bool Got(const std::string& result) {
-    if (result.empty()) return true;
-    Fail(result);
-    return false;
+  // Downloads file into dossier, never leaving an older copy to stand in for it (that would also
+  // let an archive be judged by the count of an earlier extraction).
+  bool FetchFresh(const std::string& dossier, const std::string& file, const std::string& name) {
+    if (!RemoveStale(app_, dossier + file)) {
+      Corrupted(name);
+      return false;
+    }
+    ftp_.SetDossier(dossier);
+    const std::string result = ftp_.GetFile(file, false);
+    if (!result.empty()) {
+      Fail(result);
+      return false;
+    }
+    if (!app_.platform.files->IsOrdinaryFile(dossier + file)) {
+      Corrupted(name);
+      return false;
+    }
+    return true;
   }
 
   void RecordDownload(const std::string& version) {
