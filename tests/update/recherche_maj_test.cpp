@@ -124,14 +124,5 @@ TEST(RechercheMajTest, ConnectionFailure) {
   }
 }
 
-TEST(RechercheMajTest, ASecondSearchReplacesTheSession) {
-  UpdateRig r;
-  r.ServeUpdate(kActionsText);
-  EXPECT_TRUE(r.Search());
-  const SckFtp* first = r.w->SessionFtp.get();
-  EXPECT_TRUE(r.Search());
-  EXPECT_NE(first, r.w->SessionFtp.get());
-}
-
 }  // namespace
 }  // namespace quo::test

@@ -272,12 +272,5 @@ TEST_F(TelechargerMajTest, ClosingTheWindowStopsBetweenPackages) {
   EXPECT_FALSE(r.w->Succeeded());
 }
 
-TEST_F(TelechargerMajTest, WithoutASessionNothingHappens) {
-  r.Download();
-  EXPECT_TRUE((*r.w)["cmdOptions"].Enabled());
-  EXPECT_TRUE(r.t.windowing.boxes.empty());
-  EXPECT_FALSE(r.w->Finished());
-}
-
 }  // namespace
 }  // namespace quo::test

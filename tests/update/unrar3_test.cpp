@@ -228,13 +228,6 @@ TEST(UnRAR3Limits, EntriesAboveTheLimitAreRefusedAndRemoved) {
   EXPECT_EQ(0, UnRAR3::NbErreursRar());
 }
 
-TEST(UnRAR3Service, NoRarLibraryIsAFailure) {
-  TestApp t;
-  WriteRar4(t.dir / "a.rar", {Rar4File("a", "a")});
-  UnRAR3::ExtraireArchive(*t.app, t.dir / "a.rar", t.dir / "out/", "");
-  EXPECT_EQ(1, UnRAR3::NbErreursRar());
-}
-
 // The service itself refuses a target that is not the destination followed by the entry's path.
 TEST(LibarchiveRarTest, ProcessFileChecksTheTargetAgainstTheDestination) {
   RarApp r;
