@@ -81,6 +81,9 @@ TEST_F(UnRAR3Test, HostileEntriesAreRefusedAndTheWalkGoesOn) {
       {"absolute backslash", Rar4File("\\tmp\\quo_abs_evil.txt", "evil")},
       {"drive letter", Rar4File("C:\\x.txt", "evil")},
       {"drive relative", Rar4File("c:x.txt", "evil")},
+      {"the folder itself", Rar4File(".", "evil")},
+      {"a subfolder itself", Rar4File("lib\\.", "evil")},
+      {"file named like a folder", Rar4File("lib\\", "evil")},
       {"symlink", Rar4Symlink("link", outside)},
       {"symlink relative", Rar4Symlink("up", "../outside")},
   };

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace quo {
 
@@ -58,15 +59,17 @@ bool IsDriveLetter(const std::string& p) {
          ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
 }
 
-// A path that stays below the folder it is appended to: not empty, not absolute, no drive
-// letter, no ".." component.
+// A path that names something strictly below the folder it is appended to: not empty, not
+// absolute, no drive letter, no "." or ".." component (an entry "." or "lib/." would otherwise
+// stand for the folder itself, and a file entry would replace it).
 bool IsSafeRelative(const std::string& rel) {
   if (rel.empty() || rel[0] == '/' || IsDriveLetter(rel)) return false;
   std::size_t start = 0;
   while (start <= rel.size()) {
     std::size_t end = rel.find('/', start);
     if (end == std::string::npos) end = rel.size();
-    if (rel.compare(start, end - start, "..") == 0 && end - start == 2) return false;
+    const std::string_view part(rel.data() + start, end - start);
+    if (part == "." || part == "..") return false;
     start = end + 1;
   }
   return true;
@@ -205,6 +208,7 @@ int LibarchiveRar::ProcessFile(RarArchive* a, int operation, const std::string& 
   if (destPath.empty() || name.compare(0, dest.size(), dest) != 0) return kRarCreateFailed;
   const std::string rel = name.substr(dest.size());
   if (!IsSafeRelative(rel) || !IsSafeRelative(a->path)) return kRarCreateFailed;
+  if (!directory && rel.back() == '/') return kRarCreateFailed;  // a file needs a name
   return Extract(*a, options_.maxEntryBytes, RealDestination(*a, dest) + rel, directory);
 }
 
