@@ -44,6 +44,7 @@ class UnRAR3Test : public ::testing::Test {
 };
 
 TEST_F(UnRAR3Test, StoredEntriesLandUnderTheirPathsWithWindowsSeparators) {
+  const fs::path cwd = fs::current_path();
   EXPECT_EQ(0, ExtractEntries({Rar4File("a.txt", "alpha"), Rar4Dir("lib"),
                                Rar4File("lib\\x.dll", std::string(70000, 'x')),
                                Rar4File("deep\\er\\y.ini", "[s]\r\nk=1\r\n"),
@@ -60,6 +61,7 @@ TEST_F(UnRAR3Test, StoredEntriesLandUnderTheirPathsWithWindowsSeparators) {
   EXPECT_EQ(want, Tree(dest));
   EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(6, r.t.windowing.pumps);  // once per entry
+  EXPECT_EQ(cwd, fs::current_path());
 }
 
 TEST_F(UnRAR3Test, ExistingFilesAreReplaced) {

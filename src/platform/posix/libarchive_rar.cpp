@@ -2,13 +2,14 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <unistd.h>
 
-#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -20,6 +21,8 @@ class RarArchive {
   ~RarArchive() {
     if (writer != nullptr) archive_write_free(writer);
     if (reader != nullptr) archive_read_free(reader);
+    if (homeFd >= 0) close(homeFd);
+    if (destFd >= 0) close(destFd);
   }
 
   archive* reader = nullptr;
@@ -29,7 +32,8 @@ class RarArchive {
   bool processed = false;          // ProcessFile already ran for the current entry
   int ended = 0;                   // non-zero once the walk is over: the code to repeat
   std::string password;            // kept, but libarchive cannot decrypt RAR
-  std::string destPath, realDest;  // cache of the canonical destination folder
+  int homeFd = -1, destFd = -1;    // the caller's current folder, the destination folder
+  std::string destPath;
 };
 
 namespace {
@@ -80,16 +84,41 @@ std::string WithSlash(std::string dir) {
   return dir;
 }
 
-// The destination folder with symbolic links resolved, so that the check against links inside
-// the extracted tree does not trip over a link in the folder's own path.
-const std::string& RealDestination(RarArchive& a, const std::string& destPath) {
-  if (a.destPath != destPath || a.realDest.empty()) {
-    a.destPath = destPath;
-    char buf[PATH_MAX];
-    a.realDest = WithSlash(realpath(destPath.c_str(), buf) != nullptr ? buf : destPath);
-  }
-  return a.realDest;
+int OpenFolder(const std::string& dir) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
+
+// Works inside the destination folder for one call, the way `bsdtar -C` does: the check against
+// links then walks only the entry's own path (a link in the destination's own path is no
+// concern, and the walk is shorter). The folder is created when missing. Both folders are opened
+// once per archive; the current folder of the first call is restored after each call (the
+// program is single-threaded and never changes folder itself).
+class InFolder {
+ public:
+  InFolder(RarArchive& a, const std::string& dir) : a_(a) {
+    if (a.homeFd < 0) a.homeFd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (a.destFd < 0 || a.destPath != dir) {
+      if (a.destFd >= 0) close(a.destFd);
+      a.destFd = OpenFolder(dir);
+      a.destPath = dir;
+    }
+    entered_ = a.homeFd >= 0 && a.destFd >= 0 && fchdir(a.destFd) == 0;
+  }
+  ~InFolder() {
+    if (entered_ && fchdir(a_.homeFd) != 0) std::abort();  // never carry on from the wrong folder
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+  bool entered() const { return entered_; }
+
+ private:
+  RarArchive& a_;
+  bool entered_ = false;
+};
 
 bool Refused(archive_entry* e) {
   if (archive_entry_hardlink(e) != nullptr || archive_entry_symlink(e) != nullptr) return true;
@@ -209,7 +238,9 @@ int LibarchiveRar::ProcessFile(RarArchive* a, int operation, const std::string& 
   const std::string rel = name.substr(dest.size());
   if (!IsSafeRelative(rel) || !IsSafeRelative(a->path)) return kRarCreateFailed;
   if (!directory && rel.back() == '/') return kRarCreateFailed;  // a file needs a name
-  return Extract(*a, options_.maxEntryBytes, RealDestination(*a, dest) + rel, directory);
+  InFolder in(*a, dest);
+  if (!in.entered()) return kRarCreateFailed;
+  return Extract(*a, options_.maxEntryBytes, rel, directory);
 }
 
 int LibarchiveRar::CloseArchive(RarArchive* a) {
