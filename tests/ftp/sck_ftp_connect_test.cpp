@@ -76,7 +76,7 @@ TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257) {
       {{"pwd-refused"}, false},
       {{"unanswered=PWD"}, false},
       {{"unanswered=PASS"}, false},
-      {{"long-greeting=1000000"}, false},
+      {{"long-greeting=1000000"}, false},  // curl gives up on a 1 MB reply line
   };
   for (const auto& c : cases) {
     const std::string name = c.faults.empty() ? "no fault" : c.faults[0];
@@ -180,6 +180,26 @@ TEST(SckFtpConnect, IdleClosedConnectionIsReplacedByOneFreshLogin) {
   EXPECT_EQ(ftp->GetFile("a.txt", false), "");
   EXPECT_EQ(ReadFile(f.local / "a.txt"), "alpha");
   EXPECT_EQ(f.Logins(), 3);
+}
+
+TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
+  for (const bool silent : {false, true}) {
+    FtpFixture f;
+    FtpLimits limits = f.service.Limits();
+    limits.replyTimeoutSec = 10;
+    f.service.SetLimits(limits);
+    f.Serve(silent ? std::vector<std::string>{"unanswered=QUIT"} : std::vector<std::string>{});
+    auto ftp = f.Connected();
+    ASSERT_TRUE(ftp->Connected());
+    const auto start = std::chrono::steady_clock::now();
+    ftp->Deconnect();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << silent;
+    EXPECT_FALSE(ftp->Connected());
+    for (int i = 0; i < 100 && f.server->log().find("\nQUIT\n") == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(f.server->log().find("\nQUIT\n"), std::string::npos) << f.server->log();
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class CurlFtpSession : public FtpSession {
 
  private:
   struct Request;
+  void Drop();
+  static curl_socket_t OpenSocket(void* self, curlsocktype, curl_sockaddr* address);
+  static int CloseSocket(void* self, curl_socket_t socket);
   CURLcode Run(const Request& request, bool fresh);
   CURLcode RunWithRetry(const Request& request);
   FtpResult Outcome(CURLcode rc, const std::string& what) const;
@@ -49,9 +53,10 @@ class CurlFtpSession : public FtpSession {
   CURLM* multi_ = nullptr;
   CURL* easy_ = nullptr;
   std::string cwd_;
+  std::set<curl_socket_t> sockets_;  // open sockets of the session's connections
   std::vector<Exchange> exchanges_;  // of the running request
   std::string lineIn_;               // incoming reply line being assembled
-  bool abandoned_ = false;
+  bool abandoned_ = false, stalled_ = false;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

@@ -1,3 +1,4 @@
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -71,10 +72,12 @@ struct Sink {
   bool tooBig = false, writeFailed = false;
 
   void Restart() {
+    const bool written = bytes > 0;
     bytes = 0;
     tooBig = writeFailed = false;
     if (text != nullptr) text->clear();
-    if (file != nullptr) {
+    // Truncating a file costs a full write-back at close on ext4: only after a partial attempt.
+    if (file != nullptr && written) {
       std::fflush(file);
       if (::ftruncate(::fileno(file), 0) != 0) writeFailed = true;
       std::rewind(file);
@@ -116,15 +119,34 @@ CurlFtpSession::CurlFtpSession(const FtpLogin& login, const FtpLimits& limits)
   curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
 }
 
-CurlFtpSession::~CurlFtpSession() {
+CurlFtpSession::~CurlFtpSession() { Drop(); }
+
+void CurlFtpSession::Drop() {
+  // curl would send QUIT and wait for its reply up to the reply timeout, with no window events
+  // meanwhile: say QUIT ourselves and shut the control connection (the only socket left open
+  // between requests), so curl's own QUIT fails at once.
+  for (const curl_socket_t s : sockets_) {
+    static const char kQuit[] = "QUIT\r\n";
+    ::send(s, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::shutdown(s, SHUT_RDWR);
+  }
   curl_easy_cleanup(easy_);
   curl_multi_cleanup(multi_);
 }
 
+curl_socket_t CurlFtpSession::OpenSocket(void* self, curlsocktype, curl_sockaddr* a) {
+  const curl_socket_t s = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
+  if (s != CURL_SOCKET_BAD) static_cast<CurlFtpSession*>(self)->sockets_.insert(s);
+  return s;
+}
+
+int CurlFtpSession::CloseSocket(void* self, curl_socket_t s) {
+  static_cast<CurlFtpSession*>(self)->sockets_.erase(s);
+  return ::close(s);
+}
+
 void CurlFtpSession::Close() {
-  // Dropping the multi handle closes the cached control connection.
-  curl_easy_cleanup(easy_);
-  curl_multi_cleanup(multi_);
+  Drop();
   multi_ = curl_multi_init();
   easy_ = curl_easy_init();
   curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
@@ -170,6 +192,7 @@ const CurlFtpSession::Exchange* CurlFtpSession::LastExchange(const std::string& 
 CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   exchanges_.clear();
   lineIn_.clear();
+  stalled_ = false;
   errorBuffer_[0] = '\0';
   if (r.sink != nullptr) r.sink->Restart();
 
@@ -191,6 +214,10 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
   if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
   if (fresh) curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpSession::OpenSocket);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &CurlFtpSession::CloseSocket);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
   curl_easy_setopt(easy_, CURLOPT_VERBOSE, 1L);
   curl_easy_setopt(easy_, CURLOPT_DEBUGFUNCTION, &CurlFtpSession::DebugCallback);
   curl_easy_setopt(easy_, CURLOPT_DEBUGDATA, this);
@@ -206,7 +233,8 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
 
   CURLcode result = CURLE_OK;
   curl_multi_add_handle(multi_, easy_);
-  auto lastPump = std::chrono::steady_clock::now();
+  auto lastPump = std::chrono::steady_clock::now(), lastByteAt = lastPump;
+  std::int64_t lastBytes = 0;
   for (bool done = false; !done;) {
     int running = 0;
     if (curl_multi_perform(multi_, &running) != CURLM_OK) {
@@ -222,10 +250,20 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
     }
     if (done || running == 0) break;
     const auto now = std::chrono::steady_clock::now();
+    // curl's low-speed check averages over several seconds; a transfer that stops after its
+    // first bytes is caught here after exactly the limit.
+    const std::int64_t got = r.sink != nullptr ? r.sink->bytes : 0;
+    if (got != lastBytes) {
+      lastBytes = got;
+      lastByteAt = now;
+    } else if (got > 0 && now - lastByteAt >= std::chrono::seconds(limits_.lowSpeedTimeSec)) {
+      stalled_ = true;
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
     if (now - lastPump >= kPumpEvery) {
       lastPump = now;
-      curl_off_t got = 0, total = 0;
-      curl_easy_getinfo(easy_, CURLINFO_SIZE_DOWNLOAD_T, &got);
+      curl_off_t total = 0;
       curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
       if (progress_ && !progress_(got, total < 0 ? 0 : total)) {
         abandoned_ = true;
@@ -244,7 +282,7 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
 CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
   abandoned_ = false;
   CURLcode rc = Run(r, false);
-  if (rc == CURLE_OK || abandoned_) return rc;
+  if (rc == CURLE_OK || abandoned_ || stalled_) return rc;
   long connects = 0;
   curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
   bool saw421 = false;
@@ -262,6 +300,9 @@ FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
   if (rc == CURLE_OK) return FtpResult::Ok();
   std::string why = what + ": ";
   if (abandoned_) return FtpResult::Fail(why + "abandoned");
+  if (stalled_) {
+    return FtpResult::Fail(why + "no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s");
+  }
   why += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
   for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
     if (!it->reply.empty()) {
