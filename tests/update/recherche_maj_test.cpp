@@ -124,5 +124,16 @@ TEST(RechercheMajTest, ConnectionFailure) {
   }
 }
 
+// The built-in server must never be contacted by a test: without an FTP service no connection is
+// attempted, and the window keeps the address it was given.
+TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
+  UpdateRig r;
+  r.t.platform.ftp = nullptr;
+  r.w->MyAdresse.clear();
+  EXPECT_FALSE(r.Search());
+  EXPECT_EQ(QUO_DEFAULT_SERVER, r.w->MyAdresse);
+  EXPECT_EQ(T("Impossibledeseconnecterauserveur"), r.w->TextePhase);
+}
+
 }  // namespace
 }  // namespace quo::test
