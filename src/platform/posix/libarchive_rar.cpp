@@ -148,10 +148,9 @@ int Extract(RarArchive& a, std::uint64_t limit, const std::string& target, bool 
                                                  ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                                                  ARCHIVE_EXTRACT_TIME);
   }
-  archive_entry* out = archive_entry_clone(a.entry);
-  archive_entry_set_pathname_utf8(out, target.c_str());
-  const int h = archive_write_header(a.writer, out);
-  archive_entry_free(out);
+  // The entry is ours until the next header: point it at the target in place.
+  archive_entry_set_pathname_utf8(a.entry, target.c_str());
+  const int h = archive_write_header(a.writer, a.entry);
   if (h < ARCHIVE_WARN) {
     archive_write_finish_entry(a.writer);
     return kRarCreateFailed;
