@@ -76,7 +76,9 @@ TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257) {
       {{"pwd-refused"}, false},
       {{"unanswered=PWD"}, false},
       {{"unanswered=PASS"}, false},
+      {{"long-greeting=100"}, true},       // a multi-line greeting
       {{"long-greeting=1000000"}, false},  // curl gives up on a 1 MB reply line
+      {{"endless-greeting"}, false},
   };
   for (const auto& c : cases) {
     const std::string name = c.faults.empty() ? "no fault" : c.faults[0];

@@ -12,7 +12,8 @@
 //   "greeting=421", "greeting=230", "no-greeting", "login-refused", "pwd-refused",
 //   "retr-refused", "dele-refused", "drop-after=N", "abort-after=N" (426 after N bytes),
 //   "stall-after=N", "unanswered=CMD", "idle-close=SECONDS", "nlst-file=PATH" (raw NLST answer),
-//   "endless" (every RETR streams without end), "long-greeting=N" (first greeting line N bytes).
+//   "endless" (every RETR streams without end), "long-greeting=N" (first greeting line N bytes),
+//   "endless-greeting" (continuation lines of a 220 reply that never ends).
 // The log holds one line per command received (PASS masked), "CONNECT" per control connection
 // and "LOGIN <user>" per accepted login.
 #pragma once

@@ -20,6 +20,7 @@ Fault modes (each an option):
   --nlst-file PATH       answer NLST with the raw bytes of PATH
   --endless              a RETR sends an endless stream of bytes
   --long-greeting N      greet with a 220 reply whose first line is N bytes long
+  --endless-greeting     greet with "220-" continuation lines that never end
 """
 import argparse
 import sys
@@ -99,11 +100,20 @@ class Handler(FTPHandler):
             if ARGS.greeting == 421:
                 self.close_when_done()
             return
+        if ARGS.endless_greeting:
+            self._chatter = self.ioloop.call_every(0.005, self._chat)
+            return
         if ARGS.long_greeting is not None:
             self.push("220-" + "x" * ARGS.long_greeting + "\r\n")
             self.respond("220 Ready.")
             return
         FTPHandler.handle(self)
+
+    def _chat(self):
+        if self._closed or self._closing:
+            self._chatter.cancel()
+        else:
+            self.push("220-" + "y" * 1000 + "\r\n")
 
     def on_login(self, username):
         log("LOGIN " + username)
@@ -165,6 +175,7 @@ def main():
     p.add_argument("--nlst-file")
     p.add_argument("--endless", action="store_true")
     p.add_argument("--long-greeting", type=int)
+    p.add_argument("--endless-greeting", action="store_true")
     ARGS = p.parse_args()
     if ARGS.log:
         LOG = open(ARGS.log, "a", encoding="utf-8", errors="replace")
