@@ -1,0 +1,250 @@
+#include "platform/posix/libarchive_rar.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+namespace quo {
+
+class RarArchive {
+ public:
+  ~RarArchive() {
+    if (writer != nullptr) archive_write_free(writer);
+    if (reader != nullptr) archive_read_free(reader);
+    if (homeFd >= 0) close(homeFd);
+    if (destFd >= 0) close(destFd);
+  }
+
+  archive* reader = nullptr;
+  archive* writer = nullptr;
+  archive_entry* entry = nullptr;  // the current entry, owned by the reader
+  std::string path;                // its path, "/" separated
+  bool processed = false;          // ProcessFile already ran for the current entry
+  int ended = 0;                   // non-zero once the walk is over: the code to repeat
+  std::string password;            // kept, but libarchive cannot decrypt RAR
+  int homeFd = -1, destFd = -1;    // the caller's current folder, the destination folder
+  std::string destPath;
+};
+
+namespace {
+
+constexpr std::size_t kReadBlock = 64 * 1024;
+
+// libarchive converts entry names to the character set of LC_CTYPE: without a UTF-8 locale the
+// non-ASCII names come back NULL. Only LC_CTYPE is set, so numbers keep their "." everywhere.
+void UseUtf8Names() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::setlocale(LC_CTYPE, "");
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset == nullptr || std::strcmp(codeset, "UTF-8") != 0)
+      std::setlocale(LC_CTYPE, "C.UTF-8");
+  });
+}
+
+std::string Slashes(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+bool IsDriveLetter(const std::string& p) {
+  return p.size() >= 2 && p[1] == ':' &&
+         ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
+}
+
+// A path that names something strictly below the folder it is appended to: not empty, not
+// absolute, no drive letter, no "." or ".." component (an entry "." or "lib/." would otherwise
+// stand for the folder itself, and a file entry would replace it).
+bool IsSafeRelative(const std::string& rel) {
+  if (rel.empty() || rel[0] == '/' || IsDriveLetter(rel)) return false;
+  std::size_t start = 0;
+  while (start <= rel.size()) {
+    std::size_t end = rel.find('/', start);
+    if (end == std::string::npos) end = rel.size();
+    const std::string_view part(rel.data() + start, end - start);
+    if (part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string WithSlash(std::string dir) {
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+int OpenFolder(const std::string& dir) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Works inside the destination folder for one call, the way `bsdtar -C` does: the check against
+// links then walks only the entry's own path (a link in the destination's own path is no
+// concern, and the walk is shorter). The folder is created when missing. Both folders are opened
+// once per archive; the current folder of the first call is restored after each call (the
+// program is single-threaded and never changes folder itself).
+class InFolder {
+ public:
+  InFolder(RarArchive& a, const std::string& dir) : a_(a) {
+    if (a.homeFd < 0) a.homeFd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (a.destFd < 0 || a.destPath != dir) {
+      if (a.destFd >= 0) close(a.destFd);
+      a.destFd = OpenFolder(dir);
+      a.destPath = dir;
+    }
+    entered_ = a.homeFd >= 0 && a.destFd >= 0 && fchdir(a.destFd) == 0;
+  }
+  ~InFolder() {
+    if (entered_ && fchdir(a_.homeFd) != 0) std::abort();  // never carry on from the wrong folder
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+  bool entered() const { return entered_; }
+
+ private:
+  RarArchive& a_;
+  bool entered_ = false;
+};
+
+bool Refused(archive_entry* e) {
+  if (archive_entry_hardlink(e) != nullptr || archive_entry_symlink(e) != nullptr) return true;
+  const auto type = archive_entry_filetype(e);
+  return type != AE_IFREG && type != AE_IFDIR;
+}
+
+// Reads the current entry's data, handing each block to sink; stops on the first failure.
+template <typename Sink>
+int CopyData(archive* reader, std::uint64_t limit, Sink&& sink) {
+  for (;;) {
+    const void* buf = nullptr;
+    std::size_t size = 0;
+    la_int64_t offset = 0;
+    const int r = archive_read_data_block(reader, &buf, &size, &offset);
+    if (r == ARCHIVE_EOF) return kRarSuccess;
+    if (r < ARCHIVE_WARN) return kRarBadData;
+    if (offset < 0 || static_cast<std::uint64_t>(offset) + size > limit) return kRarTooLarge;
+    if (!sink(buf, size, offset)) return kRarWriteFailed;
+  }
+}
+
+int Extract(RarArchive& a, std::uint64_t limit, const std::string& target, bool directory) {
+  if (a.writer == nullptr) {
+    a.writer = archive_write_disk_new();
+    archive_write_disk_set_options(a.writer, ARCHIVE_EXTRACT_SECURE_NODOTDOT |
+                                                 ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                                                 ARCHIVE_EXTRACT_TIME);
+  }
+  // The entry is ours until the next header: point it at the target in place.
+  archive_entry_set_pathname_utf8(a.entry, target.c_str());
+  const int h = archive_write_header(a.writer, a.entry);
+  if (h < ARCHIVE_WARN) {
+    archive_write_finish_entry(a.writer);
+    return kRarCreateFailed;
+  }
+  // Never read the data of a folder entry: libarchive's readers do not expect it.
+  int rc = directory
+               ? kRarSuccess
+               : CopyData(a.reader, limit, [&](const void* buf, std::size_t n, la_int64_t off) {
+                   return archive_write_data_block(a.writer, buf, n, off) >= ARCHIVE_WARN;
+                 });
+  if (archive_write_finish_entry(a.writer) < ARCHIVE_WARN && rc == kRarSuccess)
+    rc = kRarWriteFailed;
+  if (rc != kRarSuccess && !directory) unlink(target.c_str());
+  return rc;
+}
+
+}  // namespace
+
+LibarchiveRar::LibarchiveRar() : LibarchiveRar(Options{}) {}
+LibarchiveRar::LibarchiveRar(Options options) : options_(options) { UseUtf8Names(); }
+
+RarArchive* LibarchiveRar::OpenArchive(RarOpenArchiveData& data) {
+  data.OpenResult = 0;
+  auto a = std::make_unique<RarArchive>();
+  a->reader = archive_read_new();
+  archive_read_support_format_rar(a->reader);
+  archive_read_support_format_rar5(a->reader);
+  if (archive_read_open_filename(a->reader, data.ArcName.c_str(), kReadBlock) != ARCHIVE_OK) {
+    data.OpenResult = access(data.ArcName.c_str(), R_OK) == 0 ? kRarUnknownFormat : kRarOpenFailed;
+    return nullptr;
+  }
+  return a.release();
+}
+
+void LibarchiveRar::SetPassword(RarArchive* a, const std::string& password) {
+  // libarchive takes a passphrase only before opening and cannot decrypt RAR anyway: encrypted
+  // entries are refused by ProcessFile.
+  if (a != nullptr) a->password = password;
+}
+
+int LibarchiveRar::ReadHeader(RarArchive* a, RarHeaderData& header) {
+  header = RarHeaderData{};
+  if (a == nullptr) return kRarBadCall;
+  if (a->ended != 0) return a->ended;
+  a->entry = nullptr;
+  a->processed = false;
+  archive_entry* e = nullptr;
+  const int r = archive_read_next_header(a->reader, &e);
+  if (r == ARCHIVE_EOF) return a->ended = kRarEndArchive;
+  // After ARCHIVE_FAILED the reader's position is not trustworthy: stop reading headers.
+  if (r < ARCHIVE_WARN || e == nullptr) return a->ended = kRarBadArchive;
+  const char* name = archive_entry_pathname_utf8(e);
+  if (name == nullptr) name = archive_entry_pathname(e);
+  a->entry = e;
+  a->path = Slashes(name != nullptr ? name : "");
+  header.FileName = a->path;
+  header.Directory = archive_entry_filetype(e) == AE_IFDIR;
+  return kRarSuccess;
+}
+
+int LibarchiveRar::ProcessFile(RarArchive* a, int operation, const std::string& destPath,
+                               const std::string& destName) {
+  if (a == nullptr || a->entry == nullptr || a->processed) return kRarBadCall;
+  a->processed = true;
+  archive_entry* e = a->entry;
+  if (operation == kRarSkip) return kRarSuccess;  // the next header read skips the data
+  if (Refused(e)) return kRarCreateFailed;
+  const bool directory = archive_entry_filetype(e) == AE_IFDIR;
+  if (!directory && archive_entry_is_data_encrypted(e)) return kRarMissingPassword;
+  if (archive_entry_size_is_set(e) &&
+      static_cast<std::uint64_t>(archive_entry_size(e)) > options_.maxEntryBytes)
+    return kRarTooLarge;
+  if (operation == kRarTest)
+    return directory ? kRarSuccess
+                     : CopyData(a->reader, options_.maxEntryBytes,
+                                [](const void*, std::size_t, la_int64_t) { return true; });
+  if (operation != kRarExtract) return kRarBadCall;
+
+  // The target must be the destination folder followed by a safe relative path, and the entry's
+  // own name must be safe too (an absolute name would otherwise hide behind a joined path).
+  const std::string dest = WithSlash(Slashes(destPath));
+  const std::string name = Slashes(destName);
+  if (destPath.empty() || name.compare(0, dest.size(), dest) != 0) return kRarCreateFailed;
+  const std::string rel = name.substr(dest.size());
+  if (!IsSafeRelative(rel) || !IsSafeRelative(a->path)) return kRarCreateFailed;
+  if (!directory && rel.back() == '/') return kRarCreateFailed;  // a file needs a name
+  InFolder in(*a, dest);
+  if (!in.entered()) return kRarCreateFailed;
+  return Extract(*a, options_.maxEntryBytes, rel, directory);
+}
+
+int LibarchiveRar::CloseArchive(RarArchive* a) {
+  delete a;
+  return kRarSuccess;
+}
+
+}  // namespace quo

@@ -1,0 +1,35 @@
+#include "update/comparer_version.h"
+
+#include <array>
+#include <optional>
+
+#include "core/text.h"
+
+namespace quo {
+
+namespace {
+
+std::optional<std::array<double, 3>> Parts(const std::string& v) {
+  if (v.empty()) return std::nullopt;
+  const auto p = Split(v, '.');
+  if (p.size() != 3) return std::nullopt;
+  return std::array<double, 3>{NumericValue(p[0]), NumericValue(p[1]), NumericValue(p[2])};
+}
+
+}  // namespace
+
+bool ComparerVersion(const std::string& a, const std::string& b) {
+  const auto va = Parts(a), vb = Parts(b);
+  if (!va || !vb) return false;
+  return *vb > *va;  // lexicographic: major, then minor, then revision
+}
+
+bool IsVersionText(const std::string& v) {
+  const auto p = Split(v, '.');
+  if (p.size() != 3) return false;
+  for (const std::string& s : p)
+    if (s.empty() || s[0] < '0' || s[0] > '9') return false;
+  return true;
+}
+
+}  // namespace quo

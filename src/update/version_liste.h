@@ -1,0 +1,20 @@
+// The server's version list ListMaj.ini: section "versions", one key per installed version whose
+// value is the server folder of the update for it.
+#pragma once
+
+#include <string>
+
+namespace quo {
+
+class frmTestFTP;
+
+// Takes the listing of the update directory ("#" before each name), looks for ListMaj.ini
+// (exact case) and, when it names a folder for MyVersion, enters that folder and fetches its
+// Actions.ini into the download folder. Sets MajDisponible and the window's texts.
+void AnalyseListe(frmTestFTP& w, const std::string& listing);
+
+// Fetches the version list of that name into the download folder and returns the update folder
+// for MyVersion; "" when there is none or the list did not arrive (an older copy is never read).
+std::string LitVersionListe(frmTestFTP& w, const std::string& name);
+
+}  // namespace quo
