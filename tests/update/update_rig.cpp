@@ -48,7 +48,7 @@ UpdateRig::UpdateRig(std::vector<std::string> faults) {
   MakeDirs(served / "maj");
   server = std::make_unique<FtpTestServer>(
       FtpTestServer::Options{.root = served.path(), .faults = std::move(faults)});
-  w = std::make_unique<WatchedWindow>(*t.app, factory);
+  w = std::make_unique<UpdateRigWindow>(*t.app, factory);
   w->Form_Load();
   w->MyVersion = "1.2.3";
   w->MyAdresse = server->address();

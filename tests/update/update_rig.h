@@ -31,7 +31,7 @@ class RecordingTray : public Tray {
 };
 
 // The window with its installation and animation replaced by recorders.
-class WatchedWindow : public frmTestFTP {
+class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
   std::vector<std::pair<int, std::string>> installs;
@@ -76,7 +76,7 @@ struct UpdateRig {
   MemoryFormFactory factory;
   TempDir served;
   std::unique_ptr<FtpTestServer> server;
-  std::unique_ptr<WatchedWindow> w;
+  std::unique_ptr<UpdateRigWindow> w;
 };
 
 }  // namespace quo::test
