@@ -122,9 +122,13 @@ std::string SckFtp::ListFile() {
   return listeFichiers_;
 }
 
+// A refused change is reported: the caller must not go on in the wrong directory (a version
+// list naming a missing folder would otherwise take its packages from the update root). An empty
+// name keeps the current directory.
 std::string SckFtp::ChangeDirectory(const std::string& newRep) {
-  if (connected_) session_->ChangeDirectory(newRep);
-  return "";
+  if (!connected_ || newRep.empty()) return "";
+  const FtpResult r = session_->ChangeDirectory(newRep);
+  return r.ok ? "" : r.error;
 }
 
 void SckFtp::AddSlashToDossier() {

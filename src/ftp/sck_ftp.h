@@ -1,7 +1,8 @@
 // SckFtp: one session with one FTP server, over the platform's FTP client service.
 // Results of the text-valued operations: "Ok" (ran to its end), "" (precondition not met, or
-// for GetFile and ChangeDirectory: ran), or the description of a failure. A failed download or
-// a refused deletion is a failure; a failed download never replaces the local file.
+// for GetFile and ChangeDirectory: ran), or the description of a failure. A failed download, a
+// refused deletion or a refused directory change is a failure; a failed download never replaces
+// the local file.
 // URL may carry the port ("host:port", "[v6]:port"); it then takes the place of Port.
 // Dossier is the local download folder; it is given a trailing "/" on the first download.
 #pragma once

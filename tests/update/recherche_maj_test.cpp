@@ -69,6 +69,17 @@ TEST(RechercheMajTest, NothingFound) {
   }
 }
 
+// A version list naming a folder the server does not have: the action file of the update root
+// must not be taken for the update's.
+TEST(RechercheMajTest, MissingUpdateFolderFetchesNoActionFile) {
+  UpdateRig r;
+  r.Serve("ListMaj.ini", "[versions]\r\n1.2.3=absent\r\n");
+  r.Serve("Actions.ini", kActionsText);
+  r.Search();
+  EXPECT_FALSE(Exists(r.Local("Actions.ini")));
+  for (const std::string& retr : r.Retrieved()) EXPECT_NE(retr, "Actions.ini");
+}
+
 TEST(RechercheMajTest, TenThousandSectionsStillFindTheVersion) {
   UpdateRig r;
   std::string list;
