@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/posix/curl_ftp.h"
+#include "platform/posix/libarchive_rar.h"
 #include "platform/posix/procfs_processes.h"
 #include "platform/windowing.h"
 #include "startup/app_context.h"
@@ -63,15 +65,20 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   }
   QtTray tray;
   Plug<Tray> plugTray(app.platform.tray, &tray);
-  // The engine's services (the launcher runs with the base ones only). FTP and RAR plug in here
-  // as they land.
+  // The engine's services (the launcher runs with the base ones only).
   ProcfsProcesses processes;
   Plug<Processes> plugProcesses(app.platform.processes, &processes);
+  CurlFtpService ftp;
+  Plug<FtpService> plugFtp(app.platform.ftp, &ftp);
+  LibarchiveRar rar;
+  Plug<RarLibrary> plugRar(app.platform.rar, &rar);
   QtFormFactory forms;
   frmTestFTP w(app, forms);
   auto& view = static_cast<QtForm&>(w.View());
   QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
   Plug<AnimationService> plugAnimation(app.platform.animation, &animation);
+  // An unattended run tells on standard error what it shows in its phase label.
+  if (unattended) static_cast<QtControl&>(w["lblPhase"]).LogCaptions(stderr, "QuoUpdate: ");
   RunWindowStartup(w, plan);
   // For the start-up benchmark: end once the window has been shown and painted.
   if (qEnvironmentVariable("QUOUPDATE_QUIT_WHEN_SHOWN") == "1") {

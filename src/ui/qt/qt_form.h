@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,9 +44,15 @@ class QtControl : public Control {
   void Repaint() override;
 
   QObject* Object() const { return object_; }
+  // Writes every new caption to log, once, leaving out the busy animation's added dots.
+  void LogCaptions(std::FILE* log, std::string prefix);
 
  private:
+  void LogCaption(const std::string& v);
+
   QPointer<QObject> object_;
+  std::FILE* captionLog_ = nullptr;
+  std::string logPrefix_, lastLogged_;
 };
 
 class QtForm : public QObject, public Form {
