@@ -93,6 +93,10 @@ TEST(IniWrite, NewFilesLineEndsAndHostileValues) {
   ASSERT_TRUE(ini.Set(dir / "w.ini", "a", "m", "crème"));
   EXPECT_EQ(ReadFile(dir / "w.ini"), "[a]\r\nk=caf\xE9\r\nm=cr\xE8me\r\n");
   EXPECT_EQ(ini.Get(dir / "w.ini", "a", "m", 1023), "crème");
+  // Text that code page cannot hold moves the file to UTF-8, every character kept.
+  ASSERT_TRUE(ini.Set(dir / "w.ini", "a", "n", "日本"));
+  EXPECT_EQ(ReadFile(dir / "w.ini"), "[a]\r\nk=café\r\nm=crème\r\nn=日本\r\n");
+  EXPECT_EQ(ini.Get(dir / "w.ini", "a", "k", 1023), "café");
 }
 
 TEST(IniWrite, FailureChangesNothingAndLeavesNoTemporaryFile) {

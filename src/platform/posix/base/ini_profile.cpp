@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "core/error.h"
 #include "core/text.h"
 
@@ -11,12 +13,14 @@ namespace ini {
 
 namespace {
 
-// UTF-8 text to Windows-1252 where every character has a place there; otherwise unchanged.
-std::string ToCp1252(const std::string& utf8) {
+// UTF-8 text in Windows-1252; nullopt when a character has no place there. Bytes that are not
+// UTF-8 are taken as already in the code page.
+std::optional<std::string> ToCp1252(const std::string& utf8) {
   static const char16_t kHigh[32] = {
       0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
       0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  if (!IsValidUtf8(utf8)) return utf8;  // bytes already in the file's code page
   std::string out;
   for (std::size_t i = 0; i < utf8.size();) {
     const auto b = static_cast<unsigned char>(utf8[i]);
@@ -32,7 +36,7 @@ std::string ToCp1252(const std::string& utf8) {
       cp = ((b & 0x0F) << 12) | ((utf8[i + 1] & 0x3F) << 6) | (utf8[i + 2] & 0x3F);
       len = 3;
     } else {
-      return utf8;
+      return std::nullopt;
     }
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
       out += static_cast<char>(cp);
@@ -40,7 +44,7 @@ std::string ToCp1252(const std::string& utf8) {
       int found = -1;
       for (int k = 0; k < 32; ++k)
         if (kHigh[k] != 0 && kHigh[k] == cp) found = k;
-      if (found < 0) return utf8;
+      if (found < 0) return std::nullopt;
       out += static_cast<char>(0x80 + found);
     }
     i += len;
@@ -87,13 +91,24 @@ Line ParseLine(const std::string& decodedLine) {
   return line;
 }
 
-std::string ApplySet(const std::string& bytes, const std::string& section, const std::string& key,
-                     const std::string& value) {
-  const bool utf8 = IsValidUtf8(bytes);
+std::string ApplySet(const std::string& original, const std::string& section,
+                     const std::string& key, const std::string& value) {
+  std::string bytes = original;
+  bool utf8 = IsValidUtf8(bytes);
   const std::string eol = bytes.find("\r\n") != std::string::npos || bytes.empty() ? "\r\n" : "\n";
   const std::string sectionName = OneLine(section), keyName = OneLine(key);
   std::string entry = keyName + "=" + OneLine(value);
-  if (!utf8) entry = ToCp1252(entry);
+  std::string header = "[" + sectionName + "]";
+  if (!utf8) {
+    const auto e = ToCp1252(entry), h = ToCp1252(header);
+    if (e && h) {
+      entry = *e, header = *h;
+    } else {
+      // Text the file's code page cannot hold: the file moves to UTF-8, every character kept.
+      bytes = DecodeFileText(bytes);
+      utf8 = true;
+    }
+  }
   const std::string wantSection = FoldCase(sectionName), wantKey = FoldCase(keyName);
 
   bool inSection = false;
@@ -125,8 +140,6 @@ std::string ApplySet(const std::string& bytes, const std::string& section, const
   }
   std::string out = bytes;
   if (!out.empty() && out.back() != '\n') out += eol;
-  std::string header = "[" + sectionName + "]";
-  if (!utf8) header = ToCp1252(header);
   return out + header + eol + entry + eol;
 }
 
