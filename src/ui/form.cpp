@@ -28,10 +28,10 @@ bool Form::Raise(const std::string& control, FormEvent event, int arg) {
   return true;
 }
 
-MemoryForm::MemoryForm(const FormSpec& spec) : Form(spec.name) {
-  SetCaption(spec.caption);
-  Resize(spec.clientWidth, spec.clientHeight);
-  for (const ControlSpec& s : spec.controls) {
+MemoryForm::MemoryForm(const FormDesign& design) : Form(design.name) {
+  SetCaption(design.caption);
+  Resize(design.clientWidth, design.clientHeight);
+  for (const ControlDesign& s : design.controls) {
     auto c = std::make_unique<Control>(s.name);
     c->SetCaption(s.caption);
     if (s.name.rfind("txt", 0) == 0) c->SetText(s.caption);
@@ -50,8 +50,8 @@ std::vector<Control*> MemoryForm::Controls() const {
 }
 
 std::unique_ptr<Form> MemoryFormFactory::Create(const std::string& name) {
-  if (name == "frmParam") return std::make_unique<MemoryForm>(FrmParamSpec());
-  return std::make_unique<MemoryForm>(FrmTestFtpSpec());
+  if (name == "frmParam") return std::make_unique<MemoryForm>(FrmParamDesign());
+  return std::make_unique<MemoryForm>(FrmTestFtpDesign());
 }
 
 }  // namespace quo

@@ -122,26 +122,26 @@ class Form {
 };
 
 // One control of a window's design: its name, container, geometry in twips and design caption.
-struct ControlSpec {
+struct ControlDesign {
   std::string name, container;
   int left = 0, top = 0, width = 0, height = 0;
   std::string caption;
   bool visible = true;
 };
 
-struct FormSpec {
+struct FormDesign {
   std::string name, caption;
   int clientWidth = 0, clientHeight = 0;  // twips
-  std::vector<ControlSpec> controls;      // in control order
+  std::vector<ControlDesign> controls;      // in control order
 };
 
-const FormSpec& FrmTestFtpSpec();
-const FormSpec& FrmParamSpec();
+const FormDesign& FrmTestFtpDesign();
+const FormDesign& FrmParamDesign();
 
 // A form held in memory, built from a design.
 class MemoryForm : public Form {
  public:
-  explicit MemoryForm(const FormSpec& spec);
+  explicit MemoryForm(const FormDesign& design);
   std::vector<Control*> Controls() const override;
 
  private:

@@ -35,11 +35,11 @@ TEST(LanguageFiles, EveryKeyAndCaptionIsTranslated) {
     table.LoadText(DecodeFileText(test::ReadFile(QUO_SOURCE_DIR "/data/LanguesUpdate/" +
                                                  std::to_string(lang) + ".lng")));
     for (const std::string& key : keys) EXPECT_NE(table.Traduire(key), "") << lang << " " << key;
-    for (const FormSpec* spec : {&FrmTestFtpSpec(), &FrmParamSpec()}) {
-      EXPECT_NE(table.Traduire(spec->name, spec->name), "") << lang << " " << spec->name;
-      for (const ControlSpec& c : spec->controls) {
+    for (const FormDesign* design : {&FrmTestFtpDesign(), &FrmParamDesign()}) {
+      EXPECT_NE(table.Traduire(design->name, design->name), "") << lang << " " << design->name;
+      for (const ControlDesign& c : design->controls) {
         if (c.caption.empty() || c.caption == "-" || c.name.rfind("txt", 0) == 0) continue;
-        EXPECT_NE(table.Traduire(c.name, spec->name), "") << lang << " " << c.name;
+        EXPECT_NE(table.Traduire(c.name, design->name), "") << lang << " " << c.name;
       }
     }
   }

@@ -54,7 +54,7 @@ TEST(TraduireForm, HelpContextsAndMissingTexts) {
   test::TestApp t;
   t.app->translation.LoadText(std::string(40 - 8, ' ').insert(0, "frmParam") +
                               std::string(40 - 5, ' ').insert(0, "cmdOK") + "OK\r\n");
-  MemoryForm form(FrmParamSpec());
+  MemoryForm form(FrmParamDesign());
   form.SetHelpContext(7);
   form["txtUser"].SetHelpContext(3);
   form["txtMDP"].SetHelpContext(-1);

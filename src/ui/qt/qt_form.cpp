@@ -186,11 +186,11 @@ void QtControl::Repaint() {
   if (auto* w = qobject_cast<QWidget*>(object_)) w->repaint();
 }
 
-QtForm::QtForm(QWidget* window, const FormSpec& spec) : Form(spec.name), window_(window) {
+QtForm::QtForm(QWidget* window, const FormDesign& design) : Form(design.name), window_(window) {
   window_->installEventFilter(this);
-  for (const ControlSpec& s : spec.controls) {
+  for (const ControlDesign& s : design.controls) {
     QObject* object = window_->findChild<QObject*>(QString::fromStdString(s.name));
-    if (object == nullptr) throw Error("The view of " + spec.name + " has no " + s.name);
+    if (object == nullptr) throw Error("The view of " + design.name + " has no " + s.name);
     controls_.push_back(std::make_unique<QtControl>(s.name, object));
     Wire(*controls_.back());
   }

@@ -57,8 +57,8 @@ class QtControl : public Control {
 
 class QtForm : public QObject, public Form {
  public:
-  // Takes ownership of the top-level widget; spec gives the controls in control order.
-  QtForm(QWidget* window, const FormSpec& spec);
+  // Takes ownership of the top-level widget; design gives the controls in control order.
+  QtForm(QWidget* window, const FormDesign& design);
   ~QtForm() override;
 
   std::vector<Control*> Controls() const override;

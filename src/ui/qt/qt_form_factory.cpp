@@ -25,7 +25,7 @@ std::unique_ptr<Form> QtFormFactory::Create(const std::string& name) {
   if (name == "frmParam") {
     QWidget* w = NewWindow({});
     Ui::frmParam().setupUi(w);
-    return std::make_unique<QtForm>(w, FrmParamSpec());
+    return std::make_unique<QtForm>(w, FrmParamDesign());
   }
   QWidget* w = NewWindow(Qt::WindowMinimizeButtonHint);
   Ui::frmTestFTP().setupUi(w);
@@ -33,7 +33,7 @@ std::unique_ptr<Form> QtFormFactory::Create(const std::string& name) {
   auto* timer = new QTimer(w);
   timer->setObjectName("tmrMvt");
   timer->setInterval(kTmrMvtInterval);
-  return std::make_unique<QtForm>(w, FrmTestFtpSpec());
+  return std::make_unique<QtForm>(w, FrmTestFtpDesign());
 }
 
 }  // namespace quo

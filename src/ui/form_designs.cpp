@@ -3,8 +3,8 @@
 
 namespace quo {
 
-const FormSpec& FrmTestFtpSpec() {
-  static const FormSpec spec{
+const FormDesign& FrmTestFtpDesign() {
+  static const FormDesign design{
       "frmTestFTP",
       "Quorvanta Update",
       4695,
@@ -28,11 +28,11 @@ const FormSpec& FrmTestFtpSpec() {
           {"mnuShow", "mnuMain", 0, 0, 0, 0, "Montrer"},
           {"mnuStop", "mnuMain", 0, 0, 0, 0, "Arreter"},
       }};
-  return spec;
+  return design;
 }
 
-const FormSpec& FrmParamSpec() {
-  static const FormSpec spec{
+const FormDesign& FrmParamDesign() {
+  static const FormDesign design{
       "frmParam",
       "Configuration",
       5655,
@@ -56,7 +56,7 @@ const FormSpec& FrmParamSpec() {
           {"cmdOK", "", 4500, 3300, 1035, 315, "Valider"},
           {"cmdAnnuler", "", 3360, 3300, 1035, 315, "Annuler"},
       }};
-  return spec;
+  return design;
 }
 
 }  // namespace quo
