@@ -22,6 +22,17 @@ ServerSettings ReadServerSettings(AppContext& app) {
   return s;
 }
 
+namespace {
+
+// A run whose command line names no language shows French texts rather than empty ones (its
+// windows keep their French design captions).
+void LoadDefaultLanguage(AppContext& app) {
+  app.translation.LangueCourante = 1036;
+  app.translation.ChargerLangue();
+}
+
+}  // namespace
+
 LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
   LaunchPlan plan;
   try {
@@ -32,8 +43,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
     const auto& f = plan.commandLine.fields;
     if (plan.commandLine.whole.empty()) {
       plan.mode = LaunchMode::Interactive;
-      app.translation.LangueCourante = 1036;
-      app.translation.ChargerLangue();
+      LoadDefaultLanguage(app);
       plan.settings = ReadServerSettings(app);
       plan.proceed = true;
       return plan;
@@ -45,6 +55,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
 
     if (f.size() < 2 || f[0].empty() || f[1].empty()) {
       plan.mode = LaunchMode::BadCommandLine;
+      LoadDefaultLanguage(app);
       plan.proceed = true;
       return plan;
     }
@@ -59,6 +70,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
     plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
     if (!forced && !IsCheckDue(app)) return plan;
     if (f.size() >= 5) plan.settings.Adresse = f[4];
+    if (!plan.languageGiven) LoadDefaultLanguage(app);
     plan.proceed = true;
   } catch (const std::exception& e) {
     plan.proceed = false;

@@ -61,7 +61,7 @@ TEST(StartupWindow, LaunchedWithACheckDueSearchesAndInstallsWhatItFinds) {
 TEST(StartupWindow, TheOutcomeOfALaunchedRun) {
   Started f({"2.1.0", "/opt/q/"}, false);
   EXPECT_EQ(f.w->runs, 0);
-  EXPECT_EQ(f.Phase(), "");  // no language given: the text is empty
+  EXPECT_EQ(f.Phase(), "Aucune mise à jour");  // no language given: French
   EXPECT_TRUE(f.w->Succeeded());
 
   test::TestApp t;
@@ -99,12 +99,12 @@ TEST(StartupWindow, APhaseWrittenByTheSearchIsKept) {
   EXPECT_EQ(w["lblPhase"].Caption(), "Connexion impossible");
 }
 
-TEST(StartupWindow, ABadCommandLineShowsTheWindowWithoutLanguage) {
+TEST(StartupWindow, ABadCommandLineShowsTheWindowWithFrenchTexts) {
   Started s({"/C:\\Prod"});
   EXPECT_EQ(s.plan.mode, LaunchMode::BadCommandLine);
   EXPECT_TRUE(s.w->View().Visible());
   EXPECT_EQ(s.w->searches, 0);
-  EXPECT_EQ(s.t.app->translation.size(), 0u);
+  EXPECT_EQ(s.t.app->translation.LangueCourante, 1036);
   EXPECT_TRUE((*s.w)["picVersion"].Visible());
   EXPECT_EQ(s.w->View().Caption(), "Quorvanta Update");
 }
