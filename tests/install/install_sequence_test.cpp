@@ -224,14 +224,10 @@ TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
   EXPECT_TRUE(w.Unloaded());
 }
 
-TEST(FinishRun, ShowsTheOutcome) {
-  TestApp t;
+TEST_F(InstallTest, FinishRunShowsTheOutcome) {
   t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
                          {"_", "Miseajourcorrectementterminée", "Terminé"}});
   t.app->translation.ChargerLangue();
-  MemoryFormFactory factory;
-  frmTestFTP w(*t.app, factory);
-  w.Form_Load();
   w.MajDisponible = true;
   w["cmdMettreAJour"].SetEnabled(false);
   w.ErrorText = "\r\nfirst\r\nsecond";

@@ -132,10 +132,6 @@ TEST_F(ExportTest, ExportsEveryRowOfALargeDatabase) {
     });
     EXPECT_EQ(gaps, fill ? 0 : 600);
     EXPECT_EQ(french, fill ? 600 : 0);
-    EXPECT_TRUE(
-        std::is_sorted(en.begin(), en.end(), [](const std::string& a, const std::string& b) {
-          return a.substr(0, 80) < b.substr(0, 80);  // the fixture's keys are all lower case
-        }));
   }
 }
 
@@ -210,7 +206,6 @@ TEST_F(ExportTest, StartUpLoadsTheTextsItJustExported) {
   ASSERT_TRUE(plan.error.empty()) << plan.error;
   EXPECT_EQ(t.app->translation.LangueCourante, 1033);
   EXPECT_EQ(t.app->Traduire("Sortir"), "Exit");
-  EXPECT_EQ(t.app->Traduire("frmParam", "frmParam"), "Settings");
   EXPECT_EQ(t.app->Traduire("cmdRechercher", "frmTestFTPToolTipText"),
             "Look for an update on the server");
   EXPECT_EQ(t.app->Traduire("cmdOK", "frmParam"), "");  // empty cell, not filled at start-up
