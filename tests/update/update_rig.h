@@ -1,9 +1,12 @@
+// Shared by the update tests. RarApp: a test program folder with the real RAR library. Tree: every
+// file and folder under root as (relative path -> content, "<dir>" or "<link>").
 // A search-and-download rig: a test program folder with the real RAR library, the main window's
 // logic on an in-memory form, a recording notification area, and a real FTP server on loopback
 // serving a temporary folder (the update directory is "maj" on the server).
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,6 +21,14 @@
 #include "ui/frm_test_ftp.h"
 
 namespace quo::test {
+
+struct RarApp {
+  explicit RarApp(LibarchiveRar::Options options = {}) : rar(options) { t.platform.rar = &rar; }
+  TestApp t;
+  LibarchiveRar rar;
+};
+
+std::map<std::string, std::string> Tree(const std::string& root);
 
 class RecordingTray : public Tray {
  public:
@@ -35,14 +46,13 @@ class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
   std::vector<std::pair<int, std::string>> installs;
-  std::vector<std::string> animations;
   std::function<void()> onInstall;
 
   void Install(int nb, std::string& nomIni) override {
     installs.emplace_back(nb, nomIni);
     if (onInstall) onInstall();
   }
-  void PlayAnimation(const std::string& name) override { animations.push_back(name); }
+  void PlayAnimation(const std::string&) override {}
 };
 
 // The text every translation key gets in the rig.
