@@ -144,37 +144,29 @@ TEST_F(UnRAR3Test, StoppingBetweenEntriesCountsTheArchiveIncomplete) {
   EXPECT_EQ((Files{{"a", "a"}}), Tree(dest));
 }
 
+// Exactly at the limit is fine; above it (real or declared size) is refused and removed.
 TEST(UnRAR3Limits, EntriesAboveTheLimitAreRefusedAndRemoved) {
   RarApp r(LibarchiveRar::Options{1 << 20});
   const std::string dest = r.t.dir / "Download/", arc = r.t.dir / "bomb.rar";
-  const std::string big(2 << 20, 'z');
+  const Rar4Entry edge = Rar4File("edge", std::string(1 << 20, 'e'));
   Rar4Entry bomb = Rar4File("bomb", "only a little data");  // claims 16 GiB
   bomb.packedSize = bomb.unpackedSize = std::uint64_t{16} << 30;
-  const std::vector<std::pair<std::string, std::vector<Rar4Entry>>> cases = {
-      {"declared too large", {Rar4File("big", big), Rar4File("next", "n")}},
-      {"bomb", {Rar4File("first", "f"), bomb}},
-  };
-  for (const auto& [what, entries] : cases) {
-    SCOPED_TRACE(what);
+  for (const auto& entries :
+       {std::vector{edge, Rar4File("big", std::string(2 << 20, 'z'))}, std::vector{edge, bomb}}) {
     fs::remove_all(dest);
     MakeDirs(dest);
     WriteRar4(arc, entries);
     UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "");
-    EXPECT_GE(UnRAR3::NbErreursRar(), 1);
-    EXPECT_FALSE(Exists(dest + "big"));
-    EXPECT_FALSE(Exists(dest + "bomb"));
+    EXPECT_GE(UnRAR3::NbErreursRar(), 1) << entries[1].name;
+    EXPECT_TRUE((Tree(dest) == Files{{"edge", edge.data}})) << entries[1].name;
   }
-  // Exactly at the limit is fine.
-  WriteRar4(arc, {Rar4File("edge", std::string(1 << 20, 'e'))});
-  UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "");
-  EXPECT_EQ(0, UnRAR3::NbErreursRar());
 }
 
 // The service itself refuses a target that is not the destination followed by the entry's path.
 TEST(LibarchiveRarTest, ProcessFileChecksTheTargetAgainstTheDestination) {
   RarApp r;
   const std::string arc = r.t.dir / "a.rar", dest = r.t.dir / "d/";
-  WriteRar4(arc, {Rar4File("a", "x"), Rar4File("b", "y"), Rar4File("c", "z")});
+  WriteRar4(arc, {Rar4File("a", "x"), Rar4File("b", "y")});
   RarOpenArchiveData open{arc};
   RarArchive* h = r.rar.OpenArchive(open);
   ASSERT_EQ(0, open.OpenResult);
@@ -184,9 +176,6 @@ TEST(LibarchiveRarTest, ProcessFileChecksTheTargetAgainstTheDestination) {
   EXPECT_EQ(kRarBadCall, r.rar.ProcessFile(h, kRarExtract, dest, dest + "a"));  // once per header
   ASSERT_EQ(kRarSuccess, r.rar.ReadHeader(h, head));
   EXPECT_EQ(kRarCreateFailed, r.rar.ProcessFile(h, kRarExtract, dest, dest + "../b"));
-  ASSERT_EQ(kRarSuccess, r.rar.ReadHeader(h, head));
-  EXPECT_EQ(kRarSuccess, r.rar.ProcessFile(h, kRarTest, dest, ""));
-  EXPECT_EQ(kRarEndArchive, r.rar.ReadHeader(h, head));
   r.rar.CloseArchive(h);
   EXPECT_TRUE(Tree(r.t.dir / "elsewhere").empty());
   EXPECT_TRUE(Tree(dest).empty());

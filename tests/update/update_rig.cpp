@@ -34,7 +34,6 @@ std::string T(const std::string& key) {
 }
 
 UpdateRig::UpdateRig(std::vector<std::string> faults) {
-  t.platform.rar = &rar;
   FtpLimits limits;
   limits.connectTimeoutMs = 2000;
   limits.replyTimeoutSec = 2;

@@ -1,8 +1,8 @@
 // Shared by the update tests. RarApp: a test program folder with the real RAR library. Tree: every
 // file and folder under root as (relative path -> content, "<dir>" or "<link>").
-// A search-and-download rig: a test program folder with the real RAR library, the main window's
-// logic on an in-memory form, a recording notification area, and a real FTP server on loopback
-// serving a temporary folder (the update directory is "maj" on the server).
+// UpdateRig: a RarApp with the main window's logic on an in-memory form, a recording notification
+// area, and a real FTP server on loopback serving a temporary folder (the update directory is "maj"
+// on the server).
 #pragma once
 
 #include <functional>
@@ -58,7 +58,7 @@ class UpdateRigWindow : public frmTestFTP {
 // The text every translation key gets in the rig.
 std::string T(const std::string& key);
 
-struct UpdateRig {
+struct UpdateRig : RarApp {
   explicit UpdateRig(std::vector<std::string> faults = {});
 
   // Writes a file under the server's update directory "maj/".
@@ -79,8 +79,6 @@ struct UpdateRig {
   // RETR commands the server received, in order.
   std::vector<std::string> Retrieved() const;
 
-  TestApp t;
-  LibarchiveRar rar;
   CurlFtpService ftp;
   RecordingTray tray;
   MemoryFormFactory factory;
