@@ -26,29 +26,36 @@ TEST(RechercheMajTest, FindsTheFolderOfTheInstalledVersionAndFetchesItsActionFil
   EXPECT_FALSE(r.w->Finished());
 }
 
-// Every way of finding nothing: the window says so and, in automatic mode, closes itself.
+// Every way of finding nothing: the window says so and, in automatic mode, closes itself. An
+// older version list in the download folder is never read.
 TEST(RechercheMajTest, NothingFound) {
+  const std::string list = "[versions]\r\n1.2.3=upd124\r\n";
+  const std::string none = T("Aucunenouvelemiseàjourdedisponible");
   struct Case {
-    std::string what, list, listName;
+    std::string what, fault, listName, list, text;
   };
   const std::vector<Case> cases = {
-      {"no key for the version", "[versions]\r\n1.2.2=upd123\r\n", "ListMaj.ini"},
-      {"empty folder", "[versions]\r\n1.2.3=\r\n", "ListMaj.ini"},
-      {"list in lower case", "[versions]\r\n1.2.3=upd124\r\n", "listmaj.ini"},
-      {"no list", "", ""},
+      {"no key for the version", "", "ListMaj.ini", "[versions]\r\n1.2.2=upd123\r\n", none},
+      {"empty folder", "", "ListMaj.ini", "[versions]\r\n1.2.3=\r\n", none},
+      {"list in lower case", "", "listmaj.ini", list, none},
+      {"no list", "", "", "", none},
+      {"list refused", "retr-refused", "ListMaj.ini", list, none},
+      {"login refused", "login-refused", "ListMaj.ini", list,
+       T("Impossibledeseconnecterauserveur")},
   };
   for (const bool externe : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
-      UpdateRig r;
+      UpdateRig r(c.fault.empty() ? std::vector<std::string>{} : std::vector{c.fault});
       if (!c.listName.empty()) r.Serve(c.listName, c.list);
       r.Serve("upd124/Actions.ini", kActionsText);
+      WriteFile(r.Local("ListMaj.ini"), list);
       r.w->Externe = externe;
       EXPECT_FALSE(r.Search());
       EXPECT_FALSE(Exists(r.Local("Actions.ini")));
       EXPECT_EQ(T("Sortir"), (*r.w)["cmdMettreAJour"].Caption());
-      EXPECT_EQ(T("Aucunenouvelemiseàjourdedisponible"), r.w->TextePhase);
-      EXPECT_TRUE(r.w->Succeeded());
+      EXPECT_EQ(c.text, (*r.w)["lblPhase"].Caption());
+      EXPECT_EQ(c.text == none, r.w->Succeeded());
       EXPECT_EQ(externe, r.w->Unloaded());
     }
   }
@@ -64,30 +71,6 @@ TEST(RechercheMajTest, MissingUpdateFolderFetchesNoActionFile) {
   r.Search();
   EXPECT_FALSE(Exists(r.Local("Actions.ini")));
   EXPECT_EQ((std::vector<std::string>{"ListMaj.ini"}), r.Retrieved());
-}
-
-// A version list that did not arrive is never read from an older copy.
-TEST(RechercheMajTest, StaleVersionListIsNotRead) {
-  UpdateRig r({"retr-refused"});
-  r.ServeUpdate(kActionsText);
-  WriteFile(r.Local("ListMaj.ini"), "[versions]\r\n1.2.3=upd124\r\n");
-  EXPECT_FALSE(r.Search());
-  EXPECT_FALSE(Exists(r.Local("ListMaj.ini")));
-}
-
-TEST(RechercheMajTest, ConnectionFailure) {
-  for (const bool externe : {false, true}) {
-    SCOPED_TRACE(externe ? "automatic" : "interactive");
-    UpdateRig r({"login-refused"});
-    r.ServeUpdate(kActionsText);
-    r.w->Externe = externe;
-    EXPECT_FALSE(r.Search());
-    EXPECT_FALSE(r.w->SessionFtp);
-    EXPECT_EQ(T("Impossibledeseconnecterauserveur"), (*r.w)["lblPhase"].Caption());
-    EXPECT_TRUE((*r.w)["cmdRechercher"].Enabled());
-    EXPECT_FALSE(r.w->Succeeded());
-    EXPECT_EQ(externe, r.w->Unloaded());
-  }
 }
 
 // The built-in server must never be contacted by a test: without an FTP service no connection is

@@ -63,14 +63,24 @@ TEST_F(TelechargerMajTest, PlainThenCompressedPackage) {
   EXPECT_TRUE(r.w->Succeeded());
 }
 
-TEST_F(TelechargerMajTest, AnInstallationErrorKeepsTheInstalledVersion) {
-  r.Serve("upd124/a.dll", "a");
-  Prepare(UpdateRig::Actions({{"a.dll", false}}));
-  r.w->onInstall = [this] { r.w->ErrorText += "\r\nboom"; };
-  r.Download();
-  EXPECT_EQ(kDate, r.Setting("temps", "dernier"));
-  EXPECT_EQ("", r.Setting("temps", "DerniereVersion"));
-  EXPECT_FALSE(r.w->Succeeded());
+// Cancelled at the go-ahead, or an installation error: the download stays recorded, the installed
+// version does not change.
+TEST(TelechargerMajAfter, GoAheadCancelledOrInstallationFailed) {
+  for (const bool cancel : {true, false}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "installation error");
+    UpdateRig r;
+    r.Serve("upd124/a.dll", "a");
+    r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
+    ASSERT_TRUE(r.Search());
+    if (cancel) r.t.windowing.answers.push_back(MsgResult::Cancel);
+    r.w->onInstall = [&r] { r.w->ErrorText += "\r\nboom"; };
+    r.Download();
+    EXPECT_EQ(cancel, r.w->installs.empty());
+    EXPECT_EQ("1.2.4", r.Setting("Telechargement", "DerniereVersion"));
+    EXPECT_EQ(cancel ? "" : kDate, r.Setting("temps", "dernier"));
+    EXPECT_EQ("", r.Setting("temps", "DerniereVersion"));
+    EXPECT_TRUE(cancel || !r.w->Succeeded());
+  }
 }
 
 // Nothing is recorded and nothing installed unless every package arrived.
@@ -117,17 +127,6 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
       EXPECT_FALSE(Exists(r.Local("b2.dll")));
     }
   }
-}
-
-TEST_F(TelechargerMajTest, GoAheadCancelled) {
-  r.Serve("upd124/a.dll", "a");
-  Prepare(UpdateRig::Actions({{"a.dll", false}}));
-  r.t.windowing.answers.push_back(MsgResult::Cancel);
-  r.Download();
-  EXPECT_TRUE(r.w->installs.empty());
-  EXPECT_EQ("a", ReadFile(r.Local("a.dll")));
-  EXPECT_EQ("1.2.4", r.Setting("Telechargement", "DerniereVersion"));
-  EXPECT_EQ("", r.Setting("temps", "DerniereVersion"));
 }
 
 // The installed version (settings) against the version the update brings.
