@@ -129,40 +129,23 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
   }
 }
 
-// The installed version (settings) against the version the update brings.
-TEST(TelechargerMajVersions, DownloadsOnlyWhatIsNotOlderThanTheInstalledVersion) {
-  struct Case {
-    std::string installed, update;
-    bool downloads;
-  };
-  const std::vector<Case> cases = {
-      {"1.3.0", "1.2.9", false},
-      {"1.1.9", "1.2.0", true},
-      {"1.2.4", "1.2.4", true},
-      {"", "1.2.4", true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.installed + " installed, update " + c.update);
-    UpdateRig r;
-    r.Serve("upd124/a.dll", "a");
-    r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}, c.update));
-    r.t.app->ini.Write("temps", "DerniereVersion", c.installed);
-    ASSERT_TRUE(r.Search());
-    r.Download();
-    EXPECT_EQ(c.downloads, Exists(r.Local("a.dll")));
-    EXPECT_EQ(c.downloads ? c.update : c.installed, r.Setting("temps", "DerniereVersion"));
-  }
-}
-
-// Action files that are not what they should be: a clear error or nothing to download, never a
-// crash, a hang or a file outside the download folders.
-TEST(TelechargerMajBadInput, ActionFiles) {
+// Action files against the installed version, and action files that are not what they should be:
+// a clear error or nothing to download, never a crash, a hang or a file outside the download
+// folders.
+TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
   const std::string head = "[ordre]\r\nversionActuelle=1.2.4\r\n";
+  const auto one = [](const std::string& version) {
+    return UpdateRig::Actions({{"a.dll", false}}, version);
+  };
   struct Case {
     std::string what, actions;
-    int installed;  // -1: an error and no installation
+    int nb;  // the installation's package count; -1: corrupted, -2: nothing to do
+    std::string installed = "";
   };
   const std::vector<Case> cases = {
+      {"older than installed", one("1.2.9"), -2, "1.3.0"},
+      {"newer in an earlier position", one("1.2.0"), 1, "1.1.9"},
+      {"same as installed", one("1.2.4"), 1, "1.2.4"},
       {"random bytes", std::string("\x13\x00\xfe[ordre\x7f=\r\n\x90", 12), -1},
       {"no version", "[ordre]\r\nnb=1\r\n1=a.dll\r\n", -1},
       {"nb missing", head, 0},
@@ -181,14 +164,13 @@ TEST(TelechargerMajBadInput, ActionFiles) {
     r.Serve("upd124/a.dll", "a");
     r.Serve("a.dll", "outside");
     r.ServeUpdate(c.actions);
+    r.t.app->ini.Write("temps", "DerniereVersion", c.installed);
     ASSERT_TRUE(r.Search());
     r.Download();
-    EXPECT_EQ(c.installed < 0 ? kCorrupted : "", r.w->ErrorText);
-    if (c.installed < 0) {
-      EXPECT_TRUE(r.w->installs.empty());
-    } else {
-      ASSERT_EQ(1u, r.w->installs.size());
-      EXPECT_EQ(c.installed, r.w->installs[0].first);
+    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.w->ErrorText);
+    ASSERT_EQ(c.nb >= 0 ? 1u : 0u, r.w->installs.size());
+    if (c.nb >= 0) {
+      EXPECT_EQ(c.nb, r.w->installs[0].first);
     }
     // Only the settings file and the two download folders in the program folder.
     for (const auto& [path, content] : Tree(r.t.dir.path()))

@@ -34,11 +34,7 @@ std::string T(const std::string& key) {
 }
 
 UpdateRig::UpdateRig(std::vector<std::string> faults) {
-  FtpLimits limits;
-  limits.connectTimeoutMs = 2000;
-  limits.replyTimeoutSec = 2;
-  limits.lowSpeedTimeSec = 2;
-  ftp.SetLimits(limits);
+  ftp.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 2, .lowSpeedTimeSec = 2});
   t.platform.ftp = &ftp;
   t.platform.tray = &tray;
   std::string lng, k;
