@@ -41,7 +41,7 @@ class RecordingTray : public Tray {
   void Remove() override {}
 };
 
-// The window with its installation and animation replaced by recorders.
+// The window with its installation replaced by a recorder and no animation.
 class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
