@@ -16,11 +16,7 @@ namespace quo::test {
 
 struct FtpFixture {
   FtpFixture() {
-    FtpLimits limits;
-    limits.connectTimeoutMs = 2000;
-    limits.replyTimeoutSec = 1;
-    limits.lowSpeedTimeSec = 1;
-    service.SetLimits(limits);
+    service.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 1, .lowSpeedTimeSec = 1});
     t.platform.ftp = &service;
   }
 
@@ -47,9 +43,8 @@ struct FtpFixture {
   int Logins() const {
     const std::string log = server->log();
     int n = 0;
-    for (auto at = log.find("LOGIN "); at != std::string::npos; at = log.find("LOGIN ", at + 1)) {
+    for (auto at = log.find("LOGIN "); at != std::string::npos; at = log.find("LOGIN ", at + 1))
       ++n;
-    }
     return n;
   }
 

@@ -2,19 +2,22 @@
 #include "update/unrar3.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 
 #include "support/rar4_writer.h"
-#include "update/rar_test_support.h"
+#include "update/update_rig.h"
 
 namespace quo::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+using Files = std::map<std::string, std::string>;
+
+std::string Rar(const std::vector<Rar4Entry>& entries) { return BuildRar4(entries).bytes; }
 
 class UnRAR3Test : public ::testing::Test {
  protected:
@@ -22,20 +25,12 @@ class UnRAR3Test : public ::testing::Test {
     MakeDirs(dest);
     MakeDirs(outside);
   }
-  // Extracts and returns the failure count.
-  int Extract(const std::string& archive, std::function<bool()> keepGoing = {}) {
-    UnRAR3::ExtraireArchive(*r.t.app, archive, dest, "", keepGoing);
+  // Extracts the archive bytes and returns the failure count.
+  int Extract(const std::string& bytes, std::function<bool()> keepGoing = {}) {
+    WriteFile(arc, bytes);
+    UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "", keepGoing);
     return UnRAR3::NbErreursRar();
   }
-  int ExtractBytes(const std::string& bytes) {
-    WriteFile(arc, bytes);
-    return Extract(arc);
-  }
-  int ExtractEntries(const std::vector<Rar4Entry>& entries) {
-    WriteRar4(arc, entries);
-    return Extract(arc);
-  }
-  std::vector<TestWindowing::Box>& boxes() { return r.t.windowing.boxes; }
 
   RarApp r;
   std::string dest = r.t.dir / "Download/";
@@ -43,201 +38,135 @@ class UnRAR3Test : public ::testing::Test {
   std::string arc = r.t.dir / "p.rar";
 };
 
-TEST_F(UnRAR3Test, StoredEntriesLandUnderTheirPathsWithWindowsSeparators) {
-  const fs::path cwd = fs::current_path();
-  EXPECT_EQ(0, ExtractEntries({Rar4File("a.txt", "alpha"), Rar4Dir("lib"),
-                               Rar4File("lib\\x.dll", std::string(70000, 'x')),
-                               Rar4File("deep\\er\\y.ini", "[s]\r\nk=1\r\n"),
-                               Rar4File("données\\été €.txt", "utf"), Rar4File("empty", "")}));
-  const std::map<std::string, std::string> want = {{"a.txt", "alpha"},
-                                                   {"lib", "<dir>"},
-                                                   {"lib/x.dll", std::string(70000, 'x')},
-                                                   {"deep", "<dir>"},
-                                                   {"deep/er", "<dir>"},
-                                                   {"deep/er/y.ini", "[s]\r\nk=1\r\n"},
-                                                   {"données", "<dir>"},
-                                                   {"données/été €.txt", "utf"},
-                                                   {"empty", ""}};
-  EXPECT_EQ(want, Tree(dest));
-  EXPECT_TRUE(boxes().empty());
-  EXPECT_EQ(6, r.t.windowing.pumps);  // once per entry
-  EXPECT_EQ(cwd, fs::current_path());
-}
-
-TEST_F(UnRAR3Test, ExistingFilesAreReplaced) {
-  WriteFile(dest + "a.txt", "old and longer");
-  EXPECT_EQ(0, ExtractEntries({Rar4File("a.txt", "new")}));
-  EXPECT_EQ("new", ReadFile(dest + "a.txt"));
-}
-
-// Each hostile entry sits second of three: it is refused and counted, the walk goes on, and
-// nothing appears outside the destination.
-TEST_F(UnRAR3Test, HostileEntriesAreRefusedAndTheWalkGoesOn) {
-  const std::string abs = outside + "abs.txt";
-  Rar4Entry hardTarget = Rar4File("h", "x");
-  const std::vector<std::pair<std::string, Rar4Entry>> cases = {
-      {"dotdot backslash", Rar4File("..\\outside\\x.txt", "evil")},
-      {"dotdot slash", Rar4File("../outside/x.txt", "evil")},
-      {"dotdot inside", Rar4File("lib\\..\\..\\outside\\x.txt", "evil")},
-      {"absolute", Rar4File(abs, "evil")},
-      {"absolute backslash", Rar4File("\\tmp\\quo_abs_evil.txt", "evil")},
-      {"drive letter", Rar4File("C:\\x.txt", "evil")},
-      {"drive relative", Rar4File("c:x.txt", "evil")},
-      {"the folder itself", Rar4File(".", "evil")},
-      {"a subfolder itself", Rar4File("lib\\.", "evil")},
-      {"file named like a folder", Rar4File("lib\\", "evil")},
-      {"symlink", Rar4Symlink("link", outside)},
-      {"symlink relative", Rar4Symlink("up", "../outside")},
-  };
-  for (const auto& [what, entry] : cases) {
-    SCOPED_TRACE(what);
-    fs::remove_all(dest);
-    MakeDirs(dest);
-    boxes().clear();
-    EXPECT_EQ(1, ExtractEntries({Rar4File("first", "1"), entry, Rar4File("third", "3")}));
-    EXPECT_EQ((std::map<std::string, std::string>{{"first", "1"}, {"third", "3"}}), Tree(dest));
-    EXPECT_TRUE(Tree(outside).empty());
-    EXPECT_FALSE(Exists("/tmp/quo_abs_evil.txt"));
-    ASSERT_EQ(1u, boxes().size());
-    EXPECT_EQ("erreur", boxes()[0].text);
-    EXPECT_EQ(MsgButtons::Ok, boxes()[0].buttons);
-  }
-}
-
-TEST_F(UnRAR3Test, ALinkAlreadyInTheDestinationIsNotFollowed) {
-  fs::create_directory_symlink(outside, dest + "lib");
-  EXPECT_EQ(1, ExtractEntries({Rar4File("lib\\x.dll", "evil")}));
-  EXPECT_TRUE(Tree(outside).empty());
-}
-
-TEST_F(UnRAR3Test, DestinationReachedThroughALinkStillWorks) {
-  fs::create_directory_symlink(dest, r.t.dir / "via");
-  UnRAR3::ExtraireArchive(*r.t.app, (WriteRar4(arc, {Rar4File("lib\\x.dll", "ok")}), arc),
-                          r.t.dir / "via", "");
-  EXPECT_EQ(0, UnRAR3::NbErreursRar());
-  EXPECT_EQ("ok", ReadFile(dest + "lib/x.dll"));
-}
-
-TEST_F(UnRAR3Test, AFileWhereAFolderMustBeFailsThatEntryOnly) {
-  WriteFile(dest + "lib", "keep me");
-  EXPECT_EQ(1, ExtractEntries({Rar4File("lib\\x.dll", "x"), Rar4File("b", "b")}));
-  EXPECT_EQ("keep me", ReadFile(dest + "lib"));
-  EXPECT_EQ("b", ReadFile(dest + "b"));
-}
-
-TEST_F(UnRAR3Test, DamagedArchivesCountAFailureAndLeaveNoTruncatedFile) {
-  const std::string b(5000, 'b'), c(3000, 'c');
+// Every entry that can be written lands under its path; every refused one is counted, the walk
+// goes on where it can, and nothing appears outside the destination.
+TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
+  const std::string big(70000, 'x'), b(5000, 'b'), c(3000, 'c');
   const Rar4Image img = BuildRar4({Rar4File("a", "aaaa"), Rar4File("b", b), Rar4File("c", c)});
+  const Files abc = {{"a", "aaaa"}, {"b", b}, {"c", c}};
+  Rar4Entry encrypted = Rar4File("secret.dll", "ciphertext-looking-bytes");
+  encrypted.encrypted = true;
   struct Case {
     std::string what, bytes;
-    int failures;
-    std::map<std::string, std::string> left;
+    int failures, boxes;  // boxes -1: not checked
+    Files left;
   };
-  // A cut inside an entry's data fails that entry and the walk (its next header is missing).
-  const std::vector<Case> cases = {
-      {"bad header checksum", img.WithBadHeaderCrc(1), 1, {{"a", "aaaa"}}},
-      {"truncated data", img.TruncatedInData(1), 2, {{"a", "aaaa"}}},
-      {"truncated last", img.TruncatedInData(2), 2, {{"a", "aaaa"}, {"b", b}}},
-      {"cut before end block",
-       img.bytes.substr(0, img.dataEnd[2]),
+  std::vector<Case> cases = {
+      {"stored, Windows separators",
+       Rar({Rar4File("a.txt", "alpha"), Rar4Dir("lib"), Rar4File("lib\\x.dll", big),
+            Rar4File("deep\\er\\y.ini", "k"), Rar4File("données\\été €.txt", "utf"),
+            Rar4File("empty", "")}),
        0,
-       {{"a", "aaaa"}, {"b", b}, {"c", c}}},
+       0,
+       {{"a.txt", "alpha"},
+        {"lib", "<dir>"},
+        {"lib/x.dll", big},
+        {"deep", "<dir>"},
+        {"deep/er", "<dir>"},
+        {"deep/er/y.ini", "k"},
+        {"données", "<dir>"},
+        {"données/été €.txt", "utf"},
+        {"empty", ""}}},
+      {"two refused: one message", Rar({Rar4File("../a", "x"), Rar4File("/b", "y")}), 2, 1, {}},
+      {"encrypted", Rar({encrypted, Rar4File("plain", "p")}), 1, -1, {{"plain", "p"}}},
+      // A cut inside an entry's data fails that entry and the walk (its next header is missing).
+      {"bad header checksum", img.WithBadHeaderCrc(1), 1, -1, {{"a", "aaaa"}}},
+      {"truncated data", img.TruncatedInData(1), 2, -1, {{"a", "aaaa"}}},
+      {"cut before end block", img.bytes.substr(0, img.dataEnd[2]), 0, -1, abc},
+      // What is not a RAR counts one failure without a message.
+      {"empty", "", 1, 0, {}},
+      {"text", "this is not an archive", 1, 0, {}},
+      {"zip", std::string("PK\x03\x04", 4) + std::string(100, '\0'), 1, 0, {}},
+      {"marker only", std::string("Rar!\x1a\x07\x00", 7), 1, 0, {}},
   };
+  // Each hostile entry sits second of three: refused with one message, the walk goes on.
+  for (const auto& [what, entry] : std::vector<std::pair<std::string, Rar4Entry>>{
+           {"dotdot", Rar4File("..\\outside\\x.txt", "evil")},
+           {"dotdot inside", Rar4File("lib\\..\\..\\outside\\x.txt", "evil")},
+           {"absolute", Rar4File(outside + "abs.txt", "evil")},
+           {"absolute backslash", Rar4File("\\tmp\\quo_abs_evil.txt", "evil")},
+           {"drive letter", Rar4File("C:\\x.txt", "evil")},
+           {"drive relative", Rar4File("c:x.txt", "evil")},
+           {"the folder itself", Rar4File(".", "evil")},
+           {"file named like a folder", Rar4File("lib\\", "evil")},
+           {"symlink", Rar4Symlink("link", outside)},
+           {"symlink relative", Rar4Symlink("up", "../outside")}}) {
+    cases.push_back({what,
+                     Rar({Rar4File("first", "1"), entry, Rar4File("third", "3")}),
+                     1,
+                     1,
+                     {{"first", "1"}, {"third", "3"}}});
+  }
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     fs::remove_all(dest);
     MakeDirs(dest);
-    EXPECT_EQ(k.failures, ExtractBytes(k.bytes));
-    const auto got = Tree(dest);
-    EXPECT_TRUE(got == k.left) << got.size() << " entries";
+    r.t.windowing.boxes.clear();
+    EXPECT_EQ(k.failures, Extract(k.bytes));
+    EXPECT_TRUE(Tree(dest) == k.left) << Tree(dest).size() << " entries";
+    EXPECT_TRUE(Tree(outside).empty());
+    EXPECT_FALSE(Exists("/tmp/quo_abs_evil.txt"));
+    if (k.boxes >= 0) {
+      EXPECT_EQ(static_cast<size_t>(k.boxes), r.t.windowing.boxes.size());
+    }
   }
 }
 
-TEST_F(UnRAR3Test, WhatIsNotARarCountsOneFailureWithoutAMessage) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"empty", ""},
-      {"text", "this is not an archive"},
-      {"zip", std::string("PK\x03\x04", 4) + std::string(100, '\0')},
-      {"marker only", std::string("Rar!\x1a\x07\x00", 7)},
-      {"random",
-       [] {
-         std::string s;
-         unsigned v = 12345;
-         for (int i = 0; i < 4096; ++i)
-           s += static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
-         return s;
-       }()},
-  };
-  for (const auto& [what, bytes] : cases) {
-    SCOPED_TRACE(what);
-    EXPECT_EQ(1, ExtractBytes(bytes));
-    EXPECT_TRUE(Tree(dest).empty());
-  }
-  EXPECT_TRUE(boxes().empty());
+// What already stands in the destination: a file is replaced, a link is not followed, a file
+// where a folder must be fails that entry only.
+TEST_F(UnRAR3Test, ExistingEntriesInTheDestination) {
+  WriteFile(dest + "a.txt", "old and longer");
+  fs::create_directory_symlink(outside, dest + "lib");
+  WriteFile(dest + "file", "keep me");
+  EXPECT_EQ(2, Extract(Rar({Rar4File("a.txt", "new"), Rar4File("lib\\x.dll", "evil"),
+                            Rar4File("file\\x.dll", "x"), Rar4File("b", "b")})));
+  EXPECT_EQ("new", ReadFile(dest + "a.txt"));
+  EXPECT_TRUE(Tree(outside).empty());
+  EXPECT_EQ("keep me", ReadFile(dest + "file"));
+  EXPECT_EQ("b", ReadFile(dest + "b"));
+  // A missing archive keeps the last count; the next archive starts a new one.
+  UnRAR3::ExtraireArchive(*r.t.app, r.t.dir / "missing.rar", dest, "");
+  EXPECT_EQ(2, UnRAR3::NbErreursRar());
 }
 
-TEST_F(UnRAR3Test, AMissingArchiveKeepsTheLastCount) {
-  EXPECT_EQ(2, ExtractEntries({Rar4File("../a", "x"), Rar4File("/b", "y")}));
-  EXPECT_EQ(1u, boxes().size());  // one message per archive, however many entries fail
-  EXPECT_EQ(2, Extract(r.t.dir / "missing.rar"));
-  EXPECT_EQ(0, ExtractEntries({Rar4File("ok", "x")}));
-}
-
-TEST_F(UnRAR3Test, EncryptedEntriesWriteNothing) {
-  Rar4Entry e = Rar4File("secret.dll", "ciphertext-looking-bytes");
-  e.encrypted = true;
-  EXPECT_EQ(1, ExtractEntries({e, Rar4File("plain", "p")}));
-  EXPECT_EQ((std::map<std::string, std::string>{{"plain", "p"}}), Tree(dest));
+TEST_F(UnRAR3Test, DestinationReachedThroughALinkStillWorks) {
+  fs::create_directory_symlink(dest, r.t.dir / "via");
+  WriteFile(arc, Rar({Rar4File("lib\\x.dll", "ok")}));
+  UnRAR3::ExtraireArchive(*r.t.app, arc, r.t.dir / "via", "");
+  EXPECT_EQ(0, UnRAR3::NbErreursRar());
+  EXPECT_EQ("ok", ReadFile(dest + "lib/x.dll"));
 }
 
 TEST_F(UnRAR3Test, StoppingBetweenEntriesCountsTheArchiveIncomplete) {
   int asked = 0;
-  WriteRar4(arc, {Rar4File("a", "a"), Rar4File("b", "b"), Rar4File("c", "c")});
-  EXPECT_EQ(1, Extract(arc, [&] { return ++asked < 2; }));
-  EXPECT_EQ((std::map<std::string, std::string>{{"a", "a"}}), Tree(dest));
+  const auto bytes = Rar({Rar4File("a", "a"), Rar4File("b", "b"), Rar4File("c", "c")});
+  EXPECT_EQ(1, Extract(bytes, [&] { return ++asked < 2; }));
+  EXPECT_EQ((Files{{"a", "a"}}), Tree(dest));
 }
 
-TEST_F(UnRAR3Test, TenThousandEntries) {
-  std::vector<Rar4Entry> entries;
-  for (int i = 0; i < 10000; ++i)
-    entries.push_back(Rar4File("d" + std::to_string(i % 10) + "\\f" + std::to_string(i), "x"));
-  EXPECT_EQ(0, ExtractEntries(entries));
-  EXPECT_EQ(10010u, Tree(dest).size());
-  EXPECT_EQ(10000, r.t.windowing.pumps);
-}
-
+// Exactly at the limit is fine; above it (real or declared size) is refused and removed.
 TEST(UnRAR3Limits, EntriesAboveTheLimitAreRefusedAndRemoved) {
   RarApp r(LibarchiveRar::Options{1 << 20});
   const std::string dest = r.t.dir / "Download/", arc = r.t.dir / "bomb.rar";
-  const std::string big(2 << 20, 'z');
+  const Rar4Entry edge = Rar4File("edge", std::string(1 << 20, 'e'));
   Rar4Entry bomb = Rar4File("bomb", "only a little data");  // claims 16 GiB
   bomb.packedSize = bomb.unpackedSize = std::uint64_t{16} << 30;
-  const std::vector<std::pair<std::string, std::vector<Rar4Entry>>> cases = {
-      {"declared too large", {Rar4File("big", big), Rar4File("next", "n")}},
-      {"bomb", {Rar4File("first", "f"), bomb}},
-  };
-  for (const auto& [what, entries] : cases) {
-    SCOPED_TRACE(what);
+  for (const auto& entries :
+       {std::vector{edge, Rar4File("big", std::string(2 << 20, 'z'))}, std::vector{edge, bomb}}) {
     fs::remove_all(dest);
     MakeDirs(dest);
     WriteRar4(arc, entries);
     UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "");
-    EXPECT_GE(UnRAR3::NbErreursRar(), 1);
-    for (const auto& [name, content] : Tree(dest)) EXPECT_LE(content.size(), 1u << 20) << name;
-    EXPECT_FALSE(Exists(dest + "big"));
-    EXPECT_FALSE(Exists(dest + "bomb"));
+    EXPECT_GE(UnRAR3::NbErreursRar(), 1) << entries[1].name;
+    EXPECT_TRUE((Tree(dest) == Files{{"edge", edge.data}})) << entries[1].name;
   }
-  // Exactly at the limit is fine.
-  WriteRar4(arc, {Rar4File("edge", std::string(1 << 20, 'e'))});
-  UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "");
-  EXPECT_EQ(0, UnRAR3::NbErreursRar());
 }
 
 // The service itself refuses a target that is not the destination followed by the entry's path.
 TEST(LibarchiveRarTest, ProcessFileChecksTheTargetAgainstTheDestination) {
   RarApp r;
   const std::string arc = r.t.dir / "a.rar", dest = r.t.dir / "d/";
-  WriteRar4(arc, {Rar4File("a", "x"), Rar4File("b", "y"), Rar4File("c", "z")});
+  WriteRar4(arc, {Rar4File("a", "x"), Rar4File("b", "y")});
   RarOpenArchiveData open{arc};
   RarArchive* h = r.rar.OpenArchive(open);
   ASSERT_EQ(0, open.OpenResult);
@@ -247,84 +176,52 @@ TEST(LibarchiveRarTest, ProcessFileChecksTheTargetAgainstTheDestination) {
   EXPECT_EQ(kRarBadCall, r.rar.ProcessFile(h, kRarExtract, dest, dest + "a"));  // once per header
   ASSERT_EQ(kRarSuccess, r.rar.ReadHeader(h, head));
   EXPECT_EQ(kRarCreateFailed, r.rar.ProcessFile(h, kRarExtract, dest, dest + "../b"));
-  ASSERT_EQ(kRarSuccess, r.rar.ReadHeader(h, head));
-  EXPECT_EQ(kRarSuccess, r.rar.ProcessFile(h, kRarTest, dest, ""));
-  EXPECT_EQ(kRarEndArchive, r.rar.ReadHeader(h, head));
-  EXPECT_EQ(kRarEndArchive, r.rar.ReadHeader(h, head));
   r.rar.CloseArchive(h);
   EXPECT_TRUE(Tree(r.t.dir / "elsewhere").empty());
   EXPECT_TRUE(Tree(dest).empty());
-
-  RarOpenArchiveData missing{r.t.dir / "none.rar"};
-  EXPECT_EQ(nullptr, r.rar.OpenArchive(missing));
-  EXPECT_EQ(kRarOpenFailed, missing.OpenResult);
 }
 
-// Real archives made by the RAR program: the result must match bsdtar's extraction of the same
-// archive, file for file.
-class RarFixtureTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = RarFixtures();
-    if (dir.empty()) GTEST_SKIP() << "fixtures folder " << QUO_FIXTURES_DIR << "/rar absent";
-  }
-  std::map<std::string, std::string> Reference(const std::string& archive) {
-    const std::string out = r.t.dir / "ref/";
-    MakeDirs(out);
-    const std::string cmd = "bsdtar -xf '" + archive + "' -C '" + out + "' 2>/dev/null";
-    EXPECT_EQ(0, std::system(cmd.c_str())) << cmd;
-    return Tree(out);
-  }
-  std::string dir;
+// Real archives made by the RAR program: link entries are refused (one failure each); everything
+// else matches bsdtar's extraction of the same archive, file for file.
+TEST(RarFixtureTest, ArchivesExtractLikeBsdtar) {
+  const std::string dir = QUO_FIXTURES_DIR "/rar/";
+  if (!fs::is_directory(dir))
+    GTEST_SKIP() << "fixtures folder " << QUO_FIXTURES_DIR << "/rar absent";
   RarApp r;
-};
-
-// Link entries are refused (one failure each); everything else matches bsdtar.
-TEST_F(RarFixtureTest, GoodArchivesExtractLikeBsdtar) {
-  struct Case {
-    std::string name;
-    int entries;
-    std::set<std::string> links;
+  const std::vector<std::pair<std::string, std::set<std::string>>> cases = {
+      {"rar.rar", {"testlink"}},
+      {"rar_windows.rar", {}},
+      {"rar_compress_normal.rar", {"testlink"}},
+      {"rar_compress_best.rar", {"testlink"}},
+      {"rar_unicode.rar", {"表だよ/ファイル"}},
+      {"rar5_stored.rar", {}},
+      {"rar5_compressed.rar", {}},
+      {"rar5_multiple_files.rar", {}},
+      {"rar5_solid.rar", {}},
+      {"rar5_unicode.rar", {"Ⓗⓐⓡⓓ Ⓛⓘⓝⓚ.txt", "𝒮𝓎𝓂𝒷𝑜𝓁𝒾𝒸 𝐿𝒾𝓃𝓀.txt"}},
+      {"rar5_hardlink.rar", {"hardlink.txt"}},
   };
-  const std::vector<Case> cases = {
-      {"rar.rar", 5, {"testlink"}},
-      {"rar_windows.rar", 5, {}},
-      {"rar_compress_normal.rar", 6, {"testlink"}},
-      {"rar_compress_best.rar", 6, {"testlink"}},
-      {"rar_unicode.rar", 6, {"表だよ/ファイル"}},
-      {"rar5_stored.rar", 1, {}},
-      {"rar5_compressed.rar", 1, {}},
-      {"rar5_multiple_files.rar", 4, {}},
-      {"rar5_solid.rar", 7, {}},
-      {"rar5_unicode.rar", 3, {"Ⓗⓐⓡⓓ Ⓛⓘⓝⓚ.txt", "𝒮𝓎𝓂𝒷𝑜𝓁𝒾𝒸 𝐿𝒾𝓃𝓀.txt"}},
-      {"rar5_hardlink.rar", 2, {"hardlink.txt"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string dest = r.t.dir / ("x_" + c.name + "/");
-    r.t.windowing.pumps = 0;
-    r.t.windowing.boxes.clear();
-    UnRAR3::ExtraireArchive(*r.t.app, dir + c.name, dest, "");
-    EXPECT_EQ(static_cast<int>(c.links.size()), UnRAR3::NbErreursRar());
-    EXPECT_EQ(c.entries, r.t.windowing.pumps);
-    EXPECT_EQ(c.links.empty() ? 0u : 1u, r.t.windowing.boxes.size());
+  for (const auto& [name, links] : cases) {
+    SCOPED_TRACE(name);
+    const std::string dest = r.t.dir / ("x_" + name + "/"), ref = r.t.dir / ("ref_" + name + "/");
+    UnRAR3::ExtraireArchive(*r.t.app, dir + name, dest, "");
+    EXPECT_EQ(static_cast<int>(links.size()), UnRAR3::NbErreursRar());
+    MakeDirs(ref);
+    const std::string cmd = "bsdtar -xf '" + dir + name + "' -C '" + ref + "' 2>/dev/null";
+    ASSERT_EQ(0, std::system(cmd.c_str())) << cmd;
+    auto want = Tree(ref);
+    for (const std::string& link : links) EXPECT_EQ(1u, want.erase(link)) << link;
     const auto got = Tree(dest);
     EXPECT_FALSE(got.empty());
     for (const auto& [path, content] : got) EXPECT_EQ(std::string::npos, path.find('\\')) << path;
-    fs::remove_all(r.t.dir / "ref");
-    auto want = Reference(dir + c.name);
-    for (const std::string& link : c.links) EXPECT_EQ(1u, want.erase(link)) << link;
     EXPECT_EQ(want, got);
   }
-}
-
-TEST_F(RarFixtureTest, UndecryptableAndDamagedArchivesAreReportedCorrupted) {
+  // Undecryptable or damaged: reported corrupted, and never a link written.
   for (const std::string name :
        {"rar4_encrypted.rar", "rar5_encrypted.rar", "rar5_bad_tables.rar"}) {
-    SCOPED_TRACE(name);
     const std::string dest = r.t.dir / ("x_" + name + "/");
     UnRAR3::ExtraireArchive(*r.t.app, dir + name, dest, "secret");
-    EXPECT_GE(UnRAR3::NbErreursRar(), 1);
+    EXPECT_GE(UnRAR3::NbErreursRar(), 1) << name;
     for (const auto& [path, content] : Tree(dest)) EXPECT_NE("<link>", content) << path;
   }
 }

@@ -1,5 +1,6 @@
 #include "update/update_rig.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include "core/text.h"
@@ -7,25 +8,24 @@
 
 namespace quo::test {
 
-namespace {
+std::map<std::string, std::string> Tree(const std::string& root) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> out;
+  if (!fs::exists(root)) return out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    const std::string rel = e.path().lexically_relative(root).generic_string();
+    out[rel] = e.is_symlink() ? "<link>" : e.is_directory() ? "<dir>" : ReadFile(e.path().string());
+  }
+  return out;
+}
 
-const char* const kKeys[] = {"Connectionauserveurencours",
-                             "Impossibledeseconnecterauserveur",
-                             "RecherchedesMiseàJour",
-                             "Aucunenouvelemiseàjourdedisponible",
-                             "Denouvellesmisesàjoursontdisponibles",
-                             "Sortir",
-                             "Mettreajour",
-                             "Telechargementde",
-                             "Encours",
-                             "Fichiercorrompue",
-                             "Télechargementdesfichiersterminé.",
-                             "Linstallationpeutdébuter",
-                             "Avantdecommencerlinstallation",
-                             "Commencerlinstallation",
-                             "Linstallationvadébuter"};
-
-}  // namespace
+// Every translation key the search and download show.
+const char kKeys[] =
+    "Connectionauserveurencours Impossibledeseconnecterauserveur RecherchedesMiseàJour "
+    "Aucunenouvelemiseàjourdedisponible Denouvellesmisesàjoursontdisponibles Sortir Mettreajour "
+    "Telechargementde Encours Fichiercorrompue Télechargementdesfichiersterminé. "
+    "Linstallationpeutdébuter Avantdecommencerlinstallation Commencerlinstallation "
+    "Linstallationvadébuter";
 
 std::string T(const std::string& key) {
   if (key == "Telechargementde") return "Téléchargement de";
@@ -34,16 +34,12 @@ std::string T(const std::string& key) {
 }
 
 UpdateRig::UpdateRig(std::vector<std::string> faults) {
-  t.platform.rar = &rar;
-  FtpLimits limits;
-  limits.connectTimeoutMs = 2000;
-  limits.replyTimeoutSec = 2;
-  limits.lowSpeedTimeSec = 2;
-  ftp.SetLimits(limits);
+  ftp.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 2, .lowSpeedTimeSec = 2});
   t.platform.ftp = &ftp;
   t.platform.tray = &tray;
-  std::string lng;
-  for (const char* k : kKeys) lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
+  std::string lng, k;
+  for (std::istringstream keys(kKeys); keys >> k;)
+    lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
   t.app->translation.LoadText(lng);
   MakeDirs(served / "maj");
   server = std::make_unique<FtpTestServer>(

@@ -1,9 +1,12 @@
-// A search-and-download rig: a test program folder with the real RAR library, the main window's
-// logic on an in-memory form, a recording notification area, and a real FTP server on loopback
-// serving a temporary folder (the update directory is "maj" on the server).
+// Shared by the update tests. RarApp: a test program folder with the real RAR library. Tree: every
+// file and folder under root as (relative path -> content, "<dir>" or "<link>").
+// UpdateRig: a RarApp with the main window's logic on an in-memory form, a recording notification
+// area, and a real FTP server on loopback serving a temporary folder (the update directory is "maj"
+// on the server).
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +22,14 @@
 
 namespace quo::test {
 
+struct RarApp {
+  explicit RarApp(LibarchiveRar::Options options = {}) : rar(options) { t.platform.rar = &rar; }
+  TestApp t;
+  LibarchiveRar rar;
+};
+
+std::map<std::string, std::string> Tree(const std::string& root);
+
 class RecordingTray : public Tray {
  public:
   std::vector<std::string> tips;
@@ -30,25 +41,24 @@ class RecordingTray : public Tray {
   void Remove() override {}
 };
 
-// The window with its installation and animation replaced by recorders.
+// The window with its installation replaced by a recorder and no animation.
 class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
   std::vector<std::pair<int, std::string>> installs;
-  std::vector<std::string> animations;
   std::function<void()> onInstall;
 
   void Install(int nb, std::string& nomIni) override {
     installs.emplace_back(nb, nomIni);
     if (onInstall) onInstall();
   }
-  void PlayAnimation(const std::string& name) override { animations.push_back(name); }
+  void PlayAnimation(const std::string&) override {}
 };
 
 // The text every translation key gets in the rig.
 std::string T(const std::string& key);
 
-struct UpdateRig {
+struct UpdateRig : RarApp {
   explicit UpdateRig(std::vector<std::string> faults = {});
 
   // Writes a file under the server's update directory "maj/".
@@ -69,8 +79,6 @@ struct UpdateRig {
   // RETR commands the server received, in order.
   std::vector<std::string> Retrieved() const;
 
-  TestApp t;
-  LibarchiveRar rar;
   CurlFtpService ftp;
   RecordingTray tray;
   MemoryFormFactory factory;
