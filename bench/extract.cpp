@@ -19,19 +19,21 @@
 #include <vector>
 
 #include "platform/posix/libarchive_rar.h"
-#include "support/rar4_writer.h"
+#include "writers/rar4_writer.h"
 #include "support/test_platform.h"
 #include "update/unrar3.h"
+
+using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
 
 extern char** environ;
 
 namespace {
 
-using quo::test::Rar4File;
+using quo::writers::Rar4File;
 using Clock = std::chrono::steady_clock;
 
 void MakeArchive(const std::string& path, int smallFiles, std::uint64_t largeBytes) {
-  quo::test::Rar4Writer w(path);
+  quo::writers::Rar4Writer w(path);
   for (int i = 0; i < smallFiles; ++i) {
     std::string data(1024 + (i * 7919) % 15000, static_cast<char>('a' + i % 26));
     w.Add(Rar4File("pkg\\d" + std::to_string(i % 32) + "\\f" + std::to_string(i) + ".dat", data));

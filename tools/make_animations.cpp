@@ -2,15 +2,15 @@
 // a magenta (transparent) background. Usage: quo_make_animations <program folder>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
-#include "support/avi_writer.h"
-#include "support/temp_dir.h"
+#include "writers/avi_writer.h"
 
 namespace {
 
-using quo::test::AviImage;
+using quo::writers::AviImage;
 constexpr int kW = 96, kH = 40, kFrames = 12, kFps = 10;
 constexpr std::uint32_t kMagenta = 0xFF00FF, kNavy = 0x1F3F8F, kBlue = 0x3F7FDF, kYellow = 0xF0C030,
                         kWhite = 0xFFFFFF, kGrey = 0x808080, kGreen = 0x30A040;
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = std::string(argv[1]) + "/AVI/";
-  quo::test::MakeDirs(dir);
+  std::filesystem::create_directories(dir);
   const std::pair<const char*, std::function<AviImage(int)>> all[] = {
       {"PulseConnect", PulseConnect},
       {"SyncWebsite", SyncWebsite},
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, draw] : all) {
     std::vector<AviImage> frames;
     for (int f = 0; f < kFrames; ++f) frames.push_back(draw(f));
-    quo::test::WriteAvi(dir + name + ".avi", quo::test::AviKind::Rle8, kW, kH, kFps, frames);
+    quo::writers::WriteAvi(dir + name + ".avi", quo::writers::AviKind::Rle8, kW, kH, kFps, frames);
     std::printf("%s%s.avi\n", dir.c_str(), name);
   }
   return 0;

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/rar4_writer.h"
-#include "support/temp_dir.h"
+#include "writers/rar4_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -26,12 +27,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::sort(files.begin(), files.end());
-  std::vector<quo::test::Rar4Entry> entries;
+  std::vector<quo::writers::Rar4Entry> entries;
   for (const fs::path& f : files) {
     std::string name = fs::relative(f, folder).generic_string();
     std::replace(name.begin(), name.end(), '/', '\\');
-    entries.push_back(quo::test::Rar4File(name, quo::test::ReadFile(f.string())));
+    std::ifstream in(f, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    entries.push_back(quo::writers::Rar4File(name, data.str()));
   }
-  quo::test::WriteRar4(argv[1], entries);
+  quo::writers::WriteRar4(argv[1], entries);
   return 0;
 }

@@ -10,7 +10,9 @@
 #include "startup/dates.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
-#include "support/rar4_writer.h"
+#include "writers/rar4_writer.h"
+
+using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
 
 namespace quo::test {
 namespace {
@@ -27,7 +29,8 @@ class UpdateRoad : public ::testing::Test {
   void Serve(const std::string& path, const std::string& content) {
     WriteFile(served / ("maj/" + path), content);
   }
-  void Settings(const std::string& address, const std::string& temps = "[temps]\r\nfrequence=1\r\n") {
+  void Settings(const std::string& address,
+                const std::string& temps = "[temps]\r\nfrequence=1\r\n") {
     program.WriteSettings("[Server]\r\nAdresse=" + address +
                           "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n" + temps);
   }
@@ -72,9 +75,11 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
   Serve("upd/Actions.ini",
         "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
         "3=Greffon.dat\r\n"
-        "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\nkill=" + running.name() + "\r\n"
-        "[Notes.txt]\r\ndestination=Docs\r\ncopie=1\r\nbackup=1\r\n"
-        "[Greffon.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n");
+        "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\nkill=" +
+            running.name() +
+            "\r\n"
+            "[Notes.txt]\r\ndestination=Docs\r\ncopie=1\r\nbackup=1\r\n"
+            "[Greffon.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n");
   Serve("upd/Quorvanta.exe", "exe 2.1.1");
   Serve("upd/Notes.txt", "notes 2.1.1");
   WriteRar4(served / "maj/upd/Greffon.rar", {Rar4File("Greffon.dat", "greffon 2.1.1")});

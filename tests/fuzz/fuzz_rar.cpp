@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/posix/libarchive_rar.h"
-#include "support/rar4_writer.h"
+#include "writers/rar4_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -23,19 +23,19 @@ const std::string& Root() {
   return root;
 }
 
-std::vector<quo::test::Rar4Entry> Entries(const std::string& bytes) {
-  std::vector<quo::test::Rar4Entry> out;
+std::vector<quo::writers::Rar4Entry> Entries(const std::string& bytes) {
+  std::vector<quo::writers::Rar4Entry> out;
   std::size_t i = 1;
   while (i < bytes.size() && out.size() < 16) {
     const std::size_t nameLen = static_cast<unsigned char>(bytes[i++]) % 24;
     const std::string name = bytes.substr(i, nameLen);
     i += nameLen;
     const std::size_t dataLen = i < bytes.size() ? static_cast<unsigned char>(bytes[i++]) : 0;
-    quo::test::Rar4Entry e{name, bytes.substr(std::min(i, bytes.size()), dataLen)};
+    quo::writers::Rar4Entry e{name, bytes.substr(std::min(i, bytes.size()), dataLen)};
     i += dataLen;
     const int kind = name.empty() ? 0 : static_cast<unsigned char>(name[0]) % 8;
-    if (kind == 1) e.kind = quo::test::Rar4Entry::Kind::Directory;
-    if (kind == 2) e = quo::test::Rar4Symlink(name, e.data);
+    if (kind == 1) e.kind = quo::writers::Rar4Entry::Kind::Directory;
+    if (kind == 2) e = quo::writers::Rar4Symlink(name, e.data);
     out.push_back(e);
   }
   return out;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   fs::remove_all(Root() + "1", ec);
   fs::create_directories(dest);
   if (!bytes.empty() && bytes[0] % 2 == 0) {
-    quo::test::WriteRar4(arc, Entries(bytes));
+    quo::writers::WriteRar4(arc, Entries(bytes));
   } else {
     FILE* f = std::fopen(arc.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);

@@ -7,11 +7,11 @@
 #include <QtTest>
 
 #include "qt_test_support.h"
-#include "support/avi_writer.h"
+#include "writers/avi_writer.h"
 #include "ui/qt/qt_avi_player.h"
 
-using quo::test::AviImage;
-using quo::test::AviKind;
+using quo::writers::AviImage;
+using quo::writers::AviKind;
 using quo::test::QtWindowFixture;
 
 namespace {
@@ -72,7 +72,7 @@ class AnimationTest : public QObject {
     } kinds[] = {{AviKind::Rle8, "rle8"}, {AviKind::Pal8, "pal8"}, {AviKind::Rgb24, "rgb24"}};
     for (const auto& k : kinds) {
       const std::string path = dir / (std::string(k.name) + ".avi");
-      quo::test::WriteAvi(path, k.kind, 30, 10, 12,
+      quo::writers::WriteAvi(path, k.kind, 30, 10, 12,
                           {Frame(30, 10, 0x00FF00), Frame(30, 10, 0x123456), Frame(30, 10, 0)});
       quo::AviFrames out;
       QVERIFY2(Decoder()(path.c_str(), &out), (std::string(k.name) + ": " + out.error).c_str());
@@ -95,7 +95,7 @@ class AnimationTest : public QObject {
   void anExistingAnimationPlaysCentredWithMagentaTransparent() {
     QtWindowFixture f;
     quo::test::MakeDirs(f.t.dir / "AVI");
-    quo::test::WriteAvi(f.t.dir / "AVI/PulseConnect.avi", AviKind::Rle8, 40, 20, 10,
+    quo::writers::WriteAvi(f.t.dir / "AVI/PulseConnect.avi", AviKind::Rle8, 40, 20, 10,
                         {Frame(40, 20, 0x00FF00), Frame(40, 20, 0x00AA00)});
     f.Start();
     quo::QtAnimationService service(f.Get<QWidget>("AviPlayer"), QUO_PROGRAM_DIR);

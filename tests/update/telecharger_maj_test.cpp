@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/rar4_writer.h"
+#include "writers/rar4_writer.h"
 #include "update/update_rig.h"
+
+using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
 
 namespace quo::test {
 namespace {

@@ -1,10 +1,10 @@
-#include "support/rar4_writer.h"
+#include "writers/rar4_writer.h"
 
 #include <algorithm>
 #include <array>
 #include <stdexcept>
 
-namespace quo::test {
+namespace quo::writers {
 
 namespace {
 
@@ -249,4 +249,4 @@ void Rar4Writer::Finish() {
   f_ = nullptr;
 }
 
-}  // namespace quo::test
+}  // namespace quo::writers

@@ -1,4 +1,4 @@
-#include "support/avi_writer.h"
+#include "writers/avi_writer.h"
 
 #include <algorithm>
 #include <fstream>
@@ -6,7 +6,7 @@
 
 #include "core/error.h"
 
-namespace quo::test {
+namespace quo::writers {
 
 namespace {
 
@@ -189,4 +189,4 @@ void WriteAvi(const std::string& path, AviKind kind, int width, int height, int 
   if (!out) throw Error("Cannot write " + path);
 }
 
-}  // namespace quo::test
+}  // namespace quo::writers

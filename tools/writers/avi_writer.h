@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quo::test {
+namespace quo::writers {
 
 enum class AviKind { Rle8, Pal8, Rgb24 };
 
@@ -18,4 +18,4 @@ using AviImage = std::vector<std::uint32_t>;
 void WriteAvi(const std::string& path, AviKind kind, int width, int height, int fps,
               const std::vector<AviImage>& frames);
 
-}  // namespace quo::test
+}  // namespace quo::writers

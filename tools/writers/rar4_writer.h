@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace quo::test {
+namespace quo::writers {
 
 struct Rar4Entry {
   enum class Kind { File, Directory, Symlink };
@@ -63,4 +63,4 @@ class Rar4Writer {
   std::FILE* f_ = nullptr;
 };
 
-}  // namespace quo::test
+}  // namespace quo::writers
