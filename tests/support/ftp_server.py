@@ -23,6 +23,7 @@ Fault modes (each an option):
   --endless-greeting     greet with "220-" continuation lines that never end
 """
 import argparse
+import os
 import sys
 
 from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
@@ -193,6 +194,16 @@ def main():
 
     server = FTPServer((ARGS.host, 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
+    # The server never outlives the test or script that started it, even when that one crashed.
+    parent = os.getppid()
+
+    def watch_parent():
+        if os.getppid() != parent:
+            server.close_all()
+            sys.exit(0)
+        server.ioloop.call_later(0.5, watch_parent)
+
+    server.ioloop.call_later(0.5, watch_parent)
     # A bounded poll so timers (idle close) run even when no socket wakes the loop.
     server.serve_forever(timeout=0.1, handle_exit=True)
 
