@@ -1,0 +1,260 @@
+// SckFtp against the real server. Opening a session: address forms, the greeting and PWD
+// replies, active mode, bounded waits, one login per session. Moving in it: directory changes
+// and listings (relative, absolute, missing and quoted directories; ordered, filtered and
+// hostile listings). Downloads and deletions: overwrite, failures of every kind and abandon
+// from the event pump, which keep the older local file, names that would write outside the
+// folder, the whole listing got or deleted, refused deletions.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ftp/ftp_address.h"
+#include "ftp_fixture.h"
+
+namespace quo::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Names = std::set<std::string>;
+
+std::string Big() { return std::string(3 << 20, 'b'); }
+
+TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
+  for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
+           {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
+           {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
+    const auto a = ParseFtpAddress(text, 21);
+    ASSERT_TRUE(a) << text;
+    EXPECT_EQ(a->host + " " + std::to_string(a->port), want);
+  }
+  for (const char* bad :
+       {"", ":21", "[::1", "[::1]x", "host:0", "host:65536", "host:21x", "u@host"})
+    EXPECT_FALSE(ParseFtpAddress(bad, 21)) << bad;
+}
+
+TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257WithinTheLimits) {
+  const std::pair<std::string, bool> cases[] = {
+      {"", true}, {"greeting=421", false}, {"greeting=230", false}, {"no-greeting", false},
+      {"login-refused", false}, {"pwd-refused", false}, {"unanswered=PWD", false},
+      {"unanswered=PASS", false}, {"endless-greeting", false}, {"closed port", false},
+      {"long-greeting=100", true},       // a multi-line greeting
+      {"long-greeting=1000000", false},  // curl gives up on a 1 MB reply line
+  };
+  for (const auto& [fault, connected] : cases) {
+    FtpFixture f;
+    const bool closed = fault == "closed port";
+    auto ftp = f.Serve({}, closed ? "" : fault).Session();
+    if (closed) f.server.reset();
+    const auto start = Clock::now();
+    ftp->Connect();
+    // Limits of a second or two: a silent server must not hold the session much longer.
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8)) << fault;
+    EXPECT_EQ(ftp->Connected(), connected) << fault;
+    EXPECT_FALSE(ftp->Busy()) << fault;
+  }
+}
+
+TEST(SckFtpConnect, AcceptsEveryAddressFormAndActiveMode) {
+  const struct {
+    std::string host;
+    bool portInUrl, passive;
+  } cases[] = {{"::1", true, true}, {"::1", false, true}, {"127.0.0.1", true, false}};
+  for (const auto& c : cases) {
+    FtpFixture f;
+    auto ftp = f.Serve({{"a.txt", "alpha"}}, "", c.host).Session();
+    if (!c.portInUrl) {
+      ftp->SetURL(c.host == "::1" ? "[::1]" : c.host);
+      ftp->SetPort(f.server->port());
+    }
+    ftp->SetModePassif(c.passive);
+    ftp->Connect();
+    const std::string what = ftp->URL() + (c.passive ? " passive" : " active");
+    EXPECT_EQ(ftp->ListFile(), "#a.txt") << what;
+    const std::string log = f.server->log();
+    const bool sawActive =
+        log.find("\nPORT ") != std::string::npos || log.find("\nEPRT ") != std::string::npos;
+    EXPECT_EQ(sawActive, !c.passive) << what << "\n" << log;
+  }
+}
+
+TEST(SckFtpConnect, IdleClosedConnectionIsReplacedByOneFreshLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"sub/a.txt", "alpha"}}, "idle-close=0.5").Connected();
+  ftp->ChangeDirectory("sub");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  // The server said 421 and closed; the next command logs in again and finds its directory.
+  EXPECT_EQ(ftp->ListFile(), "#a.txt");
+  EXPECT_EQ(f.Logins(), 2) << f.server->log();
+}
+
+TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
+  FtpFixture f;
+  f.service.SetLimits({.replyTimeoutSec = 10});
+  auto ftp = f.Serve({}, "unanswered=QUIT").Connected();
+  ASSERT_TRUE(ftp->Connected());
+  const auto start = Clock::now();
+  ftp->Deconnect();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_FALSE(ftp->Connected());
+  for (int i = 0; i < 100 && f.server->log().find("\nQUIT\n") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_NE(f.server->log().find("\nQUIT\n"), std::string::npos) << f.server->log();
+}
+
+TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
+                      {"say \"hi\"/quoted.txt", ""}}).Connected();
+  ASSERT_TRUE(ftp->Connected());
+  const struct {
+    std::string newRep, listing;
+    bool refused = false;
+  } steps[] = {
+      {"a", "#b#in_a.txt"},                       // relative
+      {"b", "#in_b.txt"},                         // relative to the new one
+      {"..", "#b#in_a.txt"},                      // parent
+      {"missing", "#b#in_a.txt", true},           // refused: unchanged
+      {"", "#b#in_a.txt"},                        // no name: stays
+      {"/a/b", "#in_b.txt"},                      // absolute
+      {"/", "#a#say \"hi\"#top.txt"},             // root
+      {"say \"hi\"", "#quoted.txt"},              // a name with quotes (PWD doubles them)
+      {"/a/b/../b", "#in_b.txt"},                 // the server resolves the path
+      {"top.txt", "#in_b.txt", true},             // a file is no directory
+      {"a\r\nDELE in_b.txt", "#in_b.txt", true},  // control characters never reach the server
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(ftp->ChangeDirectory(s.newRep).empty(), !s.refused) << s.newRep;
+    EXPECT_EQ(ftp->ListFile(), s.listing) << s.newRep;
+  }
+  EXPECT_TRUE(Exists(f.root / "a/b/in_b.txt"));
+  EXPECT_EQ(f.Logins(), 1) << f.server->log();
+}
+
+TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
+  FtpFixture f;
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const char* name : {"ListMaj.ini", "PACK.RAR", "ab", "pack.rar", "pack.zip", "rar"})
+    files.push_back({name, ""});
+  auto ftp = f.Serve(files).Connected();
+  for (const auto& [filtre, listing] : std::vector<std::pair<std::string, std::string>>{
+           {"", "#ListMaj.ini#PACK.RAR#ab#pack.rar#pack.zip#rar"},
+           {"RAR", "#PACK.RAR#pack.rar#rar"}, {".rar", ""}, {"ab", "#ab"}}) {
+    ftp->SetFiltre(filtre);
+    EXPECT_EQ(ftp->ListFile(), listing) << filtre;
+  }
+}
+
+TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
+      {".\r\n..\r\nx\r\n", "#x"},
+      {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
+      {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
+      {"lf1\nno-end", "#lf1#no-end"},
+      {"", ""},
+  };
+  for (const auto& [raw, listing] : cases) {
+    FtpFixture f;
+    EXPECT_EQ(f.Serve({}, f.Listing(raw)).Connected()->ListFile(), listing) << raw;
+  }
+  // A listing never answered ends within the reply timeout; the next command logs in again.
+  FtpFixture f;
+  auto ftp = f.Serve({{"a.txt", ""}}, "unanswered=NLST").Connected();
+  EXPECT_EQ(ftp->ListFile(), "");
+  EXPECT_EQ(ftp->GetFile("a.txt", false), "");
+}
+
+TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"pack.rar", Big()}}).Session();
+  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");  // not connected: nothing happens
+  ftp->Connect();
+  EXPECT_EQ(ftp->GetFile("", false), "");
+  ftp->SetDossier(f.local.path().substr(0, f.local.path().size() - 1));  // no final slash
+  WriteFile(f.local / "pack.rar", "old");
+  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");
+  EXPECT_EQ(ReadFile(f.local / "pack.rar"), Big());
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"pack.rar"});
+  EXPECT_EQ(FtpFixture::Names(f.root), Names{});
+  EXPECT_EQ(f.Logins(), 1) << f.server->log();
+}
+
+// Also when the window closes during the transfer: Abandon from the event pump stops it, and
+// holds for the rest of the object's life.
+TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
+  const struct {
+    std::string fault, name;
+    bool abandon = false;
+  } cases[] = {
+      {"", "missing.rar"},
+      {"retr-refused", "pack.rar"},
+      {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"},
+      {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"},
+      {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true},
+      {"endless", "pack.rar", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
+    FtpFixture f;
+    auto ftp = f.Serve({{"pack.rar", Big()}}, c.fault).Connected();
+    WriteFile(f.local / c.name, "old");
+    if (c.abandon) f.t.windowing.onPump = [&] { ftp->Abandon(); };
+    const auto t0 = Clock::now();
+    EXPECT_NE(ftp->GetFile(c.name, true), "");
+    // The limits are a second here; the defaults (half a minute) would show.
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(ReadFile(f.local / c.name), "old");
+    EXPECT_EQ(FtpFixture::Names(f.local), Names{c.name});
+    EXPECT_TRUE(Exists(f.root / "pack.rar")) << "deleted although not downloaded";
+    EXPECT_FALSE(ftp->Busy());
+    // Window events keep running while a transfer hangs (every 50 ms).
+    if (c.fault.starts_with("stall") && !c.abandon) EXPECT_GE(f.t.windowing.pumps, 8);
+    f.t.windowing.onPump = nullptr;
+    if (c.abandon) EXPECT_NE(ftp->GetFile(c.name, false), "");
+  }
+}
+
+TEST(SckFtpGet, RefusesNamesThatWouldLeaveTheFolder) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"sub/x.txt", "x"}, {"x.txt", "x"}}).Connected();
+  MakeDirs(f.local / "in");
+  ftp->SetDossier(f.local / "in/");
+  for (const std::string name : {"../x.txt", "sub/x.txt", "/x.txt", "sub\\x.txt", "..", "x.txt\n"})
+    EXPECT_NE(ftp->GetFile(name, false), "") << name;
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"in"});
+}
+
+TEST(SckFtpAll, GetsAndDeletesWhatTheFilterListsAndReportsFailures) {
+  FtpFixture f;
+  f.Serve({{"a.txt", "alpha"}, {"c.txt", "gamma"}}, f.Listing("a.txt\r\nmissing\r\nc.txt\r\n"));
+  EXPECT_NE(f.Connected()->GetAllFile(), "");  // stops at the first failure
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"a.txt"});
+
+  FtpFixture g;
+  auto all = g.Serve({{"a.txt", ""}, {"b.rar", "beta"}, {"c.rar", ""}}).Connected();
+  all->SetFiltre("rar");
+  EXPECT_EQ(all->GetAllFile(), "Ok");
+  EXPECT_EQ(FtpFixture::Names(g.local), (Names{"b.rar", "c.rar"}));
+  EXPECT_EQ(ReadFile(g.local / "b.rar"), "beta");
+  EXPECT_EQ(all->DelFile("b.rar"), "Ok");
+  EXPECT_NE(all->DelFile("b.rar"), "");  // already gone
+  EXPECT_EQ(all->DelAllFile(), "Ok");
+  EXPECT_EQ(FtpFixture::Names(g.root), Names{"a.txt"});
+  // Nothing listed: nothing to get or delete.
+  EXPECT_EQ(all->GetAllFile(), "");
+  EXPECT_EQ(all->DelAllFile(), "");
+
+  FtpFixture r;
+  auto refused = r.Serve({{"a.txt", ""}}, "dele-refused").Connected();
+  EXPECT_EQ(refused->DelFile(""), "");
+  EXPECT_NE(refused->DelFile("a.txt"), "");
+  EXPECT_NE(refused->DelAllFile(), "");
+  EXPECT_TRUE(Exists(r.root / "a.txt"));
+}
+
+}  // namespace
+}  // namespace quo::test
