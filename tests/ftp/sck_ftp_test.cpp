@@ -25,8 +25,7 @@ TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
            {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
            {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
     const auto a = ParseFtpAddress(text, 21);
-    ASSERT_TRUE(a) << text;
-    EXPECT_EQ(a->host + " " + std::to_string(a->port), want);
+    EXPECT_EQ(a ? a->host + " " + std::to_string(a->port) : "invalid", want);
   }
   for (const char* bad :
        {"", ":21", "[::1", "[::1]x", "host:0", "host:65536", "host:21x", "u@host"})
@@ -92,7 +91,6 @@ TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
   FtpFixture f;
   f.service.SetLimits({.replyTimeoutSec = 10});
   auto ftp = f.Serve({}, "unanswered=QUIT").Connected();
-  ASSERT_TRUE(ftp->Connected());
   const auto start = Clock::now();
   ftp->Deconnect();
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
@@ -106,7 +104,6 @@ TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
   FtpFixture f;
   auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
                       {"say \"hi\"/quoted.txt", ""}}).Connected();
-  ASSERT_TRUE(ftp->Connected());
   const struct {
     std::string newRep, listing;
     bool refused = false;
@@ -148,11 +145,9 @@ TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
 TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
   const std::pair<std::string, std::string> cases[] = {
       {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
-      {".\r\n..\r\nx\r\n", "#x"},
+      {".\r\n..\r\nx\r\n", "#x"}, {"lf1\nno-end", "#lf1#no-end"}, {"", ""},
       {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
       {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
-      {"lf1\nno-end", "#lf1#no-end"},
-      {"", ""},
   };
   for (const auto& [raw, listing] : cases) {
     FtpFixture f;
@@ -187,15 +182,10 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     std::string fault, name;
     bool abandon = false;
   } cases[] = {
-      {"", "missing.rar"},
-      {"retr-refused", "pack.rar"},
-      {"drop-after=100000", "pack.rar"},
-      {"abort-after=100000", "pack.rar"},
-      {"stall-after=100000", "pack.rar"},
-      {"unanswered=RETR", "pack.rar"},
-      {"endless", "pack.rar"},  // stops at the size limit
-      {"stall-after=100000", "pack.rar", true},
-      {"endless", "pack.rar", true},
+      {"", "missing.rar"}, {"retr-refused", "pack.rar"}, {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"}, {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"}, {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true}, {"endless", "pack.rar", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
@@ -212,9 +202,11 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     EXPECT_TRUE(Exists(f.root / "pack.rar")) << "deleted although not downloaded";
     EXPECT_FALSE(ftp->Busy());
     // Window events keep running while a transfer hangs (every 50 ms).
-    if (c.fault.starts_with("stall") && !c.abandon) EXPECT_GE(f.t.windowing.pumps, 8);
-    f.t.windowing.onPump = nullptr;
-    if (c.abandon) EXPECT_NE(ftp->GetFile(c.name, false), "");
+    EXPECT_GE(f.t.windowing.pumps, c.fault.starts_with("stall") && !c.abandon ? 8 : 0);
+    if (c.abandon) {
+      f.t.windowing.onPump = nullptr;
+      EXPECT_NE(ftp->GetFile(c.name, false), "");
+    }
   }
 }
 
