@@ -23,16 +23,15 @@ struct FtpFixture {
     t.platform.ftp = &service;
   }
 
-  // Serves files (path in the root, content; folders made as needed) with one of the server's
-  // fault options, or none.
+  // Serves files (path in root, content) with one of the server's fault options or none.
   FtpFixture& Serve(const std::vector<std::pair<std::string, std::string>>& files,
                     const std::string& fault = "", const std::string& host = "127.0.0.1") {
     for (const auto& [name, content] : files) {
       std::filesystem::create_directories(std::filesystem::path(root / name).parent_path());
       WriteFile(root / name, content);
     }
-    server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
-        .root = root.path(), .host = host, .faults = fault.empty() ? std::vector<std::string>{} : std::vector{fault}});
+    server = std::make_unique<FtpTestServer>(
+        FtpTestServer::Options{.root = root.path(), .host = host, .faults = {fault}});
     return *this;
   }
   // The fault that makes the server answer NLST with exactly these bytes.

@@ -1,9 +1,6 @@
-// SckFtp against the real server. Opening a session: address forms, the greeting and PWD
-// replies, active mode, bounded waits, one login per session. Moving in it: directory changes
-// and listings (relative, absolute, missing and quoted directories; ordered, filtered and
-// hostile listings). Downloads and deletions: overwrite, failures of every kind and abandon
-// from the event pump, which keep the older local file, names that would write outside the
-// folder, the whole listing got or deleted, refused deletions.
+// SckFtp against the real server: opening a session in every address form and mode within
+// bounded waits, directories and listings, downloads that keep the older file unless complete,
+// deletions.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -68,12 +65,11 @@ TEST(SckFtpConnect, AcceptsEveryAddressFormAndActiveMode) {
     }
     ftp->SetModePassif(c.passive);
     ftp->Connect();
-    const std::string what = ftp->URL() + (c.passive ? " passive" : " active");
-    EXPECT_EQ(ftp->ListFile(), "#a.txt") << what;
+    SCOPED_TRACE(ftp->URL() + (c.passive ? " passive" : " active"));
+    EXPECT_EQ(ftp->ListFile(), "#a.txt");
     const std::string log = f.server->log();
-    const bool sawActive =
-        log.find("\nPORT ") != std::string::npos || log.find("\nEPRT ") != std::string::npos;
-    EXPECT_EQ(sawActive, !c.passive) << what << "\n" << log;
+    const bool sawActive = log.find("\nEPRT ") != log.npos || log.find("\nPORT ") != log.npos;
+    EXPECT_EQ(sawActive, !c.passive) << log;
   }
 }
 

@@ -15,12 +15,11 @@ namespace quo::test {
 
 FtpTestServer::FtpTestServer(const Options& options) : options_(options) {
   const char* python = "/usr/bin/python3";
-  std::vector<std::string> args = {python, QUO_SOURCE_DIR "/tests/support/ftp_server.py"};
-  for (const std::string& option :
-       {"root=" + options.root, "user=" + options.user, "password=" + options.password,
-        "host=" + options.host, "log=" + work_ / "log.txt"})
-    args.push_back("--" + option);
-  for (const auto& fault : options.faults) args.push_back("--" + fault);
+  std::vector<std::string> args = {python, QUO_SOURCE_DIR "/tests/support/ftp_server.py",
+                                   "--root=" + options.root, "--host=" + options.host,
+                                   "--log=" + work_ / "log.txt"};
+  for (const auto& fault : options.faults)
+    if (!fault.empty()) args.push_back("--" + fault);
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

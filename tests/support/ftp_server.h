@@ -1,8 +1,7 @@
 // A real FTP server for tests and benchmarks: tests/support/ftp_server.py (pyftpdlib) run by
 // /usr/bin/python3 on loopback, on an ephemeral port, serving one folder to one user; killed
 // when the object goes. Faults are the script's fault options without the leading "--"
-// ("retr-refused", "unanswered=PWD"...). The log holds one line per command received (PASS
-// masked), "CONNECT" per control connection and "LOGIN <user>" per accepted login.
+// ("retr-refused", "unanswered=PWD"...; "" for none); the script describes them and the log.
 #pragma once
 
 #include <sys/types.h>
@@ -17,18 +16,14 @@ namespace quo::test {
 class FtpTestServer {
  public:
   struct Options {
-    std::string root;  // served folder
-    std::string user = "quo";
-    std::string password = "secret";
+    std::string root;                // served folder, to user "quo" with password "secret"
     std::string host = "127.0.0.1";  // or "::1"
     std::vector<std::string> faults;
   };
 
   // Starts the server and waits for its port (throws std::runtime_error when it does not start).
   explicit FtpTestServer(const Options& options);
-  ~FtpTestServer() { Stop(); }
-  FtpTestServer(const FtpTestServer&) = delete;
-  FtpTestServer& operator=(const FtpTestServer&) = delete;
+  ~FtpTestServer() { Stop(); }  // not copied: it owns a TempDir
 
   int port() const { return port_; }
   std::string address() const;  // "127.0.0.1:port" or "[::1]:port"

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """FTP server for the tests and the benchmarks (pyftpdlib, run by Debian's /usr/bin/python3).
 
-Serves --root to one user on --host, on an ephemeral port: the first line written to stdout is
-"PORT <n>". Every command received is appended to --log (PASS masked), with "CONNECT" for each
-new control connection and "LOGIN <user>" for each accepted login, so a test can count logins.
+Serves --root to one user on --host, on an ephemeral port written first to stdout ("PORT <n>").
+--log gets every command received (PASS masked), "CONNECT" per control connection and
+"LOGIN <user>" per accepted login.
 
 Fault modes (each an option):
   --greeting CODE        greet with CODE instead of 220 (421 also closes the connection)
@@ -28,13 +28,8 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-ARGS = None
-LOG = None
-
-
 def log(line):
-    LOG.write(line + "\n")
-    LOG.flush()
+    LOG.write(line + "\n")  # line-buffered: a test reads it at once
 
 
 class FaultyDTP(DTPHandler):
@@ -57,10 +52,8 @@ class FaultyDTP(DTPHandler):
             self._resp = ("426 Connection closed; transfer aborted.", lambda *a: None)
             self.close()
         else:
-            control = self.cmd_channel
             self._resp = ()
-            self.close()
-            control.close()
+            self.cmd_channel.close()  # closes this channel too
         return 0
 
 
@@ -81,11 +74,10 @@ class Handler(FTPHandler):
         else:
             FTPHandler.handle(self)
 
-    def _chat(self):
+    def _chat(self):  # the endless greeting, until the connection closes
         if self._closed or self._closing:
-            self._chatter.cancel()
-        else:
-            self.push("220-" + "y" * 1000 + "\r\n")
+            return self._chatter.cancel()
+        self.push("220-" + "y" * 1000 + "\r\n")
 
     def on_login(self, username):
         log("LOGIN " + username)
@@ -127,7 +119,7 @@ def main():
                  "retr-refused", "dele-refused", "endless"):
         p.add_argument("--" + name, action="store_true")
     ARGS = p.parse_args()
-    LOG = open(ARGS.log or os.devnull, "a", encoding="utf-8", errors="replace")
+    LOG = open(ARGS.log or os.devnull, "a", 1, encoding="utf-8", errors="replace")
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(ARGS.user, ARGS.password, ARGS.root, perm="elradfmwMT")
