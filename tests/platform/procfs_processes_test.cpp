@@ -12,10 +12,8 @@
 namespace quo {
 namespace {
 
-using test::TempDir;
-
 TEST(ProcfsProcesses, DescribesProcessesEvenWhenTheirFileIsReplaced) {
-  TempDir dir;
+  test::TempDir dir;
   test::SleepingChild child(dir.path());
   ProcfsProcesses ps;
   auto find = [&] {
@@ -40,7 +38,7 @@ TEST(ProcfsProcesses, DescribesProcessesEvenWhenTheirFileIsReplaced) {
 }
 
 TEST(ProcfsProcesses, StartsArgumentVectorsWithoutAShell) {
-  TempDir dir;
+  test::TempDir dir;
   const std::string script = dir / "reg tool.sh";
   test::WriteFile(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.out\"\n");
   ::chmod(script.c_str(), 0755);
