@@ -32,8 +32,7 @@ def log(line):
     LOG.write(line + "\n")  # line-buffered: a test reads it at once
 
 
-class FaultyDTP(DTPHandler):
-    """Data channel that drops, aborts or stalls after ARGS.limit bytes of a RETR."""
+class FaultyDTP(DTPHandler):  # drops, aborts or stalls after ARGS.limit bytes of a RETR
 
     _stalled = False
 
