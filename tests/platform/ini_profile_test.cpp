@@ -17,7 +17,7 @@ using test::WriteFile;
 
 TEST(IniRead, WindowsMatchingRules) {
   const std::string server =
-      "; comment\r\n[Server]\r\n  Adresse =  \"  10.0.0.1 \"  \r\nAdresse=second\r\nQuote='x'\r\n"
+      "[Server]\r\n; comment=1\r\n  Adresse =  \"  10.0.0.1 \"  \r\nAdresse=second\r\nQuote='x'\r\n"
       "Half=\"x\r\n[server]\r\nUser=ignored, the first section wins\r\n"
       "[Temps]\nfrequence=1\ndernier";  // the last line has no end and no "="
   const struct {
@@ -26,7 +26,7 @@ TEST(IniRead, WindowsMatchingRules) {
       {server, "SERVER", "adresse", "  10.0.0.1 "}, {server, "Server", "Quote", "x"},
       {server, "Server", "Half", "\"x"}, {server, "Server", "User", ""},
       {server, "temps", "FREQUENCE", "1"}, {server, "temps", "dernier", ""},
-      {server, "Nope", "x", ""},
+      {server, "Nope", "x", ""}, {server, "Server", "; comment", ""},
       // A file that is not UTF-8 is Windows-1252 throughout, section names included.
       {"[Sécurité]\r\nClé=caf\xE9\r\n", "sécurité", "CLÉ", ""},
       {"[S\xE9\x63urit\xE9]\r\nCl\xE9=caf\xE9\r\n", "SÉCURITÉ", "clé", "café"},
