@@ -40,25 +40,21 @@ struct FtpFixture {
     return "nlst-file=" + spare / "nlst";
   }
 
-  // A session on the server, logged in as the server's user, downloading into local.
-  std::unique_ptr<SckFtp> Session() {
+  // A session on the server as the server's user, downloading into local; connected unless told.
+  std::unique_ptr<SckFtp> Session(bool connect = true) {
     auto ftp = std::make_unique<SckFtp>(*t.app);
     ftp->SetURL(server->address());
     ftp->SetUser("quo");
     ftp->SetPass("secret");
     ftp->SetDossier(local.path());
-    return ftp;
-  }
-  std::unique_ptr<SckFtp> Connected() {
-    auto ftp = Session();
-    ftp->Connect();
+    if (connect) ftp->Connect();
     return ftp;
   }
 
-  int Logins() const {
+  int LogLines(const std::string& start) const {
     const std::string log = server->log();
     int n = 0;
-    for (std::size_t at = 0; (at = log.find("\nLOGIN ", at)) != std::string::npos; ++at) ++n;
+    for (std::size_t at = 0; (at = log.find("\n" + start, at)) != std::string::npos; ++at) ++n;
     return n;
   }
   // Every name under a folder: a .part left behind or a file written elsewhere shows here.

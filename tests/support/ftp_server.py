@@ -15,7 +15,7 @@ Fault modes (each an option):
   --drop-after N         close data and control connections after N bytes of a RETR
   --abort-after N        close the data connection after N bytes of a RETR and reply 426
   --stall-after N        send N bytes of a RETR, then nothing more (connections stay open)
-  --endless              a RETR sends an endless stream of zero bytes
+  --endless              a RETR sends an endless stream of zero bytes (no SIZE)
   --unanswered CMD       never answer the command CMD (repeatable)
   --idle-close SECONDS   close an idle control connection with 421 after SECONDS
   --nlst-file PATH       answer NLST with the raw bytes of PATH
@@ -87,6 +87,8 @@ class Handler(FTPHandler):
             return
         if cmd == "PASS" and ARGS.login_refused:
             self.respond("530 Login refused.")
+        elif cmd == "SIZE" and ARGS.endless:  # a client told a size would stop there
+            self.respond("502 No size for an endless file.")
         elif getattr(ARGS, cmd.lower() + "_refused", False):
             self.respond("550 %s refused." % cmd)
         else:
