@@ -3,44 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include "ftp/sck_ftp.h"
 #include "update/update_rig.h"
 
 namespace quo::test {
 namespace {
 
-const std::string kActionsText = UpdateRig::Actions({{"a.dll", false}});
-
-TEST(RechercheMajTest, FindsTheFolderOfTheInstalledVersionAndFetchesItsActionFile) {
-  UpdateRig r;
-  r.ServeUpdate(kActionsText);
-  r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");  // a decoy in the parent
-  WriteFile(r.Local("Actions.ini"), "stale");
-  EXPECT_TRUE(r.Search());
-  EXPECT_TRUE(r.w->MajDisponible);
-  EXPECT_EQ(kActionsText, ReadFile(r.Local("Actions.ini")));
-  EXPECT_EQ(T("Mettreajour"), (*r.w)["cmdMettreAJour"].Caption());
-  EXPECT_EQ(T("Denouvellesmisesàjoursontdisponibles"), (*r.w)["lblPhase"].Caption());
-  ASSERT_TRUE(r.w->SessionFtp);  // kept open for the download
-  EXPECT_TRUE(r.w->SessionFtp->Connected());
-  EXPECT_FALSE(r.w->Finished());
-}
-
-// Every way of finding nothing: the window says so and, in automatic mode, closes itself. An
-// older version list in the download folder is never read.
-TEST(RechercheMajTest, NothingFound) {
-  const std::string list = "[versions]\r\n1.2.3=upd124\r\n";
+// What the search finds, and what the window then says; in automatic mode it closes itself when
+// there is nothing to do. Neither an action file of the update root nor an older version list in
+// the download folder is taken for the update's.
+TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
+  const std::string actions = UpdateRig::Actions({{"a.dll", false}}), list = "[versions]\r\n";
   const std::string none = T("Aucunenouvelemiseàjourdedisponible");
+  const std::string found = T("Denouvellesmisesàjoursontdisponibles");
   struct Case {
     std::string what, fault, listName, list, text;
   };
   const std::vector<Case> cases = {
-      {"no key for the version", "", "ListMaj.ini", "[versions]\r\n1.2.2=upd123\r\n", none},
-      {"empty folder", "", "ListMaj.ini", "[versions]\r\n1.2.3=\r\n", none},
-      {"list in lower case", "", "listmaj.ini", list, none},
+      {"found", "", "ListMaj.ini", list + "1.2.2=upd123\r\n1.2.3=upd124\r\n", found},
+      {"no key for the version", "", "ListMaj.ini", list + "1.2.2=upd123\r\n", none},
+      {"empty folder", "", "ListMaj.ini", list + "1.2.3=\r\n", none},
+      {"list in lower case", "", "listmaj.ini", list + "1.2.3=upd124\r\n", none},
       {"no list", "", "", "", none},
-      {"list refused", "retr-refused", "ListMaj.ini", list, none},
-      {"login refused", "login-refused", "ListMaj.ini", list,
+      {"list refused", "retr-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n", none},
+      {"login refused", "login-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n",
        T("Impossibledeseconnecterauserveur")},
   };
   for (const bool externe : {false, true}) {
@@ -48,29 +33,19 @@ TEST(RechercheMajTest, NothingFound) {
       SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
       UpdateRig r(c.fault.empty() ? std::vector<std::string>{} : std::vector{c.fault});
       if (!c.listName.empty()) r.Serve(c.listName, c.list);
-      r.Serve("upd124/Actions.ini", kActionsText);
-      WriteFile(r.Local("ListMaj.ini"), list);
+      r.Serve("upd124/Actions.ini", actions);
+      r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");
+      WriteFile(r.Local("ListMaj.ini"), list + "1.2.3=upd124\r\n");
       r.w->Externe = externe;
-      EXPECT_FALSE(r.Search());
-      EXPECT_FALSE(Exists(r.Local("Actions.ini")));
-      EXPECT_EQ(T("Sortir"), (*r.w)["cmdMettreAJour"].Caption());
+      EXPECT_EQ(c.text == found, r.Search());
+      EXPECT_EQ(c.text == found ? actions : "", ReadFile(r.Local("Actions.ini")));
+      EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), (*r.w)["cmdMettreAJour"].Caption());
       EXPECT_EQ(c.text, (*r.w)["lblPhase"].Caption());
+      EXPECT_EQ(c.text != found, r.w->Finished());
       EXPECT_EQ(c.text == none, r.w->Succeeded());
-      EXPECT_EQ(externe, r.w->Unloaded());
+      EXPECT_EQ(externe && c.text != found, r.w->Unloaded());
     }
   }
-}
-
-// A version list naming a folder the server does not have: neither the action file of the update
-// root nor an older local copy may be taken for the update's.
-TEST(RechercheMajTest, MissingUpdateFolderFetchesNoActionFile) {
-  UpdateRig r;
-  r.Serve("ListMaj.ini", "[versions]\r\n1.2.3=absent\r\n");
-  r.Serve("Actions.ini", kActionsText);
-  WriteFile(r.Local("Actions.ini"), kActionsText);
-  r.Search();
-  EXPECT_FALSE(Exists(r.Local("Actions.ini")));
-  EXPECT_EQ((std::vector<std::string>{"ListMaj.ini"}), r.Retrieved());
 }
 
 // The built-in server must never be contacted by a test: without an FTP service no connection is

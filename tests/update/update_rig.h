@@ -46,12 +46,8 @@ class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
   std::vector<std::pair<int, std::string>> installs;
-  std::function<void()> onInstall;
 
-  void Install(int nb, std::string& nomIni) override {
-    installs.emplace_back(nb, nomIni);
-    if (onInstall) onInstall();
-  }
+  void Install(int nb, std::string& nomIni) override { installs.emplace_back(nb, nomIni); }
   void PlayAnimation(const std::string&) override {}
 };
 
