@@ -211,7 +211,8 @@ TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
   for (int i = 1; i <= 5; ++i) {
     const std::string name = "f" + std::to_string(i) + ".txt";
     order += std::to_string(i) + "=" + name + "\r\n";
-    sections += "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
+    sections +=
+        "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
     Serve("upd/" + name, "new " + std::to_string(i));
     WriteFile(product / name, "old " + std::to_string(i));
   }

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <set>
 
-#include "writers/rar4_writer.h"
 #include "update/update_rig.h"
+#include "writers/rar4_writer.h"
 
 using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
 
@@ -59,7 +59,7 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
   bomb.packedSize = bomb.unpackedSize = std::uint64_t{16} << 30;
   struct Case {
     std::string what, bytes;
-    int failures, boxes;  // boxes -1: not checked
+    int failures, boxes;
     Files left;
   };
   std::vector<Case> cases = {
@@ -79,14 +79,17 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
         {"données/été €.txt", "utf"},
         {"empty", ""}}},
       {"two refused: one message", Rar({Rar4File("../a", "x"), Rar4File("/b", "y")}), 2, 1, {}},
-      {"encrypted", Rar({encrypted, Rar4File("plain", "p")}), 1, -1, {{"plain", "p"}}},
-      {"above the limit", Rar({edge, Rar4File("big", std::string(2 << 20, 'z'))}), 1, 1,
+      {"encrypted", Rar({encrypted, Rar4File("plain", "p")}), 1, 1, {{"plain", "p"}}},
+      {"above the limit",
+       Rar({edge, Rar4File("big", std::string(2 << 20, 'z'))}),
+       1,
+       1,
        {{"edge", edge.data}}},
       {"claims above the limit", Rar({edge, bomb}), 2, 1, {{"edge", edge.data}}},
       // A cut inside an entry's data fails that entry and the walk (its next header is missing).
-      {"bad header checksum", img.WithBadHeaderCrc(1), 1, -1, {{"a", "aaaa"}}},
-      {"truncated data", img.TruncatedInData(1), 2, -1, {{"a", "aaaa"}}},
-      {"cut before end block", img.bytes.substr(0, img.dataEnd[2]), 0, -1, abc},
+      {"bad header checksum", img.WithBadHeaderCrc(1), 1, 0, {{"a", "aaaa"}}},
+      {"truncated data", img.TruncatedInData(1), 2, 1, {{"a", "aaaa"}}},
+      {"cut before end block", img.bytes.substr(0, img.dataEnd[2]), 0, 0, abc},
       // What is not a RAR counts one failure without a message.
       {"empty", "", 1, 0, {}},
       {"text", "this is not an archive", 1, 0, {}},
@@ -94,6 +97,7 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
       {"marker only", std::string("Rar!\x1a\x07\x00", 7), 1, 0, {}},
   };
   // Each hostile entry sits second of three: refused with one message, the walk goes on.
+  const Rar4Entry first = Rar4File("first", "1"), third = Rar4File("third", "3");
   for (const auto& [what, entry] : std::vector<std::pair<std::string, Rar4Entry>>{
            {"dotdot", Rar4File("..\\outside\\x.txt", "evil")},
            {"dotdot inside", Rar4File("lib\\..\\..\\outside\\x.txt", "evil")},
@@ -104,13 +108,8 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
            {"a \".\" component", Rar4File("first\\.", "evil")},
            {"file named like a folder", Rar4File("lib\\", "evil")},
            {"symlink", Rar4Symlink("link", outside)},
-           {"symlink relative", Rar4Symlink("up", "../outside")}}) {
-    cases.push_back({what,
-                     Rar({Rar4File("first", "1"), entry, Rar4File("third", "3")}),
-                     1,
-                     1,
-                     {{"first", "1"}, {"third", "3"}}});
-  }
+           {"symlink relative", Rar4Symlink("up", "../outside")}})
+    cases.push_back({what, Rar({first, entry, third}), 1, 1, {{"first", "1"}, {"third", "3"}}});
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     fs::remove_all(dest);
@@ -119,9 +118,7 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
     EXPECT_EQ(k.failures, Extract(k.bytes));
     EXPECT_TRUE(Tree(dest) == k.left) << Tree(dest).size() << " entries";
     EXPECT_TRUE(Tree(outside).empty());
-    if (k.boxes >= 0) {
-      EXPECT_EQ(static_cast<size_t>(k.boxes), r.t.windowing.boxes.size());
-    }
+    EXPECT_EQ(static_cast<size_t>(k.boxes), r.t.windowing.boxes.size());
   }
 }
 
@@ -207,14 +204,6 @@ TEST(RarFixtureTest, ArchivesExtractLikeBsdtar) {
     EXPECT_FALSE(got.empty());
     for (const auto& [path, content] : got) EXPECT_EQ(std::string::npos, path.find('\\')) << path;
     EXPECT_EQ(want, got);
-  }
-  // Undecryptable or damaged: reported corrupted, and never a link written.
-  for (const std::string name :
-       {"rar4_encrypted.rar", "rar5_encrypted.rar", "rar5_bad_tables.rar"}) {
-    const std::string dest = r.t.dir / ("x_" + name + "/");
-    UnRAR3::ExtraireArchive(*r.t.app, dir + name, dest, "secret");
-    EXPECT_GE(UnRAR3::NbErreursRar(), 1) << name;
-    for (const auto& [path, content] : Tree(dest)) EXPECT_NE("<link>", content) << path;
   }
 }
 
