@@ -58,9 +58,9 @@ class RecordingTray : public Tray {
 class UpdateRigWindow : public frmTestFTP {
  public:
   using frmTestFTP::frmTestFTP;
-  std::vector<std::pair<int, std::string>> installs;
+  std::vector<int> installs;  // the package count of each installation
 
-  void Install(int nb, std::string& nomIni) override { installs.emplace_back(nb, nomIni); }
+  void Install(int nb, std::string&) override { installs.push_back(nb); }
   void PlayAnimation(const std::string&) override {}
 };
 
@@ -128,14 +128,6 @@ struct UpdateRig : RarApp {
   std::string Local(const std::string& name) const { return w->MyDossier + name; }
   std::string Setting(const std::string& section, const std::string& key) {
     return t.app->ini.Read(section, key);
-  }
-  // RETR commands the server received, in order.
-  std::vector<std::string> Retrieved() const {
-    std::vector<std::string> out;
-    std::istringstream in(server->log());
-    for (std::string line; std::getline(in, line);)
-      if (line.rfind("RETR ", 0) == 0) out.push_back(Trim(line.substr(5)));
-    return out;
   }
 
   CurlFtpService ftp;
