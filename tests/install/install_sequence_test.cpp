@@ -7,33 +7,46 @@
 #include "core/text.h"
 #include "install/lancer_maj.h"
 #include "install_fixture.h"
+#include "support/watched_window.h"
 
 namespace quo::test {
 namespace {
 
 using Keys = std::map<std::string, std::string>;
 
+// The product's process is ended before anything is installed; the root gets its slash.
 TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   t.WriteLanguage(1036, {{"_", "Installationde", "Installation de"},
                          {"_", "Encours", "en cours"},
                          {"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
   t.app->translation.ChargerLangue();
+  w.MyInstallationDest = t.dir / "prod";
+  SleepingChild running(t.dir.path(), "QkProd");
   WriteFile(root + "Quorvanta.exe", "old exe");
   WriteFile(root + "OLDQuorvanta.exeBack", "from an earlier update");  // replaced by the new one
   WriteActions({{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
-                {"grille.dat", {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"}}}});
+                {"grille.dat",
+                 {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"},
+                  {"kill", running.name()}}}});
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
   std::vector<std::string> tips;
-  t.windowing.onPump = [&] { tips.push_back(w.TextePhase); };
+  bool endedFirst = false;
+  t.windowing.onPump = [&] {
+    if (tips.empty()) endedFirst = running.EndedByKill();
+    tips.push_back(w.TextePhase);
+  };
 
   RunInstall(2);
 
   EXPECT_EQ(w.ErrorText, "");
+  EXPECT_TRUE(endedFirst);
+  EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
   EXPECT_EQ(ReadFile(root + "Quorvanta.exe"), "new exe");
   EXPECT_EQ(ReadFile(root + "OLDQuorvanta.exeBack"), "old exe");
   EXPECT_EQ(ReadFile(root + "Plugins/grille.dat"), "grid");
   EXPECT_FALSE(Exists(root + "Plugins/OLDgrille.datBack"));  // nothing was there to keep
+  EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
   EXPECT_EQ(tips, (std::vector<std::string>{"Installation de Quorvanta.exe en cours",
                                             "Installation de grille.dat en cours"}));
   EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
@@ -69,18 +82,6 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
   }
-}
-
-TEST_F(InstallTest, RootWithoutTrailingSlashGetsOne) {
-  w.MyInstallationDest = t.dir / "prod";
-  WriteActions({{"a.bin", {}}, {"b.bin", {{"destination", "Plugins"}}}});
-  Package("a.bin", "a");
-  Package("b.bin", "b");
-  RunInstall(2);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_EQ(ReadFile(root + "a.bin"), "a");
-  EXPECT_EQ(ReadFile(root + "Plugins/b.bin"), "b");
-  EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
 }
 
 TEST_F(InstallTest, NothingToInstallCountsAsComplete) {
@@ -144,7 +145,7 @@ TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
       {"../evil.bin", ""},   {"a/b.bin", ""},          {"a\\b.bin", ""},
       {"a..b", ""},          {".profile", ""},         {"tab\tname", ""},
       {"ok.bin", "../out"},  {"ok.bin", "/tmp/out"},   {"ok.bin", "a\\..\\..\\out"},
-      {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"},
+      {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"}, {"", ""},
   };
   MakeDirs(t.dir / "out");
   for (const Case& c : cases) {
@@ -158,19 +159,12 @@ TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
     EXPECT_TRUE(std::filesystem::is_empty(t.dir / "out"));
     EXPECT_FALSE(Exists(t.dir / "evil.bin"));
   }
-  // An empty name in ordre is refused the same way.
-  WriteFile(nomIni, "[ordre]\r\nnb=1\r\n1=\r\n");
-  RunInstall(1);
-  EXPECT_EQ(Errors(), (std::vector<std::string>{"File name refused Fichier : "}));
 }
 
 TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
   WriteFile(root + "a.bin", "original");
-  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"b.bin", {}}});
-  WriteFile(nomIni, ReadFile(nomIni) + "[ordre]\r\n");  // a duplicate section header: ignored
-  std::string text = ReadFile(nomIni);
-  text.replace(text.find("2=b.bin"), 7, "2=a.bin\r\n3=b.bin");
-  WriteFile(nomIni, text);
+  const PackageSection a{"a.bin", {{"backup", "1"}, {"copie", "1"}}};
+  WriteActions({a, a, {"b.bin", {}}});
   Package("a.bin", "new");
   RunInstall(3);  // b.bin is missing: the run rolls back
   ASSERT_EQ(Errors().size(), 1u);
@@ -188,25 +182,6 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   EXPECT_FALSE(Exists(root + "f1"));
   EXPECT_TRUE(Exists(w.MyDossier + "f1"));
   EXPECT_FALSE(w["tmrMvt"].Enabled());
-}
-
-TEST_F(InstallTest, NamedProcessIsEndedBeforeItsFileIsReplaced) {
-  SleepingChild running(root, "QkProd");
-  const std::string name = running.name();
-  WriteActions({{name, {{"copie", "1"}, {"backup", "1"}, {"kill", name}}}});
-  Package(name, "new program");
-  bool endedFirst = false;
-  std::string atThatTime;
-  t.windowing.onPump = [&] {  // after the preparation pass, before the section is installed
-    endedFirst = running.EndedByKill();
-    atThatTime = ReadFile(root + name);
-  };
-  RunInstall(1);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_TRUE(endedFirst);
-  EXPECT_EQ(atThatTime, ReadFile("/bin/sleep"));
-  EXPECT_EQ(ReadFile(root + name), "new program");
-  EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
 }
 
 TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
@@ -244,14 +219,9 @@ TEST_F(InstallTest, FinishRunShowsTheOutcome) {
 }
 
 TEST(LancerMaj, WithoutASessionOnlySearchesOrCloses) {
-  struct Watch : frmTestFTP {
-    using frmTestFTP::frmTestFTP;
-    int searches = 0;
-    bool RechercheMaj(bool) override { return ++searches, false; }
-  };
   TestApp t;
   MemoryFormFactory factory;
-  Watch w(*t.app, factory);
+  WatchedWindow w(*t.app, factory);
   w.Form_Load();
   w["txtVersion"].SetText("1.2.3");
   LancerMaj(w, true);
