@@ -12,8 +12,6 @@
 namespace quo::test {
 namespace {
 
-using Keys = std::map<std::string, std::string>;
-
 // The product's process is ended before anything is installed; the root gets its slash.
 TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   t.WriteLanguage(1036, {{"_", "Installationde", "Installation de"},
@@ -156,10 +154,7 @@ TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
 }
 
 TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
-  std::string text = "[ordre]\r\nnb=40000\r\n";
-  for (int i = 1; i <= 40000; ++i) text += std::to_string(i) + "=f" + std::to_string(i) + "\r\n";
-  for (int i = 1; i <= 40000; ++i) text += "[f" + std::to_string(i) + "]\r\ncopie=1\r\n";
-  WriteFile(nomIni, text);
+  WriteActions({{"f1", {{"copie", "1"}}}}, "40000");  // more than the 16-bit counter holds
   Package("f1", "1");
   RunInstall(40000);
   EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
