@@ -118,29 +118,34 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
 }
 
 // Nothing is written for a name or destination that would leave the root, nor for a nested
-// folder whose parent is missing (only one level is created).
+// folder whose parent is missing (only one level is created); a refused name ends no process.
 TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
+  const std::string name = "File name refused ";
+  SleepingChild running(t.dir.path(), "QkKeep");
   struct Case {
-    std::string section, destination;
+    std::string section, destination, why;  // no why: the destination is refused
   } cases[] = {
-      {"../evil.bin", ""},   {"a/b.bin", ""},          {"a\\b.bin", ""},
-      {"a..b", ""},          {".profile", ""},         {"tab\tname", ""},
-      {"ok.bin", "../out"},  {"ok.bin", "/tmp/out"},   {"ok.bin", "a\\..\\..\\out"},
-      {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"}, {"", ""},
-      {"ok.bin", "Plugins\\Images"},
+      {"../evil.bin", "", name}, {"a/b.bin", "", name},    {"a\\b.bin", "", name},
+      {"a..b", "", name},        {".profile", "", name},   {"tab\tname", "", name},
+      {"", "", name},            {"ok.bin", "../out"},     {"ok.bin", "/tmp/out"},
+      {"ok.bin", "C:\\out"},     {"ok.bin", "\\\\srv\\x"}, {"ok.bin", "a\\..\\..\\out"},
+      {"ok.bin", "Plugins\\Images",
+       "Cannot create a file in " + root + "Plugins/Images: No such file or directory"},
   };
   MakeDirs(t.dir / "out");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.section + " -> " + c.destination);
-    WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}}}});
+    const std::string kill = c.why == name ? running.name() : "";
+    WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}, {"kill", kill}}}});
     Package("ok.bin", "x");
     RunInstall(1);
-    ASSERT_EQ(Errors().size(), 1u);
-    EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : " + c.section)) << Errors()[0];
+    const std::string why = c.why.empty() ? "Destination refused (" + c.destination + ") " : c.why;
+    EXPECT_EQ(Errors(), std::vector<std::string>{why + "Fichier : " + c.section});
     EXPECT_TRUE(std::filesystem::is_empty(root));
     EXPECT_TRUE(std::filesystem::is_empty(t.dir / "out"));
     EXPECT_FALSE(Exists(t.dir / "evil.bin"));
   }
+  EXPECT_TRUE(running.Running());
 }
 
 TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
