@@ -1,7 +1,7 @@
 // Rollback you can trust: section k of n fails in each way, for every k, on real files; every file
 // that had a backup must be back byte for byte, the others as the run left them, the downloads
-// kept, the installed version unrecorded and every error listed. With components, each file is a
-// program that registers itself: an old one is unregistered before it is replaced, a new one
+// kept, the installed version unrecorded and every error listed. The first two files are
+// programs that register themselves: an old one is unregistered before it is replaced, a new one
 // registered, and a restored one registered again.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -20,13 +20,13 @@ namespace quo::test {
 namespace {
 
 enum class Fault { SourceMissing, TargetUnusable, RegistrationNeverFinds, RestoreError };
-constexpr int kSections = 3;  // first, middle (without a backup), last (in a sub-folder)
+constexpr int kSections = 3;  // first, middle (without a backup), last (in a sub-folder, plain)
 
 std::string Name(int i) { return "s " + std::to_string(i) + ".bin"; }  // a space: one argument
 bool HasBackup(int i) { return i != 2; }
 
 class RollbackFault : public InstallTest,
-                      public ::testing::WithParamInterface<std::tuple<Fault, int, bool>> {
+                      public ::testing::WithParamInterface<std::tuple<Fault, int>> {
  protected:
   std::string Dir(int i) const { return i == kSections ? root + "Plugins/" : root; }
   // A program that appends "<tag>:<its path>|<arguments>|" to the log when it runs.
@@ -53,7 +53,7 @@ class RollbackFault : public InstallTest,
 };
 
 TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
-  const auto [fault, k, components] = GetParam();
+  const auto [fault, k] = GetParam();
   t.app->ini.Write("temps", "DerniereVersion", "1.3.0");
   SleepingChild running(t.dir.path(), "QkRun");
   MakeDirs(root + "Plugins");
@@ -65,8 +65,9 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     WriteProgram(Dir(i) + Name(i), Original(i));
     WriteProgram(w.MyDossier + Name(i), New(i));
     PackageSection s{Name(i), {{"copie", "1"}, {"backup", HasBackup(i) ? "1" : "0"}}};
-    if (components) s.keys["enregistrement"] = "1", s.keys["type"] = "exeX";
     if (i == kSections) s.keys["destination"] = "Plugins", s.keys["kill"] = running.name();
+    if (i != kSections || (fault == Fault::RegistrationNeverFinds && i == k))
+      s.keys["enregistrement"] = "1", s.keys["type"] = "exeX";
     sections.push_back(s);
   }
   const std::string target =
@@ -85,8 +86,6 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
                          "blocked: Not a directoryFichier : " + Name(k));
       break;
     case Fault::RegistrationNeverFinds:
-      sections[k - 1].keys["enregistrement"] = "1";
-      if (!components) sections[k - 1].keys["type"] = "other";
       files.afterCopy = [&](const std::string& to) {
         if (to == target) std::filesystem::remove(to);  // the file vanishes once copied
       };
@@ -105,7 +104,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
                        Name(1));
   }
   // A component to register again that is not there: its target was never usable.
-  if (components && fault == Fault::TargetUnusable && HasBackup(k))
+  if (fault == Fault::TargetUnusable && k == 1)
     expected.push_back("Fichier  " + target + " Introuvable");
   WriteActions(sections);
 
@@ -122,6 +121,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     const std::string path = Dir(i) + Name(i), backup = BackupName(Dir(i), Name(i));
     const bool touched = i < k || (i == k && fault != Fault::TargetUnusable);
     const bool restored = HasBackup(i) && touched && !(fault == Fault::RestoreError && i == 1);
+    const bool component = i != kSections || (fault == Fault::RegistrationNeverFinds && i == k);
     const bool removedByTheTest =
         i == k && (fault == Fault::SourceMissing || fault == Fault::RestoreError);
     EXPECT_EQ(ReadFile(w.MyDossier + Name(i)), removedByTheTest ? "" : New(i));  // kept
@@ -130,7 +130,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
       unregistered.push_back("old" + std::to_string(i) + ":" + path + "|/UNREGSERVER|");
     }
     if (i < k) installing.push_back({path, "/REGSERVER"});
-    if (restored) restoring.push_back({path, "/REGSERVER"});
+    if (restored && component) restoring.push_back({path, "/REGSERVER"});
     if (!touched || restored) {
       EXPECT_EQ(ReadFile(path), Original(i));
     } else if (HasBackup(i)) {
@@ -146,7 +146,6 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     EXPECT_EQ(ReadFile(backup), HasBackup(i) ? "" : "from an earlier update");
   }
   installing.insert(installing.end(), restoring.begin(), restoring.end());
-  if (!components) installing.clear(), unregistered.clear();
   EXPECT_EQ(processes.started, installing);
   EXPECT_EQ(Unregistrations(), unregistered);
   EXPECT_EQ(ReadFile(root + "blocked"), "a file where a folder must be");
@@ -157,18 +156,17 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     EXPECT_FALSE(StartsWith(e.path().filename().string(), ".")) << e.path();
 }
 
-std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int, bool>>& info) {
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int>>& info) {
   static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "NeverFound",
                                        "RestoreError"};
-  const auto [fault, k, components] = info.param;
-  return kNames[static_cast<int>(fault)] + std::to_string(k) + (components ? "Components" : "");
+  return kNames[static_cast<int>(std::get<0>(info.param))] + std::to_string(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EachSection, RollbackFault,
     ::testing::Combine(::testing::Values(Fault::SourceMissing, Fault::TargetUnusable,
                                          Fault::RegistrationNeverFinds, Fault::RestoreError),
-                       ::testing::Range(1, kSections + 1), ::testing::Bool()),
+                       ::testing::Range(1, kSections + 1)),
     CaseName);
 
 // A full file system: the copy fails part-way, the backup comes back, no partial file stays.
