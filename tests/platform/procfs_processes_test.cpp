@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "core/error.h"
 #include "support/child_processes.h"
 #include "support/temp_dir.h"
@@ -47,9 +49,11 @@ TEST(ProcfsProcesses, StartsArgumentVectorsWithoutAShell) {
   ASSERT_TRUE(ps.StartAndWait({script, "a b", "$(touch pwned)", "/REGSERVER"}, 10000));
   EXPECT_EQ(test::ReadFile(script + ".out"), "a b|$(touch pwned)|/REGSERVER|");
   EXPECT_FALSE(test::Exists(dir / "pwned"));
-  // What cannot start: a name found nowhere on PATH, a missing file, a file that is no program.
+  // What cannot start: a name found nowhere on PATH (this run's own random folder name), a
+  // missing file, a file that is no program.
+  const std::string nowhere = std::filesystem::path(dir.path()).parent_path().filename();
   for (const std::vector<std::string>& argv :
-       std::vector<std::vector<std::string>>{{test::RandomName("quo-no-such-program-"), "/s"},
+       std::vector<std::vector<std::string>>{{nowhere, "/s"},
                                              {dir / "missing"},
                                              {dir / "plain", "/REGSERVER"},
                                              {}})
