@@ -51,16 +51,20 @@ TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
   test::TestApp t;
   TranslationTable& tt = t.app->translation;
   // Windows-1252 bytes: "é" is one byte there, one character after decoding.
-  const std::string win = "_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') +
-                          "caf\xE9\r\n";
-  tt.LoadText(DecodeFileText(win));
+  tt.LoadText(DecodeFileText("_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') +
+                             "caf\xE9\r\n"));
   EXPECT_EQ(tt.Traduire("Clé"), "café");
-  tt.LoadText("_" + std::string(39, ' ') + "Court\r\n\r\n" + std::string(100, 'x'));
+  // Full columns with accented letters: each column ends after 40 characters, however many
+  // bytes they take, and the text starts right after the key.
+  const std::string window = "FenêtreÉté" + std::string(30, 'w');
+  const std::string key = std::string(36, 'k') + "éèàù";
+  const std::string key40(40, 'K');
+  tt.LoadText("_" + std::string(39, ' ') + key + "texte A\r\n" + "_" + std::string(39, ' ') +
+              "Court\r\n\r\n" + std::string(100, 'x') + "\r\n" + window + key40 + "texte B");
+  EXPECT_EQ(tt.Traduire(key), "texte A");
+  EXPECT_EQ(tt.Traduire(key40, window), "texte B");  // no final line end
   EXPECT_EQ(tt.Traduire("Court"), "");
-  EXPECT_EQ(tt.size(), 3u);  // short line, blank line ("|"), overlong window part
-  const std::string longWindow(40, 'W');
-  tt.LoadText(longWindow + "K" + std::string(39, ' ') + "texte");
-  EXPECT_EQ(tt.Traduire("K", longWindow), "texte");  // no final line end
+  EXPECT_EQ(tt.size(), 5u);  // with the short line, the blank one ("|") and the overlong one
 }
 
 }  // namespace
