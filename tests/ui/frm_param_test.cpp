@@ -1,5 +1,5 @@
-// The settings dialog's logic over the in-memory form: the stored frequency and what it
-// selects, and what "Valider" stores back.
+// The settings dialog's logic over the in-memory form: what it loads from the settings file,
+// the stored frequency and what "Valider" stores back, the product folder it browses for.
 #include "ui/frm_param.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,18 @@
 namespace quo {
 namespace {
 
+// The main window with its settings dialog, over a settings file.
+struct Dialog {
+  frmParam& Open(const std::string& settings) {
+    test::WriteFile(t.settingsPath(), settings);
+    w.View().Raise("cmdOptions", FormEvent::Click);
+    return w.Param();
+  }
+  test::TestApp t;
+  MemoryFormFactory forms;
+  test::WatchedWindow w{*t.app, forms};
+};
+
 TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
   const struct {
     const char* stored;  // nullptr: no key
@@ -20,34 +32,50 @@ TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
                {"1.5", 2, "2"},   {"2.5", 2, "2"}, {"0.5", 0, "0"}, {"-1", -1, "-1"},
                {"7", 0, "0"},     {"-3", 0, "0"},  {"abc", 0, "0"}, {" 1 ", 1, "1"}};
   for (const auto& c : cases) {
-    test::TestApp t;
-    if (c.stored != nullptr)
-      test::WriteFile(t.settingsPath(), std::string("[temps]\r\nfrequence=") + c.stored + "\r\n");
-    MemoryFormFactory forms;
-    test::WatchedWindow w(*t.app, forms);
-    frmParam& p = w.Param();
+    Dialog d;
+    frmParam& p = d.Open(c.stored ? std::string("[temps]\r\nfrequence=") + c.stored : "");
     EXPECT_EQ(p["cboFrequence"].ListIndex(), c.selected) << c.stored;
     EXPECT_EQ(p["cboFrequence"].Items().size(), 3u);
     p.View().Raise("cmdOK", FormEvent::Click);
-    EXPECT_EQ(t.app->ini.Read("temps", "frequence"), c.savedBack) << c.stored;
+    EXPECT_EQ(d.t.app->ini.Read("temps", "frequence"), c.savedBack) << c.stored;
   }
 }
 
-TEST(FrmParam, OptionsWhileOpenKeepsTheEditedFields) {
-  test::TestApp t;
-  test::WriteFile(t.settingsPath(), "[Server]\r\nUser=marie\r\n");
-  MemoryFormFactory forms;
-  test::WatchedWindow w(*t.app, forms);
-  w.View().Raise("cmdOptions", FormEvent::Click);
-  frmParam& p = w.Param();
+TEST(FrmParam, LoadsTheSettingsAndKeepsTheEditsWhileOpen) {
+  Dialog d;
+  d.w.MyAdresse = "ftp.example";  // absent keys take the main window's values
+  d.w.MyInstallationDest = "/opt/q/";
+  frmParam& p = d.Open("[Server]\r\nUser=marie\r\nMotPasse=s3cret\r\nChemin=/maj\r\n");
+  const std::pair<const char*, const char*> fields[] = {{"txtUser", "marie"},
+                                                        {"txtMDP", "s3cret"},
+                                                        {"txtChemin", "/maj"},
+                                                        {"txtAdresse", "ftp.example"},
+                                                        {"txtDestination", "/opt/q/"}};
+  for (const auto& [name, value] : fields) EXPECT_EQ(p[name].Text(), value) << name;
   p["txtUser"].SetText("paul");
-  w.View().Raise("cmdOptions", FormEvent::Click);
-  EXPECT_EQ(&w.Param(), &p);
+  d.w.View().Raise("cmdOptions", FormEvent::Click);
+  EXPECT_EQ(&d.w.Param(), &p);
   EXPECT_EQ(p["txtUser"].Text(), "paul");
   EXPECT_TRUE(p.View().Visible());
   p.View().Raise("", FormEvent::CloseRequest);  // the close box cancels
   EXPECT_TRUE(p.Closed());
-  EXPECT_EQ(w.Param()["txtUser"].Text(), "marie");  // loaded again from the file
+  EXPECT_EQ(d.w.Param()["txtUser"].Text(), "marie");  // loaded again from the file
+}
+
+TEST(FrmParam, BrowseTakesTheFolderOfTheProductExecutableOnly) {
+  Dialog d;
+  frmParam& p = d.Open("[Server]\r\nDestination=/start/\r\n");
+  const std::pair<std::optional<std::string>, const char*> cases[] = {
+      {std::nullopt, "/start/"},  // cancelled
+      {"", "/start/"},
+      {"/opt/apps/Other.exe", "/start/"},
+      {"/opt/apps/NotQuorvanta.exe", "/start/"},
+      {"/opt/apps/Quorvanta.exe", "/opt/apps/"}};
+  for (const auto& [chosen, folder] : cases) {
+    d.t.windowing.fileAnswers = {chosen};
+    p.View().Raise("cmdBrowse", FormEvent::Click);
+    EXPECT_EQ(p["txtDestination"].Text(), folder) << chosen.value_or("(cancelled)");
+  }
 }
 
 TEST(TraduireForm, HelpContextsAndMissingTexts) {
