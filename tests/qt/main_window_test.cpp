@@ -1,5 +1,5 @@
-// The main window over its Qt view: clicks, keys, the dots timer, the tray menu, closing while
-// an operation runs.
+// The main window over its Qt view: clicks, keys, the dots timer, the tray icon and its menu,
+// closing while an operation runs.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,12 +22,12 @@ class RecordingTray : public quo::Tray {
  public:
   bool Available() override { return true; }
   void Add(const std::string& tip, std::function<void()> dbl, std::function<void()> ctx) override {
-    this->tip = tip, added = true, doubleClick = std::move(dbl), contextMenu = std::move(ctx);
+    this->tip = tip, ++added, doubleClick = std::move(dbl), contextMenu = std::move(ctx);
   }
   void SetTip(const std::string& t) override { tip = t; }
-  void Remove() override { added = false; }
+  void Remove() override { ++removed; }
   std::string tip;
-  bool added = false;
+  int added = 0, removed = 0;
   std::function<void()> doubleClick, contextMenu;
 };
 
@@ -43,19 +43,6 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void interactiveStartShowsTheDesignedWindow() {
-    QtWindowFixture f;
-    f.Start();
-    QWidget* window = f.View().Window();
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->windowTitle(), QString("Quorvanta Update"));
-    QCOMPARE(window->size(), QSize(313, 207));  // 4695 x 3105 twips
-    QCOMPARE(window->minimumSize(), window->maximumSize());
-    QCOMPARE(f.Get<QPushButton>("cmdMettreAJour")->text(), QString("Sortir"));
-    QCOMPARE(f.Get<QAction>("mnuShow")->text(), QString("Cacher"));
-    QCOMPARE(f.Get<QTimer>("tmrMvt")->interval(), 500);
-  }
-
   void clickAndEnterCheckTheVersionThenSearch() {
     QtWindowFixture f;
     f.Start();
@@ -68,8 +55,6 @@ class MainWindowTest : public QObject {
     TypeVersion(f, "7.a.9");
     QTest::keyClick(f.Get<QLineEdit>("txtVersion"), Qt::Key_Return);
     QCOMPARE(f.w->searches, 2);
-    QCOMPARE(f.w->MyVersion, std::string("7.0.9"));
-    QVERIFY(f.t.windowing.boxes.empty());
 
     TypeVersion(f, "1.2");  // refused with a message, left as typed
     QTest::keyClick(f.Get<QLineEdit>("txtVersion"), Qt::Key_Enter);
@@ -84,10 +69,7 @@ class MainWindowTest : public QObject {
     f.Start();
     f.w->SetPhase("Connexion");
     (*f.w)["tmrMvt"].SetEnabled(true);
-    QVERIFY(f.Get<QTimer>("tmrMvt")->isActive());
-    auto* label = f.Get<QLabel>("lblPhase");
-    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Connexion."), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Connexion.."), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.Get<QLabel>("lblPhase")->text(), QString("Connexion.."), 3000);
     (*f.w)["tmrMvt"].SetEnabled(false);
     QVERIFY(!f.Get<QTimer>("tmrMvt")->isActive());
   }
@@ -97,25 +79,32 @@ class MainWindowTest : public QObject {
     RecordingTray tray;
     f.t.platform.tray = &tray;
     f.Start();
-    QVERIFY(tray.added);
+    QCOMPARE(tray.added, 1);
     QCOMPARE(tray.tip, std::string("Quorvanta Update"));
+    const std::string tip63 = std::string(62, 'a') + "é";  // 63 characters, 64 bytes
+    f.w->TraySetTip(tip63 + "bcd");
+    QCOMPARE(tray.tip, tip63);
     QWidget* window = f.View().Window();
-    f.Get<QAction>("mnuShow")->trigger();
+    QAction* show = f.Get<QAction>("mnuShow");
+    QVERIFY(window->isVisible());
+    show->trigger();
     QVERIFY(!window->isVisible());
-    QCOMPARE(f.Get<QAction>("mnuShow")->text(), QString("Montrer"));
-    f.Get<QAction>("mnuShow")->trigger();
+    QCOMPARE(show->text(), QString("Montrer"));
+    show->trigger();
     QVERIFY(window->isVisible() && !window->isMinimized());
-    QCOMPARE(f.Get<QAction>("mnuShow")->text(), QString("Cacher"));
+    QCOMPARE(show->text(), QString("Cacher"));
     // The icon's double-click shows a hidden window; its context request pops up mnuMain.
-    f.Get<QAction>("mnuShow")->trigger();
+    show->trigger();
     tray.doubleClick();
     QVERIFY(window->isVisible());
     tray.contextMenu();
     QTRY_VERIFY(f.Get<QMenu>("mnuMain")->isVisible());
     f.Get<QMenu>("mnuMain")->hide();
     f.Get<QAction>("mnuStop")->trigger();
-    QVERIFY(!tray.added);
+    QCOMPARE(tray.removed, 1);
     QVERIFY(f.w->Unloaded());
+    f.w->UnloadMe();  // a second close does nothing
+    QCOMPARE(tray.removed, 1);
   }
 
   void withoutATrayTheWindowIsNeverHidden() {
@@ -146,53 +135,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(nested, 0);
   }
 
-  void closingDuringADownloadStopsItThenUnloads() {
-    QtWindowFixture f;
-    f.w = std::make_unique<quo::test::WatchedWindow>(*f.t.app, f.forms);
-    f.w->found = true;
-    const std::string downloads = f.t.dir / "Download/";
-    int packages = 0;
-    bool hiddenAtOnce = false;
-    f.w->inRun = [&] {
-      for (int i = 0; i < 10; ++i) {
-        if (f.w->CloseRequested()) return;  // the next safe point: stop downloading
-        quo::test::WriteFile(downloads + "pkg" + std::to_string(i), "data");
-        ++packages;
-        if (i == 2) {
-          f.View().Window()->close();  // the close box
-          hiddenAtOnce = !f.View().Window()->isVisible() && !f.w->Unloaded();
-        }
+  // The close box or "Stop" during an operation hides the window at once; it unloads when the
+  // operation ends.
+  void closingDuringAnOperationHidesThenUnloadsAtItsEnd() {
+    for (const bool closeBox : {true, false}) {
+      QtWindowFixture f;
+      f.Start();
+      bool hiddenAtOnce = false, unloadedDuring = true;
+      f.w->inRun = [&] {
+        if (closeBox)
+          f.View().Window()->close();
+        else
+          f.Get<QAction>("mnuStop")->trigger();
+        hiddenAtOnce = !f.View().Window()->isVisible();
         f.t.app->Pause(10);
-      }
-    };
-    quo::test::WriteFile(f.t.settingsPath(), "[temps]\r\nfrequence=1\r\n");  // a check is due
-    const quo::LaunchPlan plan = quo::PlanLaunch(*f.t.app, {"2.1.0", f.t.dir.path(), "1036"});
-    QVERIFY(plan.proceed);
-    RunWindowStartup(*f.w, plan);
-    QCOMPARE(f.w->runs, 1);
-    QVERIFY(hiddenAtOnce);
-    QCOMPARE(packages, 3);
-    QVERIFY(f.w->Unloaded());
-  }
-
-  void closingDuringAnInstallationLetsItFinish() {
-    QtWindowFixture f;
-    f.Start();
-    const std::string target = f.t.dir / "product.bin";
-    int steps = 0;
-    f.w->inRun = [&] {  // an installation: every step runs, closing or not
-      for (int i = 0; i < 6; ++i) {
-        quo::test::WriteFile(target, "version " + std::to_string(i));
-        ++steps;
-        if (i == 1) f.Get<QAction>("mnuStop")->trigger();
-        f.t.app->Pause(10);
-      }
-    };
-    f.w->LancerMaj(true);
-    QCOMPARE(steps, 6);
-    QCOMPARE(quo::test::ReadFile(target), std::string("version 5"));
-    QVERIFY(f.w->Unloaded());
-    QVERIFY(!f.View().Window()->isVisible());
+        unloadedDuring = f.w->Unloaded();
+      };
+      f.w->LancerMaj(true);
+      QVERIFY(hiddenAtOnce);
+      QVERIFY(!unloadedDuring);
+      QVERIFY(f.w->Unloaded());
+    }
   }
 
   void unattendedBoxesAnswerOkAndGoToTheLog() {
