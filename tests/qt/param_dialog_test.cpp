@@ -30,32 +30,11 @@ class ParamDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void validerSavesAndHandsTheValuesToTheWindow() {
+  void annulerAndTheCloseBoxWriteNothingValiderSaves() {
     QtWindowFixture f;
+    const std::string settings = "[Server]\r\nUser=marie\r\n[temps]\r\nfrequence=2\r\n";
+    quo::test::WriteFile(f.t.settingsPath(), settings);
     f.Start();
-    OpenDialog(f);
-    auto* address = InDialog<QLineEdit>(f, "txtAdresse");
-    address->clear();
-    QTest::keyClicks(address, "127.0.0.1:2121");
-    QTest::keyClicks(InDialog<QLineEdit>(f, "txtMDP"), "pa ss");
-    InDialog<QComboBox>(f, "cboFrequence")->setCurrentIndex(1);
-    QWidget* dialog = OpenDialog(f);
-    QTest::mouseClick(InDialog<QPushButton>(f, "cmdOK"), Qt::LeftButton);
-    QVERIFY(!dialog->isVisible());
-    const std::string ini = quo::test::ReadFile(f.t.settingsPath());
-    QVERIFY(ini.find("Adresse=127.0.0.1:2121") != std::string::npos);
-    QVERIFY(ini.find("MotPasse=pa ss") != std::string::npos);
-    QVERIFY(ini.find("frequence=1") != std::string::npos);
-    QCOMPARE(f.w->MyAdresse, std::string("127.0.0.1:2121"));
-    QCOMPARE(f.w->MyMotPasse, std::string("pa ss"));
-  }
-
-  void annulerAndTheCloseBoxWriteNothing() {
-    QtWindowFixture f;
-    quo::test::WriteFile(f.t.settingsPath(),
-                         "[Server]\r\nUser=marie\r\n[temps]\r\nfrequence=2\r\n");
-    f.Start();
-    const std::string before = quo::test::ReadFile(f.t.settingsPath());
     OpenDialog(f);
     auto* cbo = InDialog<QComboBox>(f, "cboFrequence");
     QCOMPARE(cbo->count(), 3);
@@ -68,8 +47,16 @@ class ParamDialogTest : public QObject {
     QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "Y");
     dialog->close();
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(quo::test::ReadFile(f.t.settingsPath()), before);
-    QCOMPARE(f.w->MyUser, std::string("marie"));  // from the file at start-up, unchanged
+    QCOMPARE(quo::test::ReadFile(f.t.settingsPath()), settings);
+
+    dialog = OpenDialog(f);
+    QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "Z");
+    InDialog<QComboBox>(f, "cboFrequence")->setCurrentIndex(1);
+    QTest::mouseClick(InDialog<QPushButton>(f, "cmdOK"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    const std::string ini = quo::test::ReadFile(f.t.settingsPath());
+    QVERIFY(ini.find("User=marieZ\r\n") != std::string::npos);
+    QVERIFY(ini.find("frequence=1\r\n") != std::string::npos);
   }
 
   void captionsAndTooltipsComeFromTheLanguageFile() {

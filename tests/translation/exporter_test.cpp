@@ -105,40 +105,33 @@ TEST_F(ExportTest, SortsLikeTheDatabaseIgnoringLetterCase) {
 // A database that breaks a rule, or cannot be read, replaces no language file and leaves no
 // temporary file behind.
 TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
-  using Patch = std::vector<std::pair<std::size_t, unsigned char>>;
-  const auto copy = [](const char* fixture) {
-    return [=](const std::string& to) { std::filesystem::copy_file(MdbFixture(fixture), to); };
-  };
-  const auto patch = [](const Patch& p) {
-    return [=](const std::string& to) { WritePatchedMdb("traduction.mdb", to, p); };
-  };
-  struct Case {
-    const char* name;
-    std::function<void(const std::string&)> make;
+  const struct {
+    const char* fixture;  // nullptr: a folder in its place
+    std::vector<std::pair<std::size_t, unsigned char>> patch;
   } cases[] = {
-      {"key of 42 characters", copy("traduction_longkey.mdb")},
-      {"11 language columns", copy("traduction_11langues.mdb")},
-      {"no column 1036", copy("traduction_sans1036.mdb")},
-      {"NULL Formulaire", patch(kNullFormulaire)},
-      {"NULL Controle", patch(kNullControle)},
-      {"no column Controle", patch(kRenameControle)},
-      {"reader crashes", patch(kCrashLibmdb)},
-      {"a folder in its place", [](const std::string& to) { MakeDirs(to); }},
+      {"traduction_longkey.mdb", {}},    // a key of 42 characters
+      {"traduction_11langues.mdb", {}},  // 11 language columns
+      {"traduction_sans1036.mdb", {}},   // no column 1036
+      {"traduction.mdb", kNullFormulaire},
+      {"traduction.mdb", kNullControle},
+      {"traduction.mdb", kRenameControle},
+      {"traduction.mdb", kCrashLibmdb},  // the reader crashes
+      {nullptr, {}},
   };
-  for (const Case& k : cases) {
-    SCOPED_TRACE(k.name);
-    TestApp app;
-    MdbTranslationDb service;
-    app.platform.translationDb = &service;
-    k.make(app.prog("TraductionUpdate.mdb"));
-    app.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
-    app.WriteLanguage(1033, {{"_", "Sortir", "old"}});
-    const std::string fr = ReadFile(app.prog("LanguesUpdate/1036.lng"));
-    const std::string en = ReadFile(app.prog("LanguesUpdate/1033.lng"));
-    ExporterTraductions(*app.app, true);
-    EXPECT_EQ(ReadFile(app.prog("LanguesUpdate/1036.lng")), fr);
-    EXPECT_EQ(ReadFile(app.prog("LanguesUpdate/1033.lng")), en);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(app.prog("LanguesUpdate")), {}), 2);
+  t.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
+  t.WriteLanguage(1033, {{"_", "Sortir", "old"}});
+  const std::string database = t.prog("TraductionUpdate.mdb");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture ? c.fixture : "folder");
+    std::filesystem::remove_all(database);
+    if (c.fixture)
+      WritePatchedMdb(c.fixture, database, c.patch);
+    else
+      MakeDirs(database);
+    ExporterTraductions(*t.app, true);
+    EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
+    EXPECT_EQ(Lng("1033"), File({{"_", "Sortir", "old"}}));
+    EXPECT_EQ(Folder(), (std::vector<std::string>{"1033.lng", "1036.lng"}));
   }
 }
 

@@ -41,17 +41,39 @@ TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
   }
 }
 
-TEST(FrmParam, LoadsTheSettingsAndKeepsTheEditsWhileOpen) {
+TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
+  const struct {
+    const char* box;
+    const char* key;  // in [Server]
+    std::string frmTestFTP::*copy;
+  } fields[] = {{"txtMDP", "MotPasse", &frmTestFTP::MyMotPasse},
+                {"txtUser", "User", &frmTestFTP::MyUser},
+                {"txtAdresse", "Adresse", &frmTestFTP::MyAdresse},
+                {"txtChemin", "Chemin", &frmTestFTP::MyRepertoireFTP},
+                {"txtDestination", "Destination", &frmTestFTP::MyInstallationDest}};
   Dialog d;
-  d.w.MyAdresse = "ftp.example";  // absent keys take the main window's values
+  std::string ini = "[Server]\r\n";
+  for (const auto& f : fields) ini += f.key + std::string("=old ") + f.key + "\r\n";
+  frmParam& p = d.Open(ini);
+  for (const auto& f : fields) {
+    EXPECT_EQ(p[f.box].Text(), std::string("old ") + f.key);
+    p[f.box].SetText(std::string("new ") + f.key);
+  }
+  p.View().Raise("cmdOK", FormEvent::Click);
+  EXPECT_TRUE(p.Closed());
+  for (const auto& f : fields) {
+    EXPECT_EQ(d.t.app->ini.Read("Server", f.key), std::string("new ") + f.key);
+    EXPECT_EQ(d.w.*f.copy, std::string("new ") + f.key);
+  }
+}
+
+TEST(FrmParam, AbsentKeysTakeTheWindowsValuesAndEditsStayWhileOpen) {
+  Dialog d;
+  d.w.MyAdresse = "ftp.example";
   d.w.MyInstallationDest = "/opt/q/";
-  frmParam& p = d.Open("[Server]\r\nUser=marie\r\nMotPasse=s3cret\r\nChemin=/maj\r\n");
-  const std::pair<const char*, const char*> fields[] = {{"txtUser", "marie"},
-                                                        {"txtMDP", "s3cret"},
-                                                        {"txtChemin", "/maj"},
-                                                        {"txtAdresse", "ftp.example"},
-                                                        {"txtDestination", "/opt/q/"}};
-  for (const auto& [name, value] : fields) EXPECT_EQ(p[name].Text(), value) << name;
+  frmParam& p = d.Open("[Server]\r\nUser=marie\r\n");
+  EXPECT_EQ(p["txtAdresse"].Text(), "ftp.example");
+  EXPECT_EQ(p["txtDestination"].Text(), "/opt/q/");
   p["txtUser"].SetText("paul");
   d.w.View().Raise("cmdOptions", FormEvent::Click);
   EXPECT_EQ(&d.w.Param(), &p);
@@ -59,6 +81,7 @@ TEST(FrmParam, LoadsTheSettingsAndKeepsTheEditsWhileOpen) {
   EXPECT_TRUE(p.View().Visible());
   p.View().Raise("", FormEvent::CloseRequest);  // the close box cancels
   EXPECT_TRUE(p.Closed());
+  EXPECT_EQ(d.t.app->ini.Read("Server", "User"), "marie");
   EXPECT_EQ(d.w.Param()["txtUser"].Text(), "marie");  // loaded again from the file
 }
 

@@ -1,5 +1,5 @@
-// The main window's own logic over the in-memory form: the version check, the dots and the
-// about box.
+// The main window's own logic over the in-memory form: the version check and the search it
+// starts, the dots and the about box.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -35,6 +35,26 @@ TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
     EXPECT_EQ(x.w.VerifieVersion(), c.ok) << c.typed;
     EXPECT_EQ(x.w["txtVersion"].Text(), c.after) << c.typed;
   }
+}
+
+TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
+  Window x;
+  x.t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version incorrecte"}});
+  x.t.app->translation.ChargerLangue();
+  x.w["txtVersion"].SetText("01.002.3");
+  x.w.inSearch = [&x] {  // the user clicks, or presses Enter, while the search runs
+    x.w.View().Raise("cmdRechercher", FormEvent::Click);
+    x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
+  };
+  x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
+  x.w.View().Raise("txtVersion", FormEvent::KeyPress, 'a');  // other keys search nothing
+  EXPECT_EQ(x.w.searches, 1);
+  EXPECT_EQ(x.w.MyVersion, "1.2.3");
+  x.w["txtVersion"].SetText("1.2");
+  x.w.View().Raise("cmdRechercher", FormEvent::Click);
+  EXPECT_EQ(x.w.searches, 1);
+  ASSERT_EQ(x.t.windowing.boxes.size(), 1u);
+  EXPECT_EQ(x.t.windowing.boxes[0].text, "Version incorrecte");
 }
 
 TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
