@@ -20,9 +20,6 @@ struct QtWindowFixture {
     t.windowing.onPump = [] { QCoreApplication::processEvents(); };
     t.WriteLanguage(1036, {{"_", "Cacher", "Cacher"},
                            {"_", "Montrer", "Montrer"},
-                           {"_", "MauvaiseVersion", "Version incorrecte"},
-                           {"_", "Hebdomadaire", "Hebdomadaire"},
-                           {"_", "Mensuel", "Mensuel"},
                            {"_", "Miseàjourdésactivé", "Désactivée"}});
   }
 

@@ -32,27 +32,26 @@ TEST(ChargerLangue, FallsBackToFrenchAndReplacesTheTable) {
   EXPECT_EQ(tt.Traduire("Sortir"), "");  // never loaded
   t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
   t.WriteLanguage(1033, {{"_", "Cacher", "Hide"}});
-  tt.LangueCourante = 1033;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.Traduire("Cacher"), "Hide");
-  EXPECT_EQ(tt.Traduire("Sortir"), "");
-  tt.LangueCourante = 1031;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.LangueCourante, 1036);
-  EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
-  EXPECT_EQ(tt.Traduire("Cacher"), "");
-  test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file: French again
-  tt.LangueCourante = 1040;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.LangueCourante, 1036);
+  test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file
+  const struct {
+    int asked, loaded;
+    const char *sortir, *cacher;
+  } cases[] = {{1033, 1033, "", "Hide"}, {1031, 1036, "Quitter", ""}, {1040, 1036, "Quitter", ""}};
+  for (const auto& c : cases) {
+    tt.LangueCourante = c.asked;
+    tt.ChargerLangue();
+    EXPECT_EQ(tt.LangueCourante, c.loaded);
+    EXPECT_EQ(tt.Traduire("Sortir"), c.sortir) << c.asked;
+    EXPECT_EQ(tt.Traduire("Cacher"), c.cacher) << c.asked;
+  }
 }
 
 TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
   test::TestApp t;
   TranslationTable& tt = t.app->translation;
   // Windows-1252 bytes: "é" is one byte there, one character after decoding.
-  tt.LoadText(DecodeFileText("_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') +
-                             "caf\xE9\r\n"));
+  tt.LoadText(
+      DecodeFileText("_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') + "caf\xE9\r\n"));
   EXPECT_EQ(tt.Traduire("Clé"), "café");
   // Full columns with accented letters: each column ends after 40 characters, however many
   // bytes they take, and the text starts right after the key.
