@@ -1,19 +1,22 @@
-// The settings dialog's logic over the in-memory form: what it loads from the settings file,
-// the stored frequency and what "Valider" stores back, the product folder it browses for.
-#include "ui/frm_param.h"
-
+// The logic of both windows over the in-memory form: the version check and the search it starts,
+// the dots and the about box; what the settings dialog loads, stores back and browses for; the
+// translation of a window's captions.
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "support/test_platform.h"
 #include "support/watched_window.h"
+#include "ui/frm_param.h"
 #include "ui/traduire_form.h"
 
 namespace quo {
 namespace {
 
-// The main window with its settings dialog, over a settings file.
-struct Dialog {
-  frmParam& Open(const std::string& settings) {
+struct Window {
+  Window() { w.Form_Load(); }
+  // Opens the settings dialog over a settings file.
+  frmParam& OpenParam(const std::string& settings) {
     test::WriteFile(t.settingsPath(), settings);
     w.View().Raise("cmdOptions", FormEvent::Click);
     return w.Param();
@@ -22,6 +25,63 @@ struct Dialog {
   MemoryFormFactory forms;
   test::WatchedWindow w{*t.app, forms};
 };
+
+TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
+  const struct {
+    const char* typed;
+    bool ok;
+    const char* after;
+  } cases[] = {{"01.002.3", true, "1.2.3"},
+               {"1..3", true, "1.0.3"},
+               {" 7.8.9", true, "7.8.9"},
+               {"-1.+2.3x", true, "-1.2.3"},
+               {"1.2", false, "1.2"},
+               {"1.2.3.4", false, "1.2.3.4"},
+               {"", false, ""}};
+  for (const auto& c : cases) {
+    Window x;
+    x.w["txtVersion"].SetText(c.typed);
+    EXPECT_EQ(x.w.VerifieVersion(), c.ok) << c.typed;
+    EXPECT_EQ(x.w["txtVersion"].Text(), c.after) << c.typed;
+  }
+}
+
+TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
+  Window x;
+  x.t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version incorrecte"}});
+  x.t.app->translation.ChargerLangue();
+  x.w["txtVersion"].SetText("01.002.3");
+  x.w.inSearch = [&x] {  // the user clicks, or presses Enter, while the search runs
+    x.w.View().Raise("cmdRechercher", FormEvent::Click);
+    x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
+  };
+  x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
+  x.w.View().Raise("txtVersion", FormEvent::KeyPress, 'a');  // other keys search nothing
+  EXPECT_EQ(x.w.searches, 1);
+  EXPECT_EQ(x.w.MyVersion, "1.2.3");
+  x.w["txtVersion"].SetText("1.2");
+  x.w.View().Raise("cmdRechercher", FormEvent::Click);
+  EXPECT_EQ(x.w.searches, 1);
+  ASSERT_EQ(x.t.windowing.boxes.size(), 1u);
+  EXPECT_EQ(x.t.windowing.boxes[0].text, "Version incorrecte");
+}
+
+TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
+  Window x;
+  x.w.TextePhase = "Téléchargement";
+  std::vector<std::string> seen;
+  for (int i = 0; i < 6; ++i) {
+    x.w.View().Raise("tmrMvt", FormEvent::Timer);
+    seen.push_back(x.w["lblPhase"].Caption().substr(x.w.TextePhase.size()));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "....", "........", ".", ".."}));
+  x.w.View().Raise("mnuaide", FormEvent::Click);
+  ASSERT_EQ(x.t.windowing.boxes.size(), 1u);
+  EXPECT_TRUE(
+      std::regex_match(x.t.windowing.boxes[0].text,
+                       std::regex("Quorvanta Update V \\d+\\.\\d+\\.\\d+\r\nTéléchargement")))
+      << x.t.windowing.boxes[0].text;
+}
 
 TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
   const struct {
@@ -32,8 +92,8 @@ TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
                {"1.5", 2, "2"},   {"2.5", 2, "2"}, {"0.5", 0, "0"}, {"-1", -1, "-1"},
                {"7", 0, "0"},     {"-3", 0, "0"},  {"abc", 0, "0"}, {" 1 ", 1, "1"}};
   for (const auto& c : cases) {
-    Dialog d;
-    frmParam& p = d.Open(c.stored ? std::string("[temps]\r\nfrequence=") + c.stored : "");
+    Window d;
+    frmParam& p = d.OpenParam(c.stored ? std::string("[temps]\r\nfrequence=") + c.stored : "");
     EXPECT_EQ(p["cboFrequence"].ListIndex(), c.selected) << c.stored;
     EXPECT_EQ(p["cboFrequence"].Items().size(), 3u);
     p.View().Raise("cmdOK", FormEvent::Click);
@@ -51,10 +111,10 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
                 {"txtAdresse", "Adresse", &frmTestFTP::MyAdresse},
                 {"txtChemin", "Chemin", &frmTestFTP::MyRepertoireFTP},
                 {"txtDestination", "Destination", &frmTestFTP::MyInstallationDest}};
-  Dialog d;
+  Window d;
   std::string ini = "[Server]\r\n";
   for (const auto& f : fields) ini += f.key + std::string("=old ") + f.key + "\r\n";
-  frmParam& p = d.Open(ini);
+  frmParam& p = d.OpenParam(ini);
   for (const auto& f : fields) {
     EXPECT_EQ(p[f.box].Text(), std::string("old ") + f.key);
     p[f.box].SetText(std::string("new ") + f.key);
@@ -68,10 +128,10 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
 }
 
 TEST(FrmParam, AbsentKeysTakeTheWindowsValuesAndEditsStayWhileOpen) {
-  Dialog d;
+  Window d;
   d.w.MyAdresse = "ftp.example";
   d.w.MyInstallationDest = "/opt/q/";
-  frmParam& p = d.Open("[Server]\r\nUser=marie\r\n");
+  frmParam& p = d.OpenParam("[Server]\r\nUser=marie\r\n");
   EXPECT_EQ(p["txtAdresse"].Text(), "ftp.example");
   EXPECT_EQ(p["txtDestination"].Text(), "/opt/q/");
   p["txtUser"].SetText("paul");
@@ -86,8 +146,8 @@ TEST(FrmParam, AbsentKeysTakeTheWindowsValuesAndEditsStayWhileOpen) {
 }
 
 TEST(FrmParam, BrowseTakesTheFolderOfTheProductExecutableOnly) {
-  Dialog d;
-  frmParam& p = d.Open("[Server]\r\nDestination=/start/\r\n");
+  Window d;
+  frmParam& p = d.OpenParam("[Server]\r\nDestination=/start/\r\n");
   const std::pair<std::optional<std::string>, const char*> cases[] = {
       {std::nullopt, "/start/"},  // cancelled
       {"", "/start/"},
