@@ -51,7 +51,8 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void clickReturnAndEnterSearchTheCheckedVersion() {
+  // Without a tray icon (the offscreen platform has no notification area).
+  void theSearchBoxTheDotsAndMnuShowWithoutATray() {
     QtWindowFixture f;
     f.Start();
     auto* box = f.Get<QLineEdit>("txtVersion");
@@ -63,16 +64,17 @@ class MainWindowTest : public QObject {
     QTest::keyClick(box, Qt::Key_Enter);
     QCOMPARE(f.w->searches, 3);
     QVERIFY(f.t.windowing.boxes.empty());
-  }
 
-  void theTimerAnimatesTheDotsOfThePhase() {
-    QtWindowFixture f;
-    f.Start();
     f.w->SetPhase("Connexion");
     (*f.w)["tmrMvt"].SetEnabled(true);
     QTRY_COMPARE_WITH_TIMEOUT(f.Get<QLabel>("lblPhase")->text(), QString("Connexion.."), 3000);
     (*f.w)["tmrMvt"].SetEnabled(false);
     QVERIFY(!f.Get<QTimer>("tmrMvt")->isActive());
+
+    QVERIFY(!f.w->HasTrayIcon());
+    f.Get<QAction>("mnuShow")->trigger();  // minimised, never hidden
+    QVERIFY(f.View().Window()->isVisible());
+    QVERIFY(f.View().Window()->isMinimized());
   }
 
   void mnuShowHidesToTheTrayAndBack() {
@@ -87,7 +89,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(tray.tip, tip63);
     QWidget* window = f.View().Window();
     QAction* show = f.Get<QAction>("mnuShow");
-    QVERIFY(window->isVisible());
     show->trigger();
     QVERIFY(!window->isVisible());
     QCOMPARE(show->text(), QString("Montrer"));
@@ -106,15 +107,6 @@ class MainWindowTest : public QObject {
     QVERIFY(f.w->Unloaded());
     f.w->UnloadMe();  // a second close does nothing
     QCOMPARE(tray.removed, 1);
-  }
-
-  void withoutATrayTheWindowIsNeverHidden() {
-    QtWindowFixture f;  // the offscreen platform has no notification area
-    f.Start();
-    QVERIFY(!f.w->HasTrayIcon());
-    f.Get<QAction>("mnuShow")->trigger();
-    QVERIFY(f.View().Window()->isVisible());
-    QVERIFY(f.View().Window()->isMinimized());
   }
 
   // The close box during an operation hides the window at once; it unloads when the operation
@@ -163,28 +155,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(quo::RunEventLoop(*f.w, false), 0);
   }
 
-  void annulerAndTheCloseBoxWriteNothingValiderSaves() {
+  void theDialogShowsTheStoredChoiceAndValiderSavesWhatIsTyped() {
     QtWindowFixture f;
-    const std::string settings = "[Server]\r\nUser=marie\r\n[temps]\r\nfrequence=2\r\n";
-    quo::test::WriteFile(f.t.settingsPath(), settings);
+    quo::test::WriteFile(f.t.settingsPath(),
+                         "[Server]\r\nUser=marie\r\n[temps]\r\nfrequence=2\r\n");
     f.Start();
-    OpenDialog(f);
+    QWidget* dialog = OpenDialog(f);
     auto* cbo = InDialog<QComboBox>(f, "cboFrequence");
     QCOMPARE(cbo->count(), 3);
     QCOMPARE(cbo->itemText(0), QString("Désactivée"));
     QCOMPARE(cbo->currentIndex(), 2);
-    QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "X");
-    QTest::mouseClick(InDialog<QPushButton>(f, "cmdAnnuler"), Qt::LeftButton);
-    QWidget* dialog = OpenDialog(f);
-    QCOMPARE(InDialog<QLineEdit>(f, "txtUser")->text(), QString("marie"));
-    QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "Y");
-    dialog->close();
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(quo::test::ReadFile(f.t.settingsPath()), settings);
-
-    dialog = OpenDialog(f);
     QTest::keyClicks(InDialog<QLineEdit>(f, "txtUser"), "Z");
-    InDialog<QComboBox>(f, "cboFrequence")->setCurrentIndex(1);
+    cbo->setCurrentIndex(1);
     QTest::mouseClick(InDialog<QPushButton>(f, "cmdOK"), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
     const std::string ini = quo::test::ReadFile(f.t.settingsPath());

@@ -127,7 +127,7 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   }
 }
 
-TEST(FrmParam, AbsentKeysTakeTheWindowsValuesAndEditsStayWhileOpen) {
+TEST(FrmParam, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDropsThem) {
   Window d;
   d.w.MyAdresse = "ftp.example";
   d.w.MyInstallationDest = "/opt/q/";
@@ -139,10 +139,14 @@ TEST(FrmParam, AbsentKeysTakeTheWindowsValuesAndEditsStayWhileOpen) {
   EXPECT_EQ(&d.w.Param(), &p);
   EXPECT_EQ(p["txtUser"].Text(), "paul");
   EXPECT_TRUE(p.View().Visible());
-  p.View().Raise("", FormEvent::CloseRequest);  // the close box cancels
+  p.View().Raise("", FormEvent::CloseRequest);  // the close box cancels, as "Annuler" does
   EXPECT_TRUE(p.Closed());
+  frmParam& again = d.w.Param();
+  EXPECT_EQ(again["txtUser"].Text(), "marie");  // loaded again from the file
+  again["txtUser"].SetText("paul");
+  again.View().Raise("cmdAnnuler", FormEvent::Click);
+  EXPECT_TRUE(again.Closed());
   EXPECT_EQ(d.t.app->ini.Read("Server", "User"), "marie");
-  EXPECT_EQ(d.w.Param()["txtUser"].Text(), "marie");  // loaded again from the file
 }
 
 TEST(FrmParam, BrowseTakesTheFolderOfTheProductExecutableOnly) {
