@@ -7,12 +7,12 @@
 #include <QtTest>
 
 #include "qt_test_support.h"
-#include "writers/avi_writer.h"
 #include "ui/qt/qt_avi_player.h"
+#include "writers/avi_writer.h"
 
+using quo::test::QtWindowFixture;
 using quo::writers::AviImage;
 using quo::writers::AviKind;
-using quo::test::QtWindowFixture;
 
 namespace {
 
@@ -52,7 +52,7 @@ class AnimationTest : public QObject {
     QtWindowFixture f;
     quo::test::MakeDirs(f.t.dir / "AVI");
     quo::writers::WriteAvi(f.t.dir / "AVI/PulseConnect.avi", AviKind::Rle8, 40, 20, 10,
-                        {Frame(40, 20, 0x00FF00), Frame(40, 20, 0x00AA00)});
+                           {Frame(40, 20, 0x00FF00), Frame(40, 20, 0x00AA00)});
     f.Start();
     quo::QtAnimationService service(f.Get<QWidget>("AviPlayer"), QUO_PROGRAM_DIR);
     f.t.platform.animation = &service;
@@ -96,16 +96,12 @@ class AnimationTest : public QObject {
   void decodesEveryKindTopDownAtItsFrameRate() {
     QVERIFY(Decoder() != nullptr);
     quo::test::TempDir dir;
-    const struct {
-      AviKind kind;
-      const char* name;
-    } kinds[] = {{AviKind::Rle8, "rle8"}, {AviKind::Pal8, "pal8"}, {AviKind::Rgb24, "rgb24"}};
-    for (const auto& k : kinds) {
-      const std::string path = dir / (std::string(k.name) + ".avi");
-      quo::writers::WriteAvi(path, k.kind, 30, 10, 12,
-                          {Frame(30, 10, 0x00FF00), Frame(30, 10, 0x123456), Frame(30, 10, 0)});
+    for (const AviKind kind : {AviKind::Rle8, AviKind::Pal8, AviKind::Rgb24}) {
+      const std::string path = dir / (std::to_string(static_cast<int>(kind)) + ".avi");
+      quo::writers::WriteAvi(path, kind, 30, 10, 12,
+                             {Frame(30, 10, 0x00FF00), Frame(30, 10, 0x123456), Frame(30, 10, 0)});
       quo::AviFrames out;
-      QVERIFY2(Decoder()(path.c_str(), &out), (std::string(k.name) + ": " + out.error).c_str());
+      QVERIFY2(Decoder()(path.c_str(), &out), (path + ": " + out.error).c_str());
       QCOMPARE(QSize(out.width, out.height), QSize(30, 10));
       QCOMPARE(out.frames.size(), std::size_t(3));
       QCOMPARE(out.frameRate, 12.0);

@@ -109,24 +109,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(tray.removed, 1);
   }
 
-  // The close box during an operation hides the window at once; it unloads when the operation
-  // ends.
-  void closingDuringAnOperationHidesThenUnloadsAtItsEnd() {
-    QtWindowFixture f;
-    f.Start();
-    bool hiddenAtOnce = false, unloadedDuring = true;
-    f.w->inRun = [&] {
-      f.View().Window()->close();
-      hiddenAtOnce = !f.View().Window()->isVisible();
-      f.t.app->Pause(10);
-      unloadedDuring = f.w->Unloaded();
-    };
-    f.w->LancerMaj(true);
-    QVERIFY(hiddenAtOnce);
-    QVERIFY(!unloadedDuring);
-    QVERIFY(f.w->Unloaded());
-  }
-
   void unattendedBoxesAnswerOkAndGoToTheLog() {
     quo::test::TempDir dir;
     std::FILE* log = std::fopen((dir / "err").c_str(), "w");
@@ -140,7 +122,7 @@ class MainWindowTest : public QObject {
              std::string("QuoUpdate: Installer ?\n2.1.0\nQuorvanta: Fini\n"));
   }
 
-  void unattendedEventLoopEndsWithTheOutcome() {
+  void theEventLoopEndsWithTheRun() {
     for (const bool success : {true, false}) {
       QtWindowFixture f;
       f.Start();
@@ -149,10 +131,22 @@ class MainWindowTest : public QObject {
       QCOMPARE(quo::RunEventLoop(*f.w, true), success ? 0 : 1);
       QVERIFY(f.w->Unloaded());
     }
-    QtWindowFixture f;  // an interactive close ends the loop with 0
+    // Interactive: the close box during an operation hides the window at once; the window
+    // unloads, and the loop ends with 0, when the operation ends.
+    QtWindowFixture f;
     f.Start();
-    QTimer::singleShot(0, [&] { f.View().Window()->close(); });
+    bool hiddenAtOnce = false, unloadedDuring = true;
+    f.w->inRun = [&] {
+      f.View().Window()->close();
+      hiddenAtOnce = !f.View().Window()->isVisible();
+      f.t.app->Pause(10);
+      unloadedDuring = f.w->Unloaded();
+    };
+    QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
     QCOMPARE(quo::RunEventLoop(*f.w, false), 0);
+    QVERIFY(hiddenAtOnce);
+    QVERIFY(!unloadedDuring);
+    QVERIFY(f.w->Unloaded());
   }
 
   void theDialogShowsTheStoredChoiceAndValiderSavesWhatIsTyped() {

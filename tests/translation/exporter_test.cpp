@@ -139,22 +139,19 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
   }
 }
 
-TEST_F(ExportTest, AFailedWriteKeepsThePreviousFiles) {
-  UseDatabase("traduction.mdb");
-  t.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
-  MakeDirs(t.prog("LanguesUpdate/1031.lng.new"));  // the last temporary file cannot be written
-  ExporterTraductions(*t.app, false);
-  EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
-  EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng.new", "1036.lng"}));
-}
-
-TEST_F(ExportTest, WithoutDatabaseOrReaderOnlyTheFolderIsMade) {
-  ExporterTraductions(*t.app, false);  // no database
+TEST_F(ExportTest, WithoutDatabaseReaderOrWritableFileNothingIsReplaced) {
+  ExporterTraductions(*t.app, false);  // no database: only the folder is made
   EXPECT_TRUE(Folder().empty());
   UseDatabase("traduction.mdb");
   t.platform.translationDb = nullptr;  // no reader on this platform
   ExporterTraductions(*t.app, false);
   EXPECT_TRUE(Folder().empty());
+  t.platform.translationDb = &db;
+  t.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
+  MakeDirs(t.prog("LanguesUpdate/1031.lng.new"));  // the last temporary file cannot be written
+  ExporterTraductions(*t.app, false);
+  EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
+  EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng.new", "1036.lng"}));
 }
 
 }  // namespace

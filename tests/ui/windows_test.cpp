@@ -1,20 +1,25 @@
 // The logic of both windows over the in-memory form: the version check and the search it starts,
 // the dots and the about box; what the settings dialog loads, stores back and browses for; the
-// translation of a window's captions.
+// translation of a window's captions; the start-up sequence from the window on.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 
+#include "startup/launch.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
 #include "ui/frm_param.h"
+#include "ui/startup_window.h"
 #include "ui/traduire_form.h"
 
 namespace quo {
 namespace {
 
 struct Window {
-  Window() { w.Form_Load(); }
+  explicit Window(bool load = true) {
+    if (load) w.Form_Load();
+  }
   // Opens the settings dialog over a settings file.
   frmParam& OpenParam(const std::string& settings) {
     test::WriteFile(t.settingsPath(), settings);
@@ -180,6 +185,92 @@ TEST(TraduireForm, HelpContextsAndMissingTexts) {
   EXPECT_EQ(form["txtUser"].HelpContext(), 3);
   EXPECT_EQ(form["txtMDP"].HelpContext(), 7);
   EXPECT_EQ(form["Label1"].HelpContext(), 7);
+}
+
+// The start-up sequence from the window on: the three ways of running and a bad command line,
+// with the search and the run watched.
+constexpr const char* kDue = "[temps]\r\nfrequence=1\r\n";
+using Script = std::function<void(test::WatchedWindow&)>;
+
+// Runs the start-up sequence (PlanLaunch, then the window's part) for a command line.
+struct Started : Window {
+  explicit Started(const std::vector<std::string>& args, bool found = false,
+                   const std::string& settings = kDue, const Script& script = {})
+      : Window(false) {
+    test::WriteFile(t.settingsPath(), settings);
+    t.WriteLanguage(1036, {{"_", "Aucunenouvelemiseàjourdedisponible", "Aucune mise à jour"},
+                           {"_", "Cacher", "Cacher"}});
+    t.WriteLanguage(1033, {{"frmTestFTP", "frmTestFTP", "Quorvanta Updater"},
+                           {"_", "Denouvellesmisesàjoursontdisponibles", "Updates available"}});
+    w.found = found;
+    if (script) script(w);
+    const LaunchPlan plan = PlanLaunch(*t.app, args);
+    if (plan.proceed) RunWindowStartup(w, plan);
+  }
+  std::string Phase() { return w["lblPhase"].Caption(); }
+};
+
+TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
+  const Script runFails = [](test::WatchedWindow& w) {
+    w.inRun = [p = &w] { p->ErrorText += "\r\nCopie impossible"; };
+  };
+  const Script searchPhase = [](test::WatchedWindow& w) {
+    w.inSearch = [p = &w] { p->SetPhase("Connexion impossible"); };
+  };
+  const struct {
+    std::vector<std::string> args;
+    bool found;
+    const char* settings;
+    Script script;
+    int searches, runs;
+    bool finished, succeeded;
+    const char* phase;
+  } cases[] = {
+      // A person drives an interactive run, and one with a bad command line.
+      {{}, true, kDue, {}, 0, 0, false, false, ""},
+      {{"/C:\\Prod"}, true, kDue, {}, 0, 0, false, false, ""},
+      // Launched with a check due: installs what it finds; no language given: French.
+      {{"2.1.0", "/opt/q/"}, true, kDue, {}, 1, 1, true, true, ""},
+      {{"2.1.0", "/opt/q/"}, true, kDue, runFails, 1, 1, true, false, ""},
+      {{"2.1.0", "/opt/q/"}, false, kDue, {}, 1, 0, true, true, "Aucune mise à jour"},
+      // Forced, with no schedule at all: the installation is left to the user.
+      {{"2.1.0/C:\\Prod/1033/1"}, true, "", {}, 1, 0, true, true, "Updates available"},
+      {{"2.1.0/C:\\Prod/1036/1"}, false, "", {}, 1, 0, true, true, "Aucune mise à jour"},
+      {{"2.1.0/C:\\Prod/1036/1"}, false, "", searchPhase, 1, 0, true, true, "Connexion impossible"},
+  };
+  for (const auto& c : cases) {
+    Started s(c.args, c.found, c.settings, c.script);
+    SCOPED_TRACE((c.args.empty() ? "" : c.args[0]) + (c.script ? " (scripted)" : ""));
+    EXPECT_TRUE(s.w.View().Visible());
+    EXPECT_EQ(s.w.searches, c.searches);
+    EXPECT_EQ(s.w.runs, c.runs);
+    EXPECT_EQ(s.w.Finished(), c.finished);
+    EXPECT_EQ(s.w.Succeeded(), c.succeeded);
+    EXPECT_EQ(s.Phase(), c.phase);
+  }
+}
+
+TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
+  Started interactive({});
+  EXPECT_EQ(interactive.w["mnuShow"].Caption(), "Cacher");  // French loaded
+  EXPECT_EQ(interactive.w.MyDossier, interactive.t.dir / "Download/");
+  EXPECT_TRUE(test::Exists(interactive.t.dir / "Download"));
+
+  Started launched({"2.1.0", "/opt/q/"});
+  EXPECT_EQ(launched.w.MyInstallationDest, "/opt/q/");
+  EXPECT_FALSE(launched.w["picVersion"].Visible());
+
+  Started forced({"2.1.0/C:\\Prod/1033/1"}, false, "");
+  EXPECT_EQ(forced.w.View().Caption(), "Quorvanta Updater");
+  EXPECT_EQ(forced.w["txtVersion"].Text(), "2.1.0");
+}
+
+TEST(StartupWindow, ClosingDuringTheSearchEndsTheRunThere) {
+  Started s({"2.1.0", "/opt/q/"}, true, kDue, [](test::WatchedWindow& w) {
+    w.inSearch = [p = &w] { p->View().Raise("", FormEvent::CloseRequest); };  // the close box
+  });
+  EXPECT_TRUE(s.w.Unloaded());
+  EXPECT_EQ(s.w.runs, 0);  // the installation never starts after a close
 }
 
 }  // namespace
