@@ -24,7 +24,6 @@ TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
   TranslationTable& tt = t.app->translation;
   tt.ChargerLangue();
   EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
-  EXPECT_EQ(tt.Traduire("sortir", "_"), "Quitter");
   EXPECT_EQ(tt.Traduire("FRMTESTFTP", "frmtestftp"), "Mise à jour");
   EXPECT_EQ(tt.Traduire("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
   EXPECT_EQ(tt.Traduire("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too

@@ -200,8 +200,7 @@ struct Started : Window {
     test::WriteFile(t.settingsPath(), settings);
     t.WriteLanguage(1036, {{"_", "Aucunenouvelemiseàjourdedisponible", "Aucune mise à jour"},
                            {"_", "Cacher", "Cacher"}});
-    t.WriteLanguage(1033, {{"frmTestFTP", "frmTestFTP", "Quorvanta Updater"},
-                           {"_", "Denouvellesmisesàjoursontdisponibles", "Updates available"}});
+    t.WriteLanguage(1033, {{"_", "Denouvellesmisesàjoursontdisponibles", "Updates available"}});
     w.found = found;
     if (script) script(w);
     const LaunchPlan plan = PlanLaunch(*t.app, args);
@@ -261,7 +260,6 @@ TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
   Started forced({"2.1.0/C:\\Prod/1033/1"}, false, "");
-  EXPECT_EQ(forced.w.View().Caption(), "Quorvanta Updater");
   EXPECT_EQ(forced.w["txtVersion"].Text(), "2.1.0");
 }
 

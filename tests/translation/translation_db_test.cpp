@@ -1,30 +1,94 @@
-#include "translation/exporter.h"
-
+// The translators' database: its reader and the export of its texts to the language files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
+#include "core/error.h"
 #include "core/text.h"
 #include "platform/posix/mdb_translation_db.h"
 #include "startup/launch.h"
 #include "support/mdb_fixtures.h"
 #include "support/test_platform.h"
+#include "translation/exporter.h"
 
 namespace quo::test {
 namespace {
 
-std::string Line(const std::string& f, const std::string& c, const std::string& text) {
-  return PadRight(f, 40) + PadRight(c, 40) + text + "\r\n";
-}
-
 // A language file's expected content from (window, key, text) rows.
 std::string File(const std::vector<std::array<std::string, 3>>& rows) {
   std::string text;
-  for (const auto& r : rows) text += Line(r[0], r[1], r[2]);
+  for (const auto& r : rows) text += PadRight(r[0], 40) + PadRight(r[1], 40) + r[2] + "\r\n";
   return text;
 }
 
+// The reader of the translators' databases.
+TEST(MdbTranslationDb, ReadsEveryDataPageOfALargeTable) {
+  MdbTranslationDb db;
+  db.Open(MdbFixture("traduction_grande.mdb"));
+  const std::vector<DbRow> rows = db.ReadRows("Traduction");
+  ASSERT_EQ(rows.size(), 3000u);
+  const auto nulls = std::count_if(rows.begin(), rows.end(), [](const DbRow& r) { return !r[3]; });
+  EXPECT_EQ(nulls, 600);
+  EXPECT_TRUE(std::all_of(rows.begin(), rows.end(), [](const DbRow& r) {
+    return r[2] && r[2]->ends_with(" é") && r[2]->starts_with("Libellé numéro ");
+  }));
+}
+
+// Every bad file gives quo::Error, never a crash, a hang or a partial table.
+TEST(MdbTranslationDb, BadFilesGiveErrors) {
+  TempDir dir;
+  const std::string grande = ReadFile(MdbFixture("traduction_grande.mdb"));
+  WriteFile(dir / "text.mdb", "Formulaire;Controle;1036\r\n_;Sortir;Sortir\r\n");
+  WriteFile(dir / "empty.mdb", "");
+  WriteFile(dir / "cut_header.mdb", grande.substr(0, 1000));
+  WriteFile(dir / "cut_catalog.mdb", grande.substr(0, 65536));
+  WriteFile(dir / "cut_rows.mdb", grande.substr(0, 200000));
+  // Access 2007 header over data that is no database.
+  std::string accdb = ReadFile(MdbFixture("traduction.mdb")).substr(0, 4096);
+  accdb.replace(4, 15, "Standard ACE DB");
+  accdb += std::string(60000, '\x5a');
+  WriteFile(dir / "fake.accdb", accdb);
+  WritePatchedMdb("traduction.mdb", dir / "crash.mdb", kCrashLibmdb);
+  WritePatchedMdb("traduction.mdb", dir / "no_table.mdb", kRenameTable);
+  MakeDirs(dir / "folder.mdb");
+
+  for (const char* name :
+       {"text.mdb", "empty.mdb", "cut_header.mdb", "cut_catalog.mdb", "cut_rows.mdb", "fake.accdb",
+        "crash.mdb", "no_table.mdb", "folder.mdb", "absent.mdb"}) {
+    SCOPED_TRACE(name);
+    MdbTranslationDb db;
+    EXPECT_THROW(
+        {
+          db.Open(dir / name);
+          db.Columns("Traduction");
+          db.ReadRows("Traduction");
+        },
+        Error);
+  }
+}
+
+TEST(MdbTranslationDb, ReadsColumnsInTableOrderTellsNullFromEmptyAndReopens) {
+  MdbTranslationDb db;
+  EXPECT_THROW(db.Columns("Traduction"), Error);  // nothing open yet
+  db.Open(MdbFixture("traduction.mdb"));
+  EXPECT_EQ(db.Columns("Traduction"),
+            (std::vector<std::string>{"Formulaire", "Controle", "1036", "1033", "1031"}));
+  const std::vector<DbRow> rows = db.ReadRows("Traduction");
+  for (const DbRow& row : {DbRow{"_", "Connectionauserveurencours", "Connexion au serveur en cours",
+                                 "Connecting to the server", std::nullopt},
+                           DbRow{"frmParam", "cmdOK", "Valider", "", "OK"}})
+    EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << *row[1];
+  db.Open(MdbFixture("traduction_sans1036.mdb"));
+  EXPECT_EQ(db.Columns("Traduction"),
+            (std::vector<std::string>{"Formulaire", "Controle", "1033", "1031"}));
+  EXPECT_EQ(db.ReadRows("Traduction"), (std::vector<DbRow>{{"_", "Sortir", "Exit", "Beenden"}}));
+  db.Close();
+  EXPECT_THROW(db.ReadRows("Traduction"), Error);
+}
+
+// The export of the database to the language files.
 struct ExportTest : ::testing::Test {
   ExportTest() { t.platform.translationDb = &db; }
   void UseDatabase(const std::string& fixture) {
@@ -81,7 +145,7 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
       SCOPED_TRACE(name);
       std::string expected;
       for (const auto& r : rows)
-        expected += Line(r[0], r[1], fill && r[col].empty() ? r[2] : r[col]);
+        expected += File({{r[0], r[1], fill && r[col].empty() ? r[2] : r[col]}});
       EXPECT_EQ(Lng(name), expected);
     }
     EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng", "1033.lng", "1036.lng", "3082.lng"}));
@@ -90,7 +154,6 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   EXPECT_NE(Lng("1033").find("\r\n_" + std::string(39, ' ') + "Miseàjourdésactivé" +
                              std::string(22, ' ') + "Updates disabled\r\n"),
             std::string::npos);
-  EXPECT_EQ(Lng("3082"), File({{"_", "Sortir", "Salir"}}));
   EXPECT_EQ(t.app->Traduire("Sortir"), "Exit");
 }
 
