@@ -2,7 +2,9 @@
 // faults end in about a second), a served folder, a download folder and the test server.
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,41 +18,56 @@ namespace quo::test {
 
 struct FtpFixture {
   FtpFixture() {
-    service.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 1, .lowSpeedTimeSec = 1});
+    service.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 1, .lowSpeedTimeSec = 1,
+                       .maxFileBytes = 8 << 20});
     t.platform.ftp = &service;
   }
 
-  void Serve(std::vector<std::string> faults = {}, std::string host = "127.0.0.1") {
+  // Serves files (path in root, content) with one of the server's fault options or none.
+  FtpFixture& Serve(const std::vector<std::pair<std::string, std::string>>& files,
+                    const std::string& fault = "", const std::string& host = "127.0.0.1") {
+    for (const auto& [name, content] : files) {
+      std::filesystem::create_directories(std::filesystem::path(root / name).parent_path());
+      WriteFile(root / name, content);
+    }
     server = std::make_unique<FtpTestServer>(
-        FtpTestServer::Options{.root = root.path(), .host = host, .faults = faults});
+        FtpTestServer::Options{.root = root.path(), .host = host, .faults = {fault}});
+    return *this;
+  }
+  // The fault that makes the server answer NLST with exactly these bytes.
+  std::string Listing(const std::string& raw) {
+    WriteFile(spare / "nlst", raw);
+    return "nlst-file=" + spare / "nlst";
   }
 
-  // A session on the server, logged in as the server's user, downloading into local.
-  std::unique_ptr<SckFtp> Session() {
+  // A session on the server as the server's user, downloading into local; connected unless told.
+  std::unique_ptr<SckFtp> Session(bool connect = true) {
     auto ftp = std::make_unique<SckFtp>(*t.app);
     ftp->SetURL(server->address());
     ftp->SetUser("quo");
     ftp->SetPass("secret");
     ftp->SetDossier(local.path());
-    return ftp;
-  }
-  std::unique_ptr<SckFtp> Connected() {
-    auto ftp = Session();
-    ftp->Connect();
+    if (connect) ftp->Connect();
     return ftp;
   }
 
-  int Logins() const {
+  int LogLines(const std::string& start) const {
     const std::string log = server->log();
     int n = 0;
-    for (auto at = log.find("LOGIN "); at != std::string::npos; at = log.find("LOGIN ", at + 1))
-      ++n;
+    for (std::size_t at = 0; (at = log.find("\n" + start, at)) != std::string::npos; ++at) ++n;
     return n;
+  }
+  // Every name under a folder: a .part left behind or a file written elsewhere shows here.
+  static std::set<std::string> Names(const TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+      names.insert(std::filesystem::relative(e.path(), dir.path()).string());
+    return names;
   }
 
   TestApp t;
   CurlFtpService service;
-  TempDir root, local;
+  TempDir root, local, spare;
   std::unique_ptr<FtpTestServer> server;
 };
 

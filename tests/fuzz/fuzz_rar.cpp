@@ -5,64 +5,53 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/posix/libarchive_rar.h"
 #include "writers/rar4_writer.h"
 
 namespace fs = std::filesystem;
+namespace w = quo::writers;
 
-namespace {
+// After the first byte, up to 16 entries: a length byte and a name of up to 23 bytes (its first
+// byte makes it a file, a folder or a link), a length byte and the data.
+static std::vector<w::Rar4Entry> Entries(const std::string& bytes) {
+  std::vector<w::Rar4Entry> out;
+  for (std::size_t i = 1; i < bytes.size() && out.size() < 16;) {
+    const std::string name = bytes.substr(i + 1, static_cast<unsigned char>(bytes[i]) % 24);
+    i += 1 + name.size();
+    const std::size_t dataLen = i < bytes.size() ? static_cast<unsigned char>(bytes[i++]) : 0;
+    const std::string data = bytes.substr(std::min(i, bytes.size()), dataLen);
+    i += dataLen;
+    const int kind = name.empty() ? 0 : static_cast<unsigned char>(name[0]) % 8;
+    out.push_back(kind == 1   ? w::Rar4Dir(name)
+                  : kind == 2 ? w::Rar4Symlink(name, data)
+                              : w::Rar4File(name, data));
+  }
+  return out;
+}
 
-const std::string& Root() {
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
   static const std::string root = [] {
     char tmpl[] = "/tmp/quo_fuzz_rar_XXXXXX";
     if (::mkdtemp(tmpl) == nullptr) std::abort();
     return std::string(tmpl) + "/";
   }();
-  return root;
-}
-
-std::vector<quo::writers::Rar4Entry> Entries(const std::string& bytes) {
-  std::vector<quo::writers::Rar4Entry> out;
-  std::size_t i = 1;
-  while (i < bytes.size() && out.size() < 16) {
-    const std::size_t nameLen = static_cast<unsigned char>(bytes[i++]) % 24;
-    const std::string name = bytes.substr(i, nameLen);
-    i += nameLen;
-    const std::size_t dataLen = i < bytes.size() ? static_cast<unsigned char>(bytes[i++]) : 0;
-    quo::writers::Rar4Entry e{name, bytes.substr(std::min(i, bytes.size()), dataLen)};
-    i += dataLen;
-    const int kind = name.empty() ? 0 : static_cast<unsigned char>(name[0]) % 8;
-    if (kind == 1) e.kind = quo::writers::Rar4Entry::Kind::Directory;
-    if (kind == 2) e = quo::writers::Rar4Symlink(name, e.data);
-    out.push_back(e);
-  }
-  return out;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
-  // Deep enough that a name of up to 24 characters cannot climb above the root with "../".
-  const std::string chain = "1/2/3/4/5/6/7/8/9/", arc = Root() + "a.rar",
-                    dest = Root() + chain + "dest/";
+  // Deep enough that a name of up to 23 characters cannot climb above the root with "../".
+  const std::string arc = root + "a.rar", dest = root + "1/2/3/4/5/6/7/8/9/dest/";
   std::error_code ec;
-  fs::remove_all(Root() + "1", ec);
+  fs::remove_all(root + "1", ec);
   fs::create_directories(dest);
-  if (!bytes.empty() && bytes[0] % 2 == 0) {
-    quo::writers::WriteRar4(arc, Entries(bytes));
-  } else {
-    FILE* f = std::fopen(arc.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  if (!bytes.empty() && bytes[0] % 2 == 0)
+    w::WriteRar4(arc, Entries(bytes));
+  else
+    std::ofstream(arc, std::ios::binary) << bytes;
 
   static quo::LibarchiveRar rar(quo::LibarchiveRar::Options{1 << 20});
   quo::RarOpenArchiveData open{arc};
-  quo::RarArchive* h = rar.OpenArchive(open);
-  if (h != nullptr) {
+  if (quo::RarArchive* h = rar.OpenArchive(open)) {
     quo::RarHeaderData head;
     for (int n = 0; n < 64 && rar.ReadHeader(h, head) == quo::kRarSuccess; ++n)
       rar.ProcessFile(h, quo::kRarExtract, dest, dest + head.FileName);
@@ -70,11 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   }
   // Outside the destination only the archive and the folders leading to it may exist, and no
   // link anywhere.
-  for (const auto& e : fs::recursive_directory_iterator(Root())) {
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
     const std::string p = e.path().string();
-    const bool inDest = p.rfind(dest, 0) == 0;
-    const bool allowed = p == arc || (e.is_directory() && (dest + "/").rfind(p + "/", 0) == 0);
-    if (e.is_symlink() || (!inDest && !allowed)) {
+    const bool allowed = p.starts_with(dest) || p == arc ||
+                         (e.is_directory() && (dest + "/").starts_with(p + "/"));
+    if (e.is_symlink() || !allowed) {
       std::fprintf(stderr, "written outside: %s\n", p.c_str());
       std::abort();
     }

@@ -70,14 +70,12 @@ class InstallTest : public ::testing::Test {
     w.ErrorText.clear();
     Install(w, nb, nomIni);
   }
-  // The messages of ErrorText, one per CR LF.
+  // The messages of ErrorText, each after a CR LF.
   std::vector<std::string> Errors() const {
     std::vector<std::string> out;
-    std::size_t pos = 0;
-    while ((pos = w.ErrorText.find("\r\n", pos)) != std::string::npos) {
+    for (std::size_t pos = 0; (pos = w.ErrorText.find("\r\n", pos)) != std::string::npos;) {
       pos += 2;
-      const auto end = w.ErrorText.find("\r\n", pos);
-      out.push_back(w.ErrorText.substr(pos, end == std::string::npos ? end : end - pos));
+      out.push_back(w.ErrorText.substr(pos, w.ErrorText.find("\r\n", pos) - pos));
     }
     return out;
   }

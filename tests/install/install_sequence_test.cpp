@@ -7,39 +7,55 @@
 #include "core/text.h"
 #include "install/lancer_maj.h"
 #include "install_fixture.h"
+#include "support/watched_window.h"
 
 namespace quo::test {
 namespace {
 
-using Keys = std::map<std::string, std::string>;
-
+// The product's process is ended before anything is installed; the root gets its slash.
 TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   t.WriteLanguage(1036, {{"_", "Installationde", "Installation de"},
                          {"_", "Encours", "en cours"},
                          {"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
   t.app->translation.ChargerLangue();
+  w.MyInstallationDest = t.dir / "prod";
+  SleepingChild running(t.dir.path(), "QkProd");
   WriteFile(root + "Quorvanta.exe", "old exe");
   WriteFile(root + "OLDQuorvanta.exeBack", "from an earlier update");  // replaced by the new one
   WriteActions({{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
-                {"grille.dat", {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"}}}});
+                {"grille.dat",
+                 {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"},
+                  {"kill", running.name()}}}});
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
+  Package(".hidden", "h");
+  MakeDirs(w.MyDossier + "sub");
+  Package("sub/c", "c");
   std::vector<std::string> tips;
-  t.windowing.onPump = [&] { tips.push_back(w.TextePhase); };
+  bool endedFirst = false;
+  t.windowing.onPump = [&] {
+    if (tips.empty()) endedFirst = running.EndedByKill();
+    tips.push_back(w.TextePhase);
+  };
 
   RunInstall(2);
 
   EXPECT_EQ(w.ErrorText, "");
+  EXPECT_TRUE(endedFirst);
+  EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
   EXPECT_EQ(ReadFile(root + "Quorvanta.exe"), "new exe");
   EXPECT_EQ(ReadFile(root + "OLDQuorvanta.exeBack"), "old exe");
   EXPECT_EQ(ReadFile(root + "Plugins/grille.dat"), "grid");
   EXPECT_FALSE(Exists(root + "Plugins/OLDgrille.datBack"));  // nothing was there to keep
+  EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
   EXPECT_EQ(tips, (std::vector<std::string>{"Installation de Quorvanta.exe en cours",
                                             "Installation de grille.dat en cours"}));
   EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
   EXPECT_EQ(w["lblPhase"].Caption(), "Suppression");
   EXPECT_FALSE(w["tmrMvt"].Enabled());
-  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone
+  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone,
+  EXPECT_TRUE(Exists(w.MyDossier + ".hidden"));         // only their ordinary files
+  EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
   EXPECT_FALSE(Exists(nomIni));
 }
 
@@ -69,42 +85,6 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
   }
-}
-
-TEST_F(InstallTest, RootWithoutTrailingSlashGetsOne) {
-  w.MyInstallationDest = t.dir / "prod";
-  WriteActions({{"a.bin", {}}, {"b.bin", {{"destination", "Plugins"}}}});
-  Package("a.bin", "a");
-  Package("b.bin", "b");
-  RunInstall(2);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_EQ(ReadFile(root + "a.bin"), "a");
-  EXPECT_EQ(ReadFile(root + "Plugins/b.bin"), "b");
-  EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
-}
-
-TEST_F(InstallTest, NothingToInstallCountsAsComplete) {
-  for (const std::string nb : {"", "0", "abc"}) {
-    SCOPED_TRACE("nb=" + nb);
-    WriteFile(nomIni, "[ordre]\r\nnb=" + nb + "\r\n");
-    Package("x.bin", "x");
-    RunInstall(WholeValue(nb));
-    EXPECT_EQ(w.ErrorText, "");
-    EXPECT_FALSE(Exists(w.MyDossier + "x.bin"));
-  }
-}
-
-TEST_F(InstallTest, NestedFolderWithMissingParentIsAFailureNotASilentSkip) {
-  WriteActions({{"a.bin", {{"destination", "Plugins\\Images"}}}});
-  Package("a.bin", "a");
-  RunInstall(1);
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : a.bin")) << Errors()[0];
-  EXPECT_FALSE(Exists(root + "Plugins"));
-  MakeDirs(root + "Plugins");
-  RunInstall(1);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_EQ(ReadFile(root + "Plugins/Images/a.bin"), "a");
 }
 
 TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
@@ -137,40 +117,41 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
   EXPECT_EQ(Errors(), (std::vector<std::string>{"No system folder along PATH Fichier : s.bin"}));
 }
 
-TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootAreRefused) {
+// Nothing is written for a name or destination that would leave the root, nor for a nested
+// folder whose parent is missing (only one level is created); a refused name ends no process.
+TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
+  const std::string name = "File name refused ";
+  SleepingChild running(t.dir.path(), "QkKeep");
   struct Case {
-    std::string section, destination;
+    std::string section, destination, why;  // no why: the destination is refused
   } cases[] = {
-      {"../evil.bin", ""},   {"a/b.bin", ""},          {"a\\b.bin", ""},
-      {"a..b", ""},          {".profile", ""},         {"tab\tname", ""},
-      {"ok.bin", "../out"},  {"ok.bin", "/tmp/out"},   {"ok.bin", "a\\..\\..\\out"},
-      {"ok.bin", "C:\\out"}, {"ok.bin", "\\\\srv\\x"},
+      {"../evil.bin", "", name}, {"a/b.bin", "", name},    {"a\\b.bin", "", name},
+      {"a..b", "", name},        {".profile", "", name},   {"tab\tname", "", name},
+      {"", "", name},            {"ok.bin", "../out"},     {"ok.bin", "/tmp/out"},
+      {"ok.bin", "C:\\out"},     {"ok.bin", "\\\\srv\\x"}, {"ok.bin", "a\\..\\..\\out"},
+      {"ok.bin", "Plugins\\Images",
+       "Cannot create a file in " + root + "Plugins/Images: No such file or directory"},
   };
   MakeDirs(t.dir / "out");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.section + " -> " + c.destination);
-    WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}}}});
+    const std::string kill = c.why == name ? running.name() : "";
+    WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}, {"kill", kill}}}});
     Package("ok.bin", "x");
     RunInstall(1);
-    ASSERT_EQ(Errors().size(), 1u);
-    EXPECT_TRUE(EndsWith(Errors()[0], "Fichier : " + c.section)) << Errors()[0];
+    const std::string why = c.why.empty() ? "Destination refused (" + c.destination + ") " : c.why;
+    EXPECT_EQ(Errors(), std::vector<std::string>{why + "Fichier : " + c.section});
     EXPECT_TRUE(std::filesystem::is_empty(root));
     EXPECT_TRUE(std::filesystem::is_empty(t.dir / "out"));
     EXPECT_FALSE(Exists(t.dir / "evil.bin"));
   }
-  // An empty name in ordre is refused the same way.
-  WriteFile(nomIni, "[ordre]\r\nnb=1\r\n1=\r\n");
-  RunInstall(1);
-  EXPECT_EQ(Errors(), (std::vector<std::string>{"File name refused Fichier : "}));
+  EXPECT_TRUE(running.Running());
 }
 
 TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
   WriteFile(root + "a.bin", "original");
-  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"b.bin", {}}});
-  WriteFile(nomIni, ReadFile(nomIni) + "[ordre]\r\n");  // a duplicate section header: ignored
-  std::string text = ReadFile(nomIni);
-  text.replace(text.find("2=b.bin"), 7, "2=a.bin\r\n3=b.bin");
-  WriteFile(nomIni, text);
+  const PackageSection a{"a.bin", {{"backup", "1"}, {"copie", "1"}}};
+  WriteActions({a, a, {"b.bin", {}}});
   Package("a.bin", "new");
   RunInstall(3);  // b.bin is missing: the run rolls back
   ASSERT_EQ(Errors().size(), 1u);
@@ -178,10 +159,7 @@ TEST_F(InstallTest, SectionListedTwiceKeepsTheFirstBackup) {
 }
 
 TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
-  std::string text = "[ordre]\r\nnb=40000\r\n";
-  for (int i = 1; i <= 40000; ++i) text += std::to_string(i) + "=f" + std::to_string(i) + "\r\n";
-  for (int i = 1; i <= 40000; ++i) text += "[f" + std::to_string(i) + "]\r\ncopie=1\r\n";
-  WriteFile(nomIni, text);
+  WriteActions({{"f1", {{"copie", "1"}}}}, "40000");  // more than the 16-bit counter holds
   Package("f1", "1");
   RunInstall(40000);
   EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
@@ -190,68 +168,28 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   EXPECT_FALSE(w["tmrMvt"].Enabled());
 }
 
-TEST_F(InstallTest, NamedProcessIsEndedBeforeItsFileIsReplaced) {
-  SleepingChild running(root, "QkProd");
-  const std::string name = running.name();
-  WriteActions({{name, {{"copie", "1"}, {"backup", "1"}, {"kill", name}}}});
-  Package(name, "new program");
-  bool endedFirst = false;
-  std::string atThatTime;
-  t.windowing.onPump = [&] {  // after the preparation pass, before the section is installed
-    endedFirst = running.EndedByKill();
-    atThatTime = ReadFile(root + name);
-  };
-  RunInstall(1);
-  EXPECT_EQ(w.ErrorText, "");
-  EXPECT_TRUE(endedFirst);
-  EXPECT_EQ(atThatTime, ReadFile("/bin/sleep"));
-  EXPECT_EQ(ReadFile(root + name), "new program");
-  EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
-}
-
-TEST_F(InstallTest, ClosingTheWindowLetsTheRunEndWithItsRollback) {
-  WriteFile(root + "a.bin", "old a");
-  WriteActions({{"a.bin", {{"backup", "1"}, {"copie", "1"}}}, {"missing.bin", {}}});
-  Package("a.bin", "new a");
-  t.windowing.onPump = [&] { w.UnloadMe(); };  // the user closes the window at once
-  {
-    frmTestFTP::BusyScope busy(w);  // as the run's entry points hold it
-    RunInstall(2);
-    EXPECT_FALSE(w.Unloaded());
-  }
-  EXPECT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(ReadFile(root + "a.bin"), "old a");  // the rollback ran to its end
-  EXPECT_TRUE(w.Unloaded());
-}
-
 TEST_F(InstallTest, FinishRunShowsTheOutcome) {
   t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
                          {"_", "Miseajourcorrectementterminée", "Terminé"}});
   t.app->translation.ChargerLangue();
-  w.MajDisponible = true;
-  w["cmdMettreAJour"].SetEnabled(false);
-  w.ErrorText = "\r\nfirst\r\nsecond";
-  FinishRun(w, "Sortir");
-  EXPECT_EQ(w["lblPhase"].Caption(), "Des erreurs ont eu lieu :\r\n\r\nfirst\r\nsecond");
-  EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
-  EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
-  EXPECT_FALSE(w.MajDisponible);
-  EXPECT_FALSE(w.Succeeded());
-  w.ErrorText.clear();
-  FinishRun(w, "Sortir");
-  EXPECT_EQ(w["lblPhase"].Caption(), "Terminé");
-  EXPECT_TRUE(w.Succeeded());
+  for (const std::string errors : {"\r\nfirst\r\nsecond", ""}) {
+    w.MajDisponible = true;
+    w["cmdMettreAJour"].SetEnabled(false);
+    w.ErrorText = errors;
+    FinishRun(w, "Sortir");
+    EXPECT_EQ(w["lblPhase"].Caption(),
+              errors.empty() ? "Terminé" : "Des erreurs ont eu lieu :\r\n" + errors);
+    EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
+    EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
+    EXPECT_FALSE(w.MajDisponible);
+    EXPECT_EQ(w.Succeeded(), errors.empty());
+  }
 }
 
 TEST(LancerMaj, WithoutASessionOnlySearchesOrCloses) {
-  struct Watch : frmTestFTP {
-    using frmTestFTP::frmTestFTP;
-    int searches = 0;
-    bool RechercheMaj(bool) override { return ++searches, false; }
-  };
   TestApp t;
   MemoryFormFactory factory;
-  Watch w(*t.app, factory);
+  WatchedWindow w(*t.app, factory);
   w.Form_Load();
   w["txtVersion"].SetText("1.2.3");
   LancerMaj(w, true);

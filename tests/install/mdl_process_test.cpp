@@ -35,47 +35,39 @@ TEST(MayEnd, NeverSelfParentInitOrAnotherUser) {
   EXPECT_TRUE(MayEnd({300, 1, 0, "a"}, root));
 }
 
-TEST(FindProcess, SnapshotMatchesCaseSensitivePartOfTheName) {
-  TempDir dir;
-  SleepingChild child(dir.path(), "QkProc");
-  ChildProcesses ps;
-  const std::string tail = child.name().substr(2);  // "Proc..." : a part of the name
-  EXPECT_EQ(FindProcess(&ps, child.name()), child.id());
-  EXPECT_EQ(FindProcess(&ps, tail), child.id());
-  EXPECT_EQ(FindProcess(&ps, "qkproc" + child.name().substr(6)), 0u);  // other letter case
-  EXPECT_EQ(FindProcess(&ps, ""), 0u);
-  EXPECT_EQ(FindProcess(nullptr, child.name()), 0u);
-}
-
-TEST(FindProcess, FallbackWalkComparesWholeNamesIgnoringCase) {
-  TempDir dir;
-  SleepingChild child(dir.path(), "QkFall");
-  ChildProcesses ps;
-  ps.failSnapshot = true;
-  std::string upper = child.name();
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  EXPECT_EQ(FindProcess(&ps, "  " + upper + " "), child.id());
-  EXPECT_EQ(FindProcess(&ps, child.name().substr(2)), 0u);  // a part is not enough here
-  EXPECT_EQ(ProcessHasName(ps, child.name(), child.id()), child.id());
-  EXPECT_EQ(ProcessHasName(ps, "other", child.id()), 0);
-}
-
-TEST(FindProcess, NeverTheUpdaterItself) {
+// The snapshot matches an exact part of the name, the fallback walk the whole name ignoring case
+// and spaces; neither returns the updater itself, listed here as it sees itself.
+TEST(FindProcess, BothWalksByNameNeverTheUpdater) {
   TempDir dir;
   ChildProcesses ps(/*includeSelf=*/true);
   const std::string self = ps.Self().exeName;
   ASSERT_FALSE(self.empty());
-  EXPECT_EQ(FindProcess(&ps, self), 0u);
-  // A child whose name contains ours is found: the walk skips only the updater.
-  SleepingChild child(dir.path(), self + "_");
-  EXPECT_EQ(FindProcess(&ps, self), child.id());
-  ps.failSnapshot = true;
-  EXPECT_EQ(FindProcess(&ps, self), 0u);
+  SleepingChild child(dir.path(), "QkProc"), named(dir.path(), self + "_");
+  std::string upper = child.name();
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    std::string name;
+    std::uint32_t snapshot, fallback;
+  } cases[] = {
+      {child.name(), child.id(), child.id()},
+      {child.name().substr(2), child.id(), 0},  // "Proc…": a part
+      {upper, 0, child.id()},
+      {"  " + child.name() + " ", 0, child.id()},
+      {"", 0, 0},
+      {self, named.id(), 0},  // the updater comes first in both walks, and is skipped
+  };
+  for (const Case& c : cases) {
+    ps.failSnapshot = false;
+    EXPECT_EQ(FindProcess(&ps, c.name), c.snapshot) << c.name;
+    ps.failSnapshot = true;
+    EXPECT_EQ(FindProcess(&ps, c.name), c.fallback) << c.name;
+  }
+  EXPECT_EQ(FindProcess(nullptr, child.name()), 0u);
 }
 
 TEST(FindProcess, NeverAnotherUsersProcess) {
-  TempDir dir;
   if (::getuid() != 0) GTEST_SKIP() << "needs root to start a process as another user";
+  TempDir dir;
   ::chmod(dir.path().c_str(), 0755);
   SleepingChild other(dir.path(), "QkNobody", 65534);
   ChildProcesses ps;
@@ -86,18 +78,17 @@ TEST(FindProcess, NeverAnotherUsersProcess) {
   EXPECT_TRUE(other.Running());
 }
 
-TEST(KillProcess, EndsTheChildAtOnce) {
-  TempDir dir;
-  SleepingChild child(dir.path());
-  ChildProcesses ps;
-  EXPECT_TRUE(KillProcess(&ps, FindProcess(&ps, child.name())));
-  EXPECT_TRUE(child.EndedByKill());
-  // A zombie or ended process has no name any more: nothing matches.
-  EXPECT_EQ(FindProcess(&ps, child.name()), 0u);
-  EXPECT_FALSE(KillProcess(&ps, 0));
-  EXPECT_FALSE(KillProcess(&ps, ps.Self().pid));
-  EXPECT_FALSE(KillProcess(&ps, 1));
-  EXPECT_EQ(ps.refused, 0);  // refused before reaching the service
+// On a service that records instead of signalling: a faulty guard ends nothing. (Ending a real
+// child is part of the install sequence's tests.)
+TEST(KillProcess, NeverPidZeroInitTheUpdaterOrItsParent) {
+  ChildProcesses recorder;
+  recorder.recordOnly = true;
+  const ProcessEntry self = recorder.Self();
+  for (const std::uint32_t pid : {0u, 1u, self.pid, self.parentPid})
+    EXPECT_FALSE(KillProcess(&recorder, pid)) << pid;
+  EXPECT_TRUE(KillProcess(&recorder, 4242));
+  EXPECT_EQ(recorder.terminated, std::vector<std::uint32_t>{4242});
+  EXPECT_FALSE(KillProcess(nullptr, 4242));
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 // Rollback you can trust: section k of n fails in each way, for every k, on real files; every file
 // that had a backup must be back byte for byte, the others as the run left them, the downloads
-// kept, the installed version unrecorded and every error listed.
+// kept, the installed version unrecorded and every error listed. The first two files are
+// programs that register themselves: an old one is unregistered before it is replaced, a new one
+// registered, and a restored one registered again.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "core/text.h"
-#include "install/rollback.h"
 #include "install/target_dir.h"
 #include "install_fixture.h"
 
@@ -15,18 +20,36 @@ namespace quo::test {
 namespace {
 
 enum class Fault { SourceMissing, TargetUnusable, RegistrationNeverFinds, RestoreError };
-constexpr int kSections = 3;  // first, middle (without a backup), last
+constexpr int kSections = 3;  // first, middle (without a backup), last (in a sub-folder, plain)
 
-std::string Name(int i) { return "s" + std::to_string(i) + ".bin"; }
-std::string Original(int i) { return "original " + std::to_string(i) + std::string(1000, 'o'); }
-std::string New(int i) { return "new " + std::to_string(i); }
+std::string Name(int i) { return "s " + std::to_string(i) + ".bin"; }  // a space: one argument
 bool HasBackup(int i) { return i != 2; }
 
 class RollbackFault : public InstallTest,
                       public ::testing::WithParamInterface<std::tuple<Fault, int>> {
  protected:
-  // Where section i's file lives before the run: the last one in a sub-folder.
   std::string Dir(int i) const { return i == kSections ? root + "Plugins/" : root; }
+  // A program that appends "<tag>:<its path>|<arguments>|" to the log when it runs.
+  std::string Program(const std::string& tag) const {
+    return "#!/bin/sh\nprintf '%s\\n' \"" + tag + ":$0|$*|\" >> '" + log + "'\n";
+  }
+  std::string Original(int i) const {
+    return Program("old" + std::to_string(i)) + "#" + std::string(1000, 'o') + "\n";
+  }
+  std::string New(int i) const { return Program("new" + std::to_string(i)); }
+  void WriteProgram(const std::string& path, const std::string& content) {
+    WriteFile(path, content);
+    ::chmod(path.c_str(), 0755);
+  }
+  // The unregistrations the log holds, in order: they are waited for, unlike registrations.
+  std::vector<std::string> Unregistrations() const {
+    std::vector<std::string> out;
+    for (const std::string& line : Split(ReadFile(log), '\n'))
+      if (line.ends_with("/UNREGSERVER|")) out.push_back(line);
+    return out;
+  }
+
+  std::string log = t.dir / "calls.log";
 };
 
 TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
@@ -35,13 +58,16 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   SleepingChild running(t.dir.path(), "QkRun");
   MakeDirs(root + "Plugins");
   WriteFile(root + "blocked", "a file where a folder must be");
+  WriteFile(BackupName(root, Name(2)), "from an earlier update");  // not this run's: stays
 
   std::vector<PackageSection> sections;
   for (int i = 1; i <= kSections; ++i) {
-    WriteFile(Dir(i) + Name(i), Original(i));
-    Package(Name(i), New(i));
+    WriteProgram(Dir(i) + Name(i), Original(i));
+    WriteProgram(w.MyDossier + Name(i), New(i));
     PackageSection s{Name(i), {{"copie", "1"}, {"backup", HasBackup(i) ? "1" : "0"}}};
     if (i == kSections) s.keys["destination"] = "Plugins", s.keys["kill"] = running.name();
+    if (i != kSections || (fault == Fault::RegistrationNeverFinds && i == k))
+      s.keys["enregistrement"] = "1", s.keys["type"] = "exeX";
     sections.push_back(s);
   }
   const std::string target =
@@ -60,8 +86,6 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
                          "blocked: Not a directoryFichier : " + Name(k));
       break;
     case Fault::RegistrationNeverFinds:
-      sections[k - 1].keys["enregistrement"] = "1";
-      sections[k - 1].keys["type"] = "other";
       files.afterCopy = [&](const std::string& to) {
         if (to == target) std::filesystem::remove(to);  // the file vanishes once copied
       };
@@ -79,23 +103,39 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     expected.push_back("Cannot rename " + BackupName(root, Name(1)) + ": Is a directory Avec " +
                        Name(1));
   }
+  // A component to register again that is not there: its target was never usable.
+  if (fault == Fault::TargetUnusable && k == 1)
+    expected.push_back("Fichier  " + target + " Introuvable");
   WriteActions(sections);
 
   RunInstall(kSections);
 
   EXPECT_EQ(Errors(), expected);
   EXPECT_TRUE(running.EndedByKill());
+  // The commands started, in order: unregistration of the old file before it is replaced and
+  // registration of the new one, section by section, then the restored ones registered again.
+  std::vector<std::vector<std::string>> installing, restoring;
+  std::vector<std::string> unregistered;  // each by the old program itself
   for (int i = 1; i <= kSections; ++i) {
     SCOPED_TRACE(Name(i));
     const std::string path = Dir(i) + Name(i), backup = BackupName(Dir(i), Name(i));
     const bool touched = i < k || (i == k && fault != Fault::TargetUnusable);
-    if (!touched) {
+    const bool restored = HasBackup(i) && touched && !(fault == Fault::RestoreError && i == 1);
+    const bool component = i != kSections || (fault == Fault::RegistrationNeverFinds && i == k);
+    const bool removedByTheTest =
+        i == k && (fault == Fault::SourceMissing || fault == Fault::RestoreError);
+    EXPECT_EQ(ReadFile(w.MyDossier + Name(i)), removedByTheTest ? "" : New(i));  // kept
+    if (touched && i != kSections) {  // a file in a sub-folder is never unregistered
+      installing.push_back({path, "/UNREGSERVER"});
+      unregistered.push_back("old" + std::to_string(i) + ":" + path + "|/UNREGSERVER|");
+    }
+    if (i < k) installing.push_back({path, "/REGSERVER"});
+    if (restored && component) restoring.push_back({path, "/REGSERVER"});
+    if (!touched || restored) {
       EXPECT_EQ(ReadFile(path), Original(i));
-    } else if (fault == Fault::RestoreError && i == 1) {
+    } else if (HasBackup(i)) {
       EXPECT_EQ(ReadFile(backup), Original(1));  // could not come back, but is not lost
       continue;
-    } else if (HasBackup(i)) {
-      EXPECT_EQ(ReadFile(path), Original(i));
     } else if (i < k) {
       EXPECT_EQ(ReadFile(path), New(i));  // no backup: as the run left it
     } else if (fault == Fault::RegistrationNeverFinds) {
@@ -103,14 +143,12 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     } else {
       EXPECT_EQ(ReadFile(path), Original(i));  // the failed copy removed nothing
     }
-    EXPECT_FALSE(Exists(backup));
+    EXPECT_EQ(ReadFile(backup), HasBackup(i) ? "" : "from an earlier update");
   }
+  installing.insert(installing.end(), restoring.begin(), restoring.end());
+  EXPECT_EQ(processes.started, installing);
+  EXPECT_EQ(Unregistrations(), unregistered);
   EXPECT_EQ(ReadFile(root + "blocked"), "a file where a folder must be");
-  for (int i = 1; i <= kSections; ++i) {
-    const bool removedByTheTest =
-        i == k && (fault == Fault::SourceMissing || fault == Fault::RestoreError);
-    EXPECT_EQ(ReadFile(w.MyDossier + Name(i)), removedByTheTest ? "" : New(i)) << i;
-  }
   EXPECT_TRUE(Exists(nomIni));
   EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), "1.3.0");
   // Nothing left behind by the failed copies.
@@ -121,8 +159,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int>>& info) {
   static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "NeverFound",
                                        "RestoreError"};
-  return kNames[static_cast<int>(std::get<0>(info.param))] +
-         std::to_string(std::get<1>(info.param));
+  return kNames[static_cast<int>(std::get<0>(info.param))] + std::to_string(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,8 +173,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(InstallTest, FullFileSystemRollsBack) {
   const std::string small = t.dir / "small/";
   MakeDirs(small);
-  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
-    GTEST_SKIP() << "cannot mount a tmpfs here";
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    const std::string why = "cannot mount a tmpfs here: " + std::string(std::strerror(errno));
+    // CI runs as root, where this must run: a skip there would hide the case.
+    if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true")
+      FAIL() << why;
+    GTEST_SKIP() << why;
+  }
   struct Unmount {
     std::string path;
     ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
@@ -153,26 +195,6 @@ TEST_F(InstallTest, FullFileSystemRollsBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small),
                           std::filesystem::directory_iterator()),
             1);
-}
-
-TEST_F(InstallTest, DeleteDownloadsRemovesOnlyTheFolderOrdinaryFiles) {
-  WriteFile(w.MyDossier + "a", "a");
-  MakeDirs(w.MyDossier + "sub");
-  WriteFile(w.MyDossier + "sub/c", "c");
-  WriteFile(w.MyDossier + ".h", "h");
-  WriteFile(t.dir / "a", "beside the program");
-  // The current directory is not the program folder: the absolute path is used.
-  const auto cwd = std::filesystem::current_path();
-  std::filesystem::current_path(root);
-  MakeDirs(root + "Download");
-  WriteFile(root + "Download/x", "x");
-  DeleteDownloads(w);
-  std::filesystem::current_path(cwd);
-  EXPECT_FALSE(Exists(w.MyDossier + "a"));
-  EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
-  EXPECT_TRUE(Exists(w.MyDossier + ".h"));
-  EXPECT_TRUE(Exists(t.dir / "a"));
-  EXPECT_TRUE(Exists(root + "Download/x"));
 }
 
 }  // namespace

@@ -11,22 +11,17 @@
 namespace quo {
 namespace {
 
-using test::TempDir;
-using test::WriteFile;
-
 TEST(PosixFiles, OrdinaryFilesOnly) {
-  TempDir dir;
+  test::TempDir dir;
   PosixFiles files;
-  WriteFile(dir / "a.txt", "x");
-  WriteFile(dir / ".hidden", "x");
+  test::WriteFile(dir / "a.txt", "x");
+  test::WriteFile(dir / ".hidden", "x");
   test::MakeDirs(dir / "sub");
   ASSERT_EQ(::symlink((dir / "a.txt").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_TRUE(files.IsOrdinaryFile(dir / "a.txt"));
-  EXPECT_TRUE(files.IsOrdinaryFile(dir / "link"));
-  EXPECT_FALSE(files.IsOrdinaryFile(dir / ".hidden"));
-  EXPECT_FALSE(files.IsOrdinaryFile(dir / "sub"));
-  EXPECT_FALSE(files.IsOrdinaryFile(dir / "a.txt/"));
-  EXPECT_FALSE(files.IsOrdinaryFile(dir / "missing"));
+  for (const auto& [name, ordinary] : std::vector<std::pair<std::string, bool>>{
+           {"a.txt", true}, {"link", true}, {".hidden", false}, {"sub", false}, {"a.txt/", false},
+           {"missing", false}})
+    EXPECT_EQ(files.IsOrdinaryFile(dir / name), ordinary) << name;
   EXPECT_EQ(files.FirstFile(dir.path()), "a.txt");
   files.Remove(dir / "a.txt");
   EXPECT_EQ(files.FirstFile(dir.path()), "");  // a link to nothing is no file
@@ -35,13 +30,13 @@ TEST(PosixFiles, OrdinaryFilesOnly) {
 }
 
 TEST(PosixFiles, FailedCopyKeepsTheTarget) {
-  TempDir dir;
+  test::TempDir dir;
   PosixFiles files;
-  WriteFile(dir / "target", "old");
+  test::WriteFile(dir / "target", "old");
   EXPECT_THROW(files.Copy(dir / "missing", dir / "target"), Error);
   EXPECT_EQ(test::ReadFile(dir / "target"), "old");
-  WriteFile(dir / "src", "new");
-  WriteFile(dir / "notadir", "");
+  test::WriteFile(dir / "src", "new");
+  test::WriteFile(dir / "notadir", "");
   EXPECT_THROW(files.Copy(dir / "src", dir / "notadir/target"), Error);
   files.Copy(dir / "src", dir / "target");
   EXPECT_EQ(test::ReadFile(dir / "target"), "new");

@@ -5,9 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/error.h"
 #include "support/child_processes.h"
 #include "support/temp_dir.h"
@@ -15,17 +12,8 @@
 namespace quo {
 namespace {
 
-using test::TempDir;
-
-std::string WaitForFile(const std::string& path) {
-  for (int i = 0; i < 1000 && !test::Exists(path); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  return test::ReadFile(path);
-}
-
-TEST(ProcfsProcesses, SnapshotNamesTheExecutableEvenWhenItsFileIsReplaced) {
-  TempDir dir;
+TEST(ProcfsProcesses, DescribesProcessesEvenWhenTheirFileIsReplaced) {
+  test::TempDir dir;
   test::SleepingChild child(dir.path());
   ProcfsProcesses ps;
   auto find = [&] {
@@ -40,10 +28,7 @@ TEST(ProcfsProcesses, SnapshotNamesTheExecutableEvenWhenItsFileIsReplaced) {
   // Replaced under the running program (as an installation does): same name, no " (deleted)".
   ::unlink(child.path().c_str());
   EXPECT_EQ(find().exeName, child.name());
-}
 
-TEST(ProcfsProcesses, SelfAndMissingProcesses) {
-  ProcfsProcesses ps;
   EXPECT_EQ(ps.Self().pid, static_cast<std::uint32_t>(::getpid()));
   EXPECT_EQ(ps.Self().parentPid, static_cast<std::uint32_t>(::getppid()));
   EXPECT_FALSE(ps.Describe(0).has_value());
@@ -53,24 +38,22 @@ TEST(ProcfsProcesses, SelfAndMissingProcesses) {
 }
 
 TEST(ProcfsProcesses, StartsArgumentVectorsWithoutAShell) {
-  TempDir dir;
+  test::TempDir dir;
   const std::string script = dir / "reg tool.sh";
   test::WriteFile(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.out\"\n");
   ::chmod(script.c_str(), 0755);
-  ProcfsProcesses ps;
-  ps.StartDetached({script, "a b", "$(touch pwned)", "/REGSERVER"});
-  EXPECT_EQ(WaitForFile(script + ".out"), "a b|$(touch pwned)|/REGSERVER|");
-  EXPECT_FALSE(test::Exists(dir / "pwned"));
-}
-
-TEST(ProcfsProcesses, CommandThatCannotStartThrows) {
-  TempDir dir;
-  ProcfsProcesses ps;
-  EXPECT_THROW(ps.StartDetached({"regsvr32", "/s", "x.dll"}), Error);  // not on PATH here
-  EXPECT_THROW(ps.StartDetached({dir / "missing"}), Error);
   test::WriteFile(dir / "plain", "not a program");  // not executable
-  EXPECT_THROW(ps.StartDetached({dir / "plain", "/REGSERVER"}), Error);
-  EXPECT_THROW(ps.StartDetached({}), Error);
+  ProcfsProcesses ps;
+  ASSERT_TRUE(ps.StartAndWait({script, "a b", "$(touch pwned)", "/REGSERVER"}, 10000));
+  EXPECT_EQ(test::ReadFile(script + ".out"), "a b|$(touch pwned)|/REGSERVER|");
+  EXPECT_FALSE(test::Exists(dir / "pwned"));
+  // What cannot start: a name found nowhere on PATH, a missing file, a file that is no program.
+  for (const std::vector<std::string>& argv :
+       std::vector<std::vector<std::string>>{{test::RandomName("quo-no-such-program-"), "/s"},
+                                             {dir / "missing"},
+                                             {dir / "plain", "/REGSERVER"},
+                                             {}})
+    EXPECT_THROW(ps.StartDetached(argv), Error) << (argv.empty() ? "" : argv[0]);
 }
 
 }  // namespace

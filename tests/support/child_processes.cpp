@@ -1,31 +1,21 @@
 #include "support/child_processes.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <thread>
 
 #include "core/error.h"
-
-extern char** environ;
+#include "support/temp_dir.h"
 
 namespace quo::test {
 
-std::string RandomName(const std::string& prefix) {
-  static std::mt19937_64 rng(std::random_device{}());
-  static const char* kHex = "0123456789abcdef";
-  std::string out = prefix;
-  const std::uint64_t r = rng();
-  for (int i = 0; i < 12; ++i) out += kHex[(r >> (4 * i)) & 0xF];
-  return out;
-}
+static int childrenMade = 0;
 
 bool ChildProcesses::Visible(std::uint32_t pid) {
   const auto self = static_cast<std::uint32_t>(::getpid());
@@ -54,50 +44,55 @@ std::vector<std::uint32_t> ChildProcesses::ListIds() {
   return out;
 }
 
-std::optional<ProcessEntry> ChildProcesses::Describe(std::uint32_t pid) {
-  if (!Visible(pid)) return std::nullopt;
-  return ProcfsProcesses::Describe(pid);
+bool ChildProcesses::Terminate(std::uint32_t pid) {
+  terminated.push_back(pid);
+  if (recordOnly) return true;
+  return pid != static_cast<std::uint32_t>(::getpid()) && Visible(pid) &&
+         ProcfsProcesses::Terminate(pid);
 }
 
-bool ChildProcesses::Terminate(std::uint32_t pid) {
-  if (pid == static_cast<std::uint32_t>(::getpid()) || !Visible(pid)) {
-    ++refused;
-    return false;
-  }
-  terminated.push_back(pid);
-  return ProcfsProcesses::Terminate(pid);
+void ChildProcesses::StartDetached(const std::vector<std::string>& argv) {
+  started.push_back(argv);
+  ProcfsProcesses::StartDetached(argv);
+}
+
+bool ChildProcesses::StartAndWait(const std::vector<std::string>& argv, int timeoutMs) {
+  started.push_back(argv);
+  return ProcfsProcesses::StartAndWait(argv, timeoutMs);
 }
 
 SleepingChild::SleepingChild(const std::string& dir, const std::string& prefix, int uid)
-    : name_(RandomName(prefix)), path_(dir + name_) {
+    : name_(prefix + std::to_string(::getpid()) + "_" + std::to_string(++childrenMade)),
+      path_(dir + name_) {
   std::filesystem::copy_file("/bin/sleep", path_);
   ::chmod(path_.c_str(), 0755);
-  if (uid < 0) {
-    char* argv[] = {const_cast<char*>(path_.c_str()), const_cast<char*>("600"), nullptr};
-    if (::posix_spawn(&pid_, path_.c_str(), nullptr, nullptr, argv, environ) != 0)
-      throw std::runtime_error("cannot start " + path_);
-  } else {
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-      if (::setresgid(uid, uid, uid) != 0 || ::setresuid(uid, uid, uid) != 0) ::_exit(126);
-      ::execl(path_.c_str(), path_.c_str(), "600", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    if (uid >= 0 && (::setresgid(uid, uid, uid) != 0 || ::setresuid(uid, uid, uid) != 0))
+      ::_exit(126);
+    ::execl(path_.c_str(), path_.c_str(), "600", static_cast<char*>(nullptr));
+    ::_exit(127);
   }
-  // Wait until the child runs the copy (its exe link names it), so a walk sees it by name.
-  const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
-  for (int i = 0; i < 500; ++i) {
-    std::error_code ec;
-    if (std::filesystem::read_symlink(exe, ec).filename() == name_) return;
+  // Wait until the child runs the copy, so a walk sees it by name. Its command line tells, and
+  // is readable whoever the child runs as.
+  const std::string cmdline = "/proc/" + std::to_string(pid_) + "/cmdline";
+  for (int i = 0; i < 1000 && Running(); ++i) {
+    if (ReadFile(cmdline).c_str() == path_) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  Stop();
+  throw std::runtime_error("the child never ran " + path_ + " (status " +
+                           std::to_string(status_) + ")");
 }
 
-SleepingChild::~SleepingChild() {
+SleepingChild::~SleepingChild() { Stop(); }
+
+void SleepingChild::Stop() {
   if (pid_ > 0 && !reaped_) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, &status_, 0);
+    reaped_ = true;
   }
 }
 

@@ -19,13 +19,19 @@ class ChildProcesses : public ProcfsProcesses {
 
   std::vector<ProcessEntry> Snapshot() override;
   std::vector<std::uint32_t> ListIds() override;
-  std::optional<ProcessEntry> Describe(std::uint32_t pid) override;
-  // Ends descendants only; anything else is refused (and counted in refused).
+  // Records the pid, then ends it when it is a descendant (never anything else, nor with
+  // recordOnly: a guard to check whose failure would end the test runner or the system).
   bool Terminate(std::uint32_t pid) override;
+  // Record the command, then start it for real.
+  void StartDetached(const std::vector<std::string>& argv) override;
+  bool StartAndWait(const std::vector<std::string>& argv, int timeoutMs) override;
+  std::string InProcessRegistrar() override { return registrar; }
 
   bool failSnapshot = false;  // Snapshot throws: the fallback walk runs
+  bool recordOnly = false;    // Terminate records and answers true, ending nothing
+  std::string registrar;      // "" as on POSIX; a name stands for a platform's registrar
   std::vector<std::uint32_t> terminated;
-  int refused = 0;
+  std::vector<std::vector<std::string>> started;
 
  private:
   bool Visible(std::uint32_t pid);
@@ -33,8 +39,9 @@ class ChildProcesses : public ProcfsProcesses {
   bool includeSelf_;
 };
 
-// A copy of /bin/sleep named prefix + random hex in dir, started as a child of the test (as user
-// uid when given). Killed and reaped when the object goes, if still running.
+// A copy of /bin/sleep in dir, named prefix + the test's pid + a count (unique among running
+// tests), started as a child of the test (as user uid when given); throws unless the child runs
+// the copy. Killed and reaped when the object goes.
 class SleepingChild {
  public:
   SleepingChild(const std::string& dir, const std::string& prefix = "qk", int uid = -1);
@@ -42,7 +49,6 @@ class SleepingChild {
   SleepingChild(const SleepingChild&) = delete;
   SleepingChild& operator=(const SleepingChild&) = delete;
 
-  pid_t pid() const { return pid_; }
   std::uint32_t id() const { return static_cast<std::uint32_t>(pid_); }
   const std::string& name() const { return name_; }
   const std::string& path() const { return path_; }
@@ -52,13 +58,12 @@ class SleepingChild {
   bool Running();
 
  private:
+  void Stop();  // kills and reaps the child if it still runs
+
   std::string name_, path_;
   pid_t pid_ = -1;
   bool reaped_ = false;
   int status_ = 0;
 };
-
-// A unique name: prefix followed by 12 random hex digits.
-std::string RandomName(const std::string& prefix);
 
 }  // namespace quo::test

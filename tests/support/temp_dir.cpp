@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace quo::test {
@@ -22,15 +22,12 @@ TempDir::~TempDir() {
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!(std::ofstream(path, std::ios::binary) << content))
+    throw std::runtime_error("cannot write " + path);
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }

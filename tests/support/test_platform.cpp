@@ -6,7 +6,6 @@ namespace quo::test {
 
 TestApp::TestApp(const std::string& exeName) {
   system.programPath = dir / exeName;
-  system.realSleep = false;
   platform.files = &files;
   platform.system = &system;
   platform.ini = &ini;

@@ -25,8 +25,7 @@ class TestSystem : public PosixSystem {
  public:
   std::string programPath;
   DateTime now{2026, 12, 6, 10, 0, 0};
-  int sleeps = 0;        // calls of SleepMs
-  bool realSleep = true;
+  int sleeps = 0;  // calls of SleepMs, which never waits
   bool instanceFree = true;
   // Environment variables the test controls (nullopt: unset); others come from the process.
   std::map<std::string, std::optional<std::string>> env;
@@ -37,10 +36,7 @@ class TestSystem : public PosixSystem {
     return it != env.end() ? it->second : PosixSystem::GetEnv(name);
   }
   DateTime Now() override { return now; }
-  void SleepMs(int ms) override {
-    ++sleeps;
-    if (realSleep) PosixSystem::SleepMs(ms);
-  }
+  void SleepMs(int) override { ++sleeps; }
   bool AcquireSingleInstance() override { return instanceFree; }
 };
 

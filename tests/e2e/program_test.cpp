@@ -1,0 +1,249 @@
+// The built program as a separate, unattended process in a program folder made from the build's,
+// against the project's FTP server on loopback and real files. Every "kill" names only a process
+// this test started under a unique name: the program's process walk is not restricted here.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/posix/base/ini_profile.h"
+#include "startup/dates.h"
+#include "support/child_processes.h"
+#include "support/ftp_server.h"
+#include "support/temp_dir.h"
+#include "writers/rar4_writer.h"
+
+using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
+
+namespace quo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBuild = QUO_PROGRAM_BUILD_DIR;
+const std::string kModules[] = {"libquo_gui.so", "libquo_avi.so", "libquo_mdb.so"};
+
+struct ProgramResult {
+  int status = -1;  // exit status; -1 when it had to be killed after the time limit
+  std::string err;  // what it wrote on standard error
+};
+
+// The launcher, its modules and the language files of the build in a temporary folder.
+struct ProgramFolder {
+  ProgramFolder() {
+    fs::copy_file(kBuild + "QuoUpdate", dir / "QuoUpdate");
+    for (const std::string& m : kModules) fs::copy_file(kBuild + m, dir / m);
+    fs::copy(kBuild + "LanguesUpdate", dir / "LanguesUpdate", fs::copy_options::recursive);
+  }
+
+  // Runs QuoUpdate with the arguments, unattended and offscreen.
+  ProgramResult Run(std::vector<std::string> argv, int timeoutMs = 120000) const {
+    const std::string errPath = dir / "stderr.txt", runtime = dir / "runtime";
+    MakeDirs(runtime);
+    argv.insert(argv.begin(), dir / "QuoUpdate");
+    std::vector<char*> cargv;
+    for (std::string& a : argv) cargv.push_back(a.data());
+    cargv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      ::setenv("QUOUPDATE_UNATTENDED", "1", 1);
+      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+      // LeakSanitizer's exit-time check of a whole Qt program now and then crashes its own
+      // tracer on a busy machine; leaks are checked by the tests that run the code in process.
+      ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+      ::execv(cargv[0], cargv.data());
+      ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return {-1, ReadFile(errPath)};
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(errPath)};
+  }
+
+  TempDir dir;
+};
+
+// Launched by the product with no check due: the light start-up logs its three lines, creates
+// no settings file and loads no module (all three are unloadable here) unless it needs one.
+TEST(LightLaunch, LogsAndLoadsModulesOnlyWhenNeeded) {
+  ProgramFolder program;
+  const std::string log = program.dir / "log.txt", settings = program.dir / "QuoUpdate.ini";
+  fs::remove_all(program.dir / "LanguesUpdate");
+  for (const std::string& m : kModules) WriteFile(program.dir / m, "not a module");
+  for (const auto& args : {std::vector<std::string>{"2.1.0/C:\\Prod"}, {"2.1.0", "/opt/q/"}}) {
+    const ProgramResult r = program.Run(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_EQ(ReadFile(log),
+            "2.1.0/C:\\Prod\r\n2.1.0\r\nC:\\Prod\r\n2.1.0 /opt/q/\r\n2.1.0\r\n/opt/q/\r\n");
+  // A run that goes on needs the window module: a broken one is named, and the run fails.
+  ProgramResult r = program.Run({});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("libquo_gui.so"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(settings));
+  EXPECT_FALSE(Exists(program.dir / "LanguesUpdate/1033.lng"));
+
+  // A second instance (the lock on the program file is held here) ends at once without a trace,
+  // even when forced.
+  const std::string logged = ReadFile(log);
+  const int lock = ::open((program.dir / "QuoUpdate").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+  r = program.Run({"2.1.0/C:\\Prod/1036/1"}, 5000);
+  ::close(lock);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(log), logged);
+  EXPECT_FALSE(Exists(settings));
+
+  // The translators' database beside the program: the language files are written from it.
+  fs::copy_file(kBuild + "libquo_mdb.so", program.dir / "libquo_mdb.so",
+                fs::copy_options::overwrite_existing);
+  fs::copy_file(QUO_TEST_DATA_DIR "/mdb/traduction.mdb", program.dir / "TraductionUpdate.mdb");
+  EXPECT_EQ(program.Run({"2.1.0", "/opt/q/"}).status, 0);
+  EXPECT_NE(ReadFile(program.dir / "LanguesUpdate/1036.lng"), "");
+  EXPECT_NE(ReadFile(program.dir / "LanguesUpdate/1033.lng").find("No new update available"),
+            std::string::npos);
+}
+
+class UpdateRoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDirs(served / "maj/upd");
+    Serve("ListMaj.ini", "[versions]\r\n2.1.0=upd\r\n");
+    server = std::make_unique<FtpTestServer>(FtpTestServer::Options{.root = served.path()});
+  }
+
+  // A file of the update channel (below "maj/" on the server).
+  void Serve(const std::string& path, const std::string& content) {
+    WriteFile(served / ("maj/" + path), content);
+  }
+  void Settings(const std::string& address) {
+    WriteFile(program.dir / "QuoUpdate.ini", "[Server]\r\nAdresse=" + address +
+                                                 "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n"
+                                                 "[temps]\r\nfrequence=1\r\n");
+  }
+  std::string Setting(const std::string& section, const std::string& key) {
+    return IniProfile().Get(program.dir / "QuoUpdate.ini", section, key, 100);
+  }
+  // Launched by the product (Linux form of the command line).
+  ProgramResult Launch(std::vector<std::string> extra = {"1036"}) {
+    extra.insert(extra.begin(), {"2.1.0", product.path()});
+    return program.Run(extra);
+  }
+  std::string Product(const std::string& name) { return ReadFile(product / name); }
+  bool DownloadsKept() { return Exists(program.dir / "Download/Actions.ini"); }
+
+  ProgramFolder program;
+  TempDir product, served;
+  std::unique_ptr<FtpTestServer> server;
+};
+
+// An address on 127.0.0.1 where nothing listens.
+std::string ClosedAddress() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}};
+  socklen_t len = sizeof a;
+  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(s);
+  return "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+}
+
+// The fifth field names the server for this run; the settings keep theirs (a closed port).
+TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
+  SleepingChild running(product.path(), "qe2e");  // the product's process, to be ended
+  Serve("upd/Actions.ini",
+        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
+        "3=Greffon.dat\r\n"
+        "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\nkill=" +
+            running.name() +
+            "\r\n"
+            "[Notes.txt]\r\ndestination=Docs\r\ncopie=1\r\nbackup=1\r\n"
+            "[Greffon.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n");
+  Serve("upd/Quorvanta.exe", "exe 2.1.1");
+  Serve("upd/Notes.txt", "notes 2.1.1");
+  WriteRar4(served / "maj/upd/Greffon.rar", {Rar4File("Greffon.dat", "greffon 2.1.1")});
+  WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
+  MakeDirs(product / "Docs");
+  MakeDirs(product / "Plugins");
+  WriteFile(product / "Docs/Notes.txt", "notes 2.1.0");
+  const std::string down = ClosedAddress();
+  Settings(down);
+
+  const ProgramResult r = Launch({"1036", "0", server->address()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(running.EndedByKill()) << "the named process is ended before its file is replaced";
+  EXPECT_EQ(Product("Quorvanta.exe"), "exe 2.1.1");
+  EXPECT_EQ(Product("OLDQuorvanta.exeBack"), "exe 2.1.0");
+  EXPECT_EQ(Product("Docs/Notes.txt"), "notes 2.1.1");
+  EXPECT_EQ(Product("Docs/OLDNotes.txtBack"), "notes 2.1.0");
+  EXPECT_EQ(Product("Plugins/Greffons/Greffon.dat"), "greffon 2.1.1");
+  EXPECT_FALSE(DownloadsKept());
+  EXPECT_EQ(Setting("Server", "Adresse"), down);
+  EXPECT_EQ(Setting("temps", "DerniereVersion"), "2.1.1");
+  EXPECT_TRUE(ParseDate(Setting("temps", "dernier"))) << ReadFile(program.dir / "QuoUpdate.ini");
+  EXPECT_NE(r.err.find("Mise à jour correctement terminée."), std::string::npos) << r.err;
+}
+
+TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
+  std::string order = "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n", sections;
+  for (int i = 1; i <= 5; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    order += std::to_string(i) + "=" + name + "\r\n";
+    sections +=
+        "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
+    Serve("upd/" + name, "new " + std::to_string(i));
+    WriteFile(product / name, "old " + std::to_string(i));
+  }
+  Serve("upd/Actions.ini", order + sections);
+  WriteFile(product / "Bloque", "a file where section 3 needs a folder");
+  Settings(server->address());
+
+  const ProgramResult r = Launch();
+  EXPECT_NE(r.status, 0) << r.err;
+  for (int i = 1; i <= 5; ++i)
+    EXPECT_EQ(Product("f" + std::to_string(i) + ".txt"), "old " + std::to_string(i)) << i;
+  EXPECT_FALSE(Exists(product / "OLDf1.txtBack"));  // put back under its own name
+  EXPECT_TRUE(DownloadsKept());
+  EXPECT_EQ(Setting("temps", "DerniereVersion"), "");
+  EXPECT_TRUE(ParseDate(Setting("temps", "dernier")));
+  EXPECT_NE(r.err.find("Des erreurs ont eu lieu"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
+}
+
+// A forced run against a server that is down reaches its end on its own; a start-up error (a
+// folder where the log goes) is told on standard error. Both fail, and the product is untouched.
+TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
+  Settings(ClosedAddress());
+  ProgramResult r = Launch({"1036", "1"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("Impossible de se connecter au serveur"), std::string::npos) << r.err;
+  fs::remove(program.dir / "log.txt");
+  MakeDirs(program.dir / "log.txt");
+  r = Launch();
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("QuoUpdate: Cannot open " + program.dir / "log.txt"), std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::is_empty(product.path()));
+}
+
+}  // namespace
+}  // namespace quo::test

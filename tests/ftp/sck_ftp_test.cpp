@@ -1,0 +1,250 @@
+// SckFtp against the real server: opening a session in every address form and mode within
+// bounded waits, directories and listings, downloads that keep the older file unless complete,
+// deletions.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ftp/ftp_address.h"
+#include "ftp_fixture.h"
+
+namespace quo::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Names = std::set<std::string>;
+
+std::string Big() { return std::string(3 << 20, 'b'); }
+
+TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
+  for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
+           {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
+           {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
+    const auto a = ParseFtpAddress(text, 21);
+    EXPECT_EQ(a ? a->host + " " + std::to_string(a->port) : "invalid", want);
+  }
+  for (const char* bad :
+       {"", ":21", "[::1", "[::1]x", "host:0", "host:65536", "host:21x", "u@host"})
+    EXPECT_FALSE(ParseFtpAddress(bad, 21)) << bad;
+}
+
+TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257WithinTheLimits) {
+  const std::pair<std::string, bool> cases[] = {
+      {"", true}, {"greeting=421", false}, {"greeting=230", false}, {"no-greeting", false},
+      {"login-refused", false}, {"pwd-refused", false}, {"unanswered=PWD", false},
+      {"unanswered=PASS", false}, {"endless-greeting", false}, {"closed port", false},
+      {"long-greeting=100", true},       // a multi-line greeting
+      {"long-greeting=1000000", false},  // curl gives up on a 1 MB reply line
+  };
+  for (const auto& [fault, connected] : cases) {
+    FtpFixture f;
+    const bool closed = fault == "closed port";
+    auto ftp = f.Serve({}, closed ? "" : fault).Session(false);
+    if (closed) f.server.reset();
+    const auto start = Clock::now();
+    ftp->Connect();
+    // Limits of a second or two: a silent server must not hold the session much longer.
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8)) << fault;
+    EXPECT_EQ(ftp->Connected(), connected) << fault;
+    EXPECT_FALSE(ftp->Busy()) << fault;
+  }
+}
+
+TEST(SckFtpConnect, AcceptsEveryAddressFormAndActiveMode) {
+  const struct {
+    std::string host;
+    bool portInUrl, passive;
+  } cases[] = {{"::1", true, true}, {"::1", false, true}, {"127.0.0.1", true, false}};
+  for (const auto& c : cases) {
+    FtpFixture f;
+    auto ftp = f.Serve({{"a.txt", "alpha"}}, "", c.host).Session(false);
+    if (!c.portInUrl) {
+      ftp->SetURL(c.host == "::1" ? "[::1]" : c.host);
+      ftp->SetPort(f.server->port());
+    }
+    ftp->SetModePassif(c.passive);
+    ftp->Connect();
+    SCOPED_TRACE(ftp->URL() + (c.passive ? " passive" : " active"));
+    EXPECT_EQ(ftp->ListFile(), "#a.txt");
+    const std::string log = f.server->log();
+    const bool sawActive = log.find("\nEPRT ") != log.npos || log.find("\nPORT ") != log.npos;
+    EXPECT_EQ(sawActive, !c.passive) << log;
+  }
+}
+
+TEST(SckFtpConnect, IdleClosedConnectionIsReplacedByOneFreshLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"sub/a.txt", "alpha"}}, "idle-close=0.5").Session();
+  ftp->ChangeDirectory("sub");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  // The server said 421 and closed; the next command logs in again and finds its directory.
+  EXPECT_EQ(ftp->ListFile(), "#a.txt");
+  EXPECT_EQ(f.LogLines("LOGIN "), 2) << f.server->log();
+}
+
+TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
+  FtpFixture f;
+  f.service.SetLimits({.replyTimeoutSec = 10});
+  auto ftp = f.Serve({}, "unanswered=QUIT").Session();
+  const auto start = Clock::now();
+  ftp->Deconnect();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+  EXPECT_FALSE(ftp->Connected());
+  for (int i = 0; i < 100 && f.server->log().find("\nQUIT\n") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_NE(f.server->log().find("\nQUIT\n"), std::string::npos) << f.server->log();
+}
+
+TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
+                      {"say \"hi\"/quoted.txt", ""}}).Session();
+  const struct {
+    std::string newRep, listing;
+    bool refused = false;
+  } steps[] = {
+      {"a", "#b#in_a.txt"},                       // relative
+      {"b", "#in_b.txt"},                         // relative to the new one
+      {"..", "#b#in_a.txt"},                      // parent
+      {"missing", "#b#in_a.txt", true},           // refused: unchanged
+      {"", "#b#in_a.txt"},                        // no name: stays
+      {"/a/b", "#in_b.txt"},                      // absolute
+      {"/", "#a#say \"hi\"#top.txt"},             // root
+      {"say \"hi\"", "#quoted.txt"},              // a name with quotes (PWD doubles them)
+      {"/a/b/../b", "#in_b.txt"},                 // the server resolves the path
+      {"top.txt", "#in_b.txt", true},             // a file is no directory
+      {"a\r\nDELE in_b.txt", "#in_b.txt", true},  // control characters never reach the server
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(ftp->ChangeDirectory(s.newRep).empty(), !s.refused) << s.newRep;
+    EXPECT_EQ(ftp->ListFile(), s.listing) << s.newRep;
+  }
+  EXPECT_TRUE(Exists(f.root / "a/b/in_b.txt"));
+  EXPECT_EQ(f.LogLines("LOGIN "), 1) << f.server->log();
+}
+
+TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"ListMaj.ini", ""}, {"PACK.RAR", ""}, {"ab", ""}, {"pack.rar", ""},
+                      {"pack.zip", ""}, {"rar", ""}}).Session();
+  for (const auto& [filtre, listing] : std::vector<std::pair<std::string, std::string>>{
+           {"", "#ListMaj.ini#PACK.RAR#ab#pack.rar#pack.zip#rar"},
+           {"RAR", "#PACK.RAR#pack.rar#rar"}, {".rar", ""}, {"ab", "#ab"}}) {
+    ftp->SetFiltre(filtre);
+    EXPECT_EQ(ftp->ListFile(), listing) << filtre;
+  }
+}
+
+TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
+      {".\r\n..\r\nx\r\n", "#x"}, {"lf1\nno-end", "#lf1#no-end"}, {"", ""},
+      {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
+      {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
+  };
+  for (const auto& [raw, listing] : cases) {
+    FtpFixture f;
+    EXPECT_EQ(f.Serve({}, f.Listing(raw)).Session()->ListFile(), listing) << raw;
+  }
+  // A listing never answered ends within the reply timeout; the next command logs in again.
+  FtpFixture f;
+  auto ftp = f.Serve({{"a.txt", ""}}, "unanswered=NLST").Session();
+  EXPECT_EQ(ftp->ListFile(), "");
+  EXPECT_EQ(ftp->GetFile("a.txt", false), "");
+}
+
+TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
+  FtpFixture f;
+  auto ftp = f.Serve({{"pack.rar", Big()}}).Session(false);
+  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");  // not connected: nothing happens
+  ftp->Connect();
+  EXPECT_EQ(ftp->GetFile("", false), "");
+  ftp->SetDossier(f.local.path().substr(0, f.local.path().size() - 1));  // no final slash
+  WriteFile(f.local / "pack.rar", "old");
+  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");
+  EXPECT_EQ(ReadFile(f.local / "pack.rar"), Big());
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"pack.rar"});
+  EXPECT_EQ(FtpFixture::Names(f.root), Names{});
+  EXPECT_EQ(f.LogLines("LOGIN "), 1) << f.server->log();
+}
+
+// Abandon from the event pump (the window closes) stops the transfer and every later one.
+TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
+  const struct {
+    std::string fault, name;
+    bool abandon = false;
+  } cases[] = {
+      {"", "missing.rar"}, {"retr-refused", "pack.rar"}, {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"}, {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"}, {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true}, {"endless", "pack.rar", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
+    FtpFixture f;
+    if (c.abandon) f.service.SetLimits({.lowSpeedTimeSec = 1});  // no size limit: Abandon ends it
+    auto ftp = f.Serve({{"pack.rar", Big()}}, c.fault).Session();
+    WriteFile(f.local / c.name, "old");
+    if (c.abandon) f.t.windowing.onPump = [&] { ftp->Abandon(); };
+    const int pumps = f.t.windowing.pumps;
+    const auto t0 = Clock::now();
+    EXPECT_NE(ftp->GetFile(c.name, true), "");
+    // The limits are a second here; the defaults (half a minute) would show.
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(ReadFile(f.local / c.name), "old");
+    EXPECT_EQ(FtpFixture::Names(f.local), Names{c.name});
+    EXPECT_TRUE(Exists(f.root / "pack.rar")) << "deleted although not downloaded";
+    EXPECT_FALSE(ftp->Busy());
+    // Window events keep running while a transfer hangs (every 50 ms).
+    EXPECT_GE(f.t.windowing.pumps - pumps, c.fault.starts_with("stall") && !c.abandon ? 8 : 0);
+    if (c.abandon) {
+      f.t.windowing.onPump = nullptr;
+      EXPECT_NE(ftp->GetFile(c.name, false), "");
+      EXPECT_EQ(f.LogLines("RETR "), 1) << "a transfer after Abandon must not even start";
+    }
+  }
+}
+
+TEST(SckFtpGet, RefusesNamesThatWouldLeaveTheFolder) {
+  FtpFixture f;
+  // The server has the files, so only the local name check stops them.
+  auto ftp = f.Serve({{"x.txt", "x"}, {"...", "x"}, {"sub\\x.txt", "x"}}).Session();
+  MakeDirs(f.local / "in");
+  ftp->SetDossier(f.local / "in/");
+  for (const std::string name :
+       {"../x.txt", "sub/x.txt", "/x.txt", "sub\\x.txt", "..", "...", "x.txt\n"})
+    EXPECT_NE(ftp->GetFile(name, false), "") << name;
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"in"});
+}
+
+TEST(SckFtpAll, GetsAndDeletesWhatTheFilterListsAndReportsFailures) {
+  FtpFixture f;
+  f.Serve({{"a.txt", "alpha"}, {"c.txt", "gamma"}}, f.Listing("a.txt\r\nmissing\r\nc.txt\r\n"));
+  EXPECT_NE(f.Session()->GetAllFile(), "");  // stops at the first failure
+  EXPECT_EQ(FtpFixture::Names(f.local), Names{"a.txt"});
+
+  FtpFixture g;
+  auto all = g.Serve({{"a.txt", ""}, {"b.rar", "beta"}, {"c.rar", ""}}).Session();
+  all->SetFiltre("rar");
+  EXPECT_EQ(all->GetAllFile(), "Ok");
+  EXPECT_EQ(FtpFixture::Names(g.local), (Names{"b.rar", "c.rar"}));
+  EXPECT_EQ(ReadFile(g.local / "b.rar"), "beta");
+  EXPECT_EQ(all->DelFile("b.rar"), "Ok");
+  EXPECT_TRUE(all->DelFile("b.rar").starts_with("DELE b.rar: "));  // already gone
+  EXPECT_EQ(all->DelAllFile(), "Ok");
+  EXPECT_EQ(FtpFixture::Names(g.root), Names{"a.txt"});
+  // Nothing listed: nothing to get or delete.
+  EXPECT_EQ(all->GetAllFile(), "");
+  EXPECT_EQ(all->DelAllFile(), "");
+
+  FtpFixture r;
+  auto refused = r.Serve({{"a.txt", ""}}, "dele-refused").Session();
+  EXPECT_EQ(refused->DelFile(""), "");
+  EXPECT_TRUE(refused->DelFile("a.txt").starts_with("DELE a.txt: refused"));
+  EXPECT_TRUE(refused->DelAllFile().starts_with("DELE a.txt: refused"));
+  EXPECT_TRUE(Exists(r.root / "a.txt"));
+}
+
+}  // namespace
+}  // namespace quo::test

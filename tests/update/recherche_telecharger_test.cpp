@@ -1,0 +1,205 @@
+// The update search and the package download against a real FTP server on loopback, with real
+// RAR archives.
+#include <gtest/gtest.h>
+
+#include "update/telecharger_maj.h"
+#include "update/update_rig.h"
+#include "writers/rar4_writer.h"
+
+using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
+
+namespace quo::test {
+namespace {
+
+const std::string kDate = "06/12/2026 10:00:00";  // the test clock
+const std::string kCorrupted = "\r\nActions.ini  " + T("Fichiercorrompue");
+
+std::string RarBytes(const std::vector<Rar4Entry>& entries) { return BuildRar4(entries).bytes; }
+
+// What the search finds, and what the window then says; in automatic mode it closes itself when
+// there is nothing to do. Neither an action file of the update root nor an older version list in
+// the download folder is taken for the update's.
+TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
+  const std::string actions = UpdateRig::Actions({{"a.dll", false}}), list = "[versions]\r\n";
+  const std::string none = T("Aucunenouvelemiseàjourdedisponible");
+  const std::string found = T("Denouvellesmisesàjoursontdisponibles");
+  struct Case {
+    std::string what, fault, listName, list, text;
+  };
+  const std::vector<Case> cases = {
+      {"found", "", "ListMaj.ini", list + "1.2.2=upd123\r\n1.2.3=upd124\r\n", found},
+      {"no key for the version", "", "ListMaj.ini", list + "1.2.2=upd123\r\n", none},
+      {"empty folder", "", "ListMaj.ini", list + "1.2.3=\r\n", none},
+      {"list in lower case", "", "listmaj.ini", list + "1.2.3=upd124\r\n", none},
+      {"no list", "", "", "", none},
+      {"list refused", "retr-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n", none},
+      {"login refused", "login-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n",
+       T("Impossibledeseconnecterauserveur")},
+  };
+  for (const bool externe : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
+      UpdateRig r(c.fault.empty() ? std::vector<std::string>{} : std::vector{c.fault});
+      if (!c.listName.empty()) r.Serve(c.listName, c.list);
+      r.Serve("upd124/Actions.ini", actions);
+      r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");
+      WriteFile(r.Local("ListMaj.ini"), list + "1.2.3=upd124\r\n");
+      r.w->Externe = externe;
+      EXPECT_EQ(c.text == found, r.Search());
+      EXPECT_EQ(c.text == found ? actions : "", ReadFile(r.Local("Actions.ini")));
+      EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), (*r.w)["cmdMettreAJour"].Caption());
+      EXPECT_EQ(c.text, (*r.w)["lblPhase"].Caption());
+      EXPECT_EQ(c.text != found, r.w->Finished());
+      EXPECT_EQ(c.text == none, r.w->Succeeded());
+      EXPECT_EQ(externe && c.text != found, r.w->Unloaded());
+    }
+  }
+}
+
+// The built-in server must never be contacted by a test: without an FTP service no connection is
+// attempted, and the window keeps the address it was given.
+TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
+  UpdateRig r;
+  r.t.platform.ftp = nullptr;
+  r.w->MyAdresse.clear();
+  EXPECT_FALSE(r.Search());
+  EXPECT_EQ(QUO_DEFAULT_SERVER, r.w->MyAdresse);
+}
+
+TEST(TelechargerMajTest, PlainThenCompressedPackage) {
+  UpdateRig r;
+  r.Serve("upd124/a.dll", "plain a");
+  r.Serve("upd124/b.rar", RarBytes({Rar4File("b.ocx", "ocx"), Rar4File("lib\\x.dll", "x")}));
+  r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}, {"b.ocx", true}}));
+  ASSERT_TRUE(r.Search());
+  // The progress as each package starts (the window pumps once then).
+  std::vector<int> progress;
+  r.t.windowing.onPump = [&] {
+    const int v = (*r.w)["prgPhase"].Value();
+    if (progress.empty() || progress.back() != v) progress.push_back(v);
+  };
+  r.Download();
+
+  EXPECT_EQ((std::vector<int>{20, 40}), progress);
+  ASSERT_GE(r.tray.tips.size(), 4u);
+  EXPECT_EQ((std::vector<std::string>{
+                "Téléchargement de a.dll en cours (20.00%)",
+                "Téléchargement de b.ocx en cours (40.00%)", T("Télechargementdesfichiersterminé."),
+                T("Télechargementdesfichiersterminé.") + T("Linstallationvadébuter")}),
+            std::vector<std::string>(r.tray.tips.end() - 4, r.tray.tips.end()));
+  EXPECT_EQ("plain a", ReadFile(r.Local("a.dll")));
+  EXPECT_EQ("ocx", ReadFile(r.Local("b.ocx")));
+  EXPECT_EQ("x", ReadFile(r.Local("lib/x.dll")));
+  EXPECT_EQ(kDate, r.Setting("Telechargement", "DerniereDate"));
+  EXPECT_EQ(std::vector{2}, r.w->installs);
+  EXPECT_EQ(kDate, r.Setting("temps", "dernier"));
+  EXPECT_EQ("1.2.4", r.Setting("temps", "DerniereVersion"));
+  EXPECT_TRUE(r.w->Succeeded());
+
+  // Cancelled at the go-ahead: the download stays recorded, nothing is installed.
+  for (const char* key : {"dernier", "DerniereVersion"}) r.t.app->ini.Write("temps", key, "");
+  r.t.app->ini.Write("Telechargement", "DerniereVersion", "");
+  ASSERT_TRUE(r.Search());
+  r.t.windowing.answers.push_back(MsgResult::Cancel);
+  r.Download();
+  EXPECT_EQ(std::vector{2}, r.w->installs);
+  EXPECT_EQ("1.2.4", r.Setting("Telechargement", "DerniereVersion"));
+  EXPECT_EQ("", r.Setting("temps", "dernier"));
+  EXPECT_EQ("", r.Setting("temps", "DerniereVersion"));
+}
+
+// Nothing is recorded and nothing installed unless every package arrived whole (one archive entry
+// refused is enough to fail), nor when the window closes between packages.
+TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
+  struct Case {
+    std::string what;
+    std::vector<std::pair<std::string, bool>> packages;
+    bool close = false;  // the window closes as the second package starts
+  };
+  const std::vector<Case> cases = {
+      {"missing package", {{"a.dll", false}, {"gone.dll", true}, {"c.dll", false}}},
+      {"corrupted second archive", {{"z.dll", true}, {"bad.dll", true}, {"c.dll", false}}},
+      {"window closed", {{"a.dll", false}, {"c.dll", false}}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UpdateRig r;
+    r.Serve("upd124/a.dll", "a");
+    r.Serve("upd124/c.dll", "c");
+    r.Serve("upd124/z.rar", RarBytes({Rar4File("z.dll", "z"), Rar4File("zz\\z2.dll", "z2")}));
+    r.Serve("upd124/bad.rar",
+            RarBytes({Rar4File("b1.dll", "b1"), Rar4Symlink("b2.dll", "b1.dll")}));
+    r.ServeUpdate(UpdateRig::Actions(c.packages));
+    ASSERT_TRUE(r.Search());
+    r.t.windowing.onPump = [&] {
+      if (c.close && (*r.w)["prgPhase"].Value() == 40) r.w->mnuStop_Click();
+    };
+    r.Download();
+
+    EXPECT_EQ(c.close, r.w->Unloaded());
+    EXPECT_FALSE(Exists(r.Local("c.dll")));
+    EXPECT_TRUE(c.close || r.w->ErrorText.size() > 2) << r.w->ErrorText;
+    EXPECT_EQ("", r.Setting("Telechargement", "DerniereDate"));
+    EXPECT_TRUE(r.w->installs.empty());
+    EXPECT_FALSE(r.w->Succeeded());
+    if (c.what == "corrupted second archive") {
+      EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.w->ErrorText);
+      // The first archive's files stay extracted, and what the second could give.
+      EXPECT_EQ("z2", ReadFile(r.Local("zz/z2.dll")));
+      EXPECT_EQ("b1", ReadFile(r.Local("b1.dll")));
+      EXPECT_FALSE(Exists(r.Local("b2.dll")));
+    }
+  }
+}
+
+// Action files against the installed version, and action files that are not what they should be
+// or did not arrive (an older copy is never read): a clear error or nothing to download, never a
+// crash, a hang or a file outside the download folders.
+TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
+  const std::string head = "[ordre]\r\nversionActuelle=1.2.4\r\n";
+  const auto one = [](const std::string& version) {
+    return UpdateRig::Actions({{"a.dll", false}}, version);
+  };
+  struct Case {
+    std::string what, actions;
+    int nb;  // the installation's package count; -1: corrupted, -2: nothing to do
+    std::string installed = "", folder = "upd124";
+  };
+  const std::vector<Case> cases = {
+      {"older than installed", one("1.2.9"), -2, "1.3.0"},
+      {"same as installed", one("1.2.4"), 1, "1.2.4"},
+      {"not in its folder", "", -1},
+      {"folder absent", one("1.2.4"), -1, "", "absent"},
+      {"random bytes", std::string("\x13\x00\xfe[ordre\x7f=\r\n\x90", 12), -1},
+      {"no version", "[ordre]\r\nnb=1\r\n1=a.dll\r\n", -1},
+      {"nb -5", head + "nb=-5\r\n1=a.dll\r\n", 0},
+      {"nb 1000000000", head + "nb=1000000000\r\n1=a.dll\r\n", -1},
+      {"name with slash", head + "nb=1\r\n1=../a.dll\r\n", -1},
+      {"name with backslash", head + "nb=1\r\n1=..\\a.dll\r\n", -1},
+      {"name with colon", head + "nb=1\r\n1=C:a.dll\r\n", -1},
+      {"name dotdot", head + "nb=1\r\n1=..\r\n", -1},
+      {"name of 300 characters", head + "nb=1\r\n1=" + std::string(300, 'n') + "\r\n", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UpdateRig r;
+    r.Serve("upd124/a.dll", "a");
+    r.Serve("a.dll", "outside");
+    r.Serve("Actions.ini", one("1.2.4"));
+    r.Serve("ListMaj.ini", "[versions]\r\n1.2.3=" + c.folder + "\r\n");
+    MakeDirs(r.served / "maj/upd124");
+    if (!c.actions.empty()) r.Serve("upd124/Actions.ini", c.actions);
+    WriteFile(r.Local("Actions.ini"), one("1.2.4"));
+    r.t.app->ini.Write("temps", "DerniereVersion", c.installed);
+    ASSERT_TRUE(r.Search());
+    r.Download();
+    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.w->ErrorText);
+    EXPECT_EQ(c.nb >= 0 ? std::vector{c.nb} : std::vector<int>{}, r.w->installs);
+    // Only the settings file and the two download folders in the program folder.
+    for (const auto& [path, content] : Tree(r.t.dir.path()))
+      EXPECT_TRUE(path.rfind("Download", 0) == 0 || path == "QuoUpdate.ini") << path;
+  }
+}
+
+}  // namespace
+}  // namespace quo::test
