@@ -1,8 +1,13 @@
-// The start-up sequence up to the window: log lines, settings, language, schedule, errors.
+// The start-up sequence up to the window: log lines, settings, language, errors, and the check
+// schedule with a fixed clock.
 #include "startup/launch.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "startup/dates.h"
+#include "startup/schedule.h"
 #include "support/test_platform.h"
 
 namespace quo {
@@ -10,25 +15,22 @@ namespace {
 
 using test::ReadFile;
 
-LaunchPlan Plan(test::TestApp& t, std::vector<std::string> args) { return PlanLaunch(*t.app, args); }
-
-TEST(Launch, NoCommandLineIsInteractiveInFrenchAndLogsNothing) {
-  test::TestApp t;
-  t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
-  const LaunchPlan p = Plan(t, {});
-  EXPECT_TRUE(p.proceed);
-  EXPECT_EQ(p.mode, LaunchMode::Interactive);
-  EXPECT_EQ(t.app->translation.LangueCourante, 1036);
-  EXPECT_EQ(t.app->Traduire("Sortir"), "Quitter");
-  EXPECT_FALSE(test::Exists(t.prog("log.txt")));
-  EXPECT_EQ(p.settings.Adresse, QUO_DEFAULT_SERVER);
-  EXPECT_EQ(p.settings.Destination, t.dir.path());
-  EXPECT_FALSE(test::Exists(t.settingsPath()));
+LaunchPlan Plan(test::TestApp& t, std::vector<std::string> args) {
+  return PlanLaunch(*t.app, args);
 }
 
-TEST(Launch, LaunchedWithoutScheduleLogsAndStopsSilently) {
+TEST(Launch, OnlyALaunchThatRunsAloneLogsItsCommandLine) {
   test::TestApp t;
-  const LaunchPlan p = Plan(t, {"2.1.0/C:\\Prod"});
+  const LaunchPlan interactive = Plan(t, {});
+  EXPECT_FALSE(test::Exists(t.prog("log.txt")));
+  EXPECT_EQ(interactive.settings.Adresse, QUO_DEFAULT_SERVER);  // no settings file: defaults
+  EXPECT_EQ(interactive.settings.Destination, t.dir.path());
+  std::filesystem::remove_all(t.prog("LanguesUpdate"));
+  t.system.instanceFree = false;  // another instance runs: not even the language folder is made
+  EXPECT_FALSE(Plan(t, {"2.1.0/C:\\Prod"}).proceed);
+  EXPECT_FALSE(test::Exists(t.prog("LanguesUpdate")));
+  t.system.instanceFree = true;
+  const LaunchPlan p = Plan(t, {"2.1.0/C:\\Prod"});  // no schedule: stops silently
   EXPECT_FALSE(p.proceed);
   EXPECT_TRUE(p.error.empty());
   EXPECT_EQ(ReadFile(t.prog("log.txt")), "2.1.0/C:\\Prod\r\n2.1.0\r\nC:\\Prod\r\n");
@@ -40,34 +42,34 @@ TEST(Launch, ModesFromTheFields) {
   const struct {
     std::vector<std::string> args;
     LaunchMode mode;
-    bool proceed;
     int langue;
   } cases[] = {
-      {{"2.1.0/C:\\Prod/1033/1"}, LaunchMode::Forced, true, 1033},
-      {{"2.1.0/C:\\Prod/1036/0"}, LaunchMode::Launched, true, 1036},   // schedule due below
-      {{"2.1.0/C:\\Prod/1036/oui"}, LaunchMode::Launched, true, 1036},
-      {{"2.1.0/C:\\Prod/"}, LaunchMode::Launched, true, 0},           // trailing "/": field 3 empty
-      {{"2.1.0/C:\\Prod/abc/1"}, LaunchMode::Forced, true, 0},
-      {{"2.1.0/C:\\Prod/1035.5/1"}, LaunchMode::Forced, true, 1036},  // rounded half to even
-      {{"/C:\\Prod"}, LaunchMode::BadCommandLine, true, 0},
-      {{"2.1.0"}, LaunchMode::BadCommandLine, true, 0},
-      {{"2.1.0//1036"}, LaunchMode::BadCommandLine, true, 0},
-      {{"////"}, LaunchMode::BadCommandLine, true, 0},
-      {{"2.1.0", "/opt/quorvanta/", "1033", "1"}, LaunchMode::Forced, true, 1033},
+      {{}, LaunchMode::Interactive, 0},
+      {{"2.1.0/C:\\Prod/1033/1"}, LaunchMode::Forced, 1033},
+      {{"2.1.0/C:\\Prod/1036/0"}, LaunchMode::Launched, 1036},  // schedule due below
+      {{"2.1.0/C:\\Prod/1036/oui"}, LaunchMode::Launched, 1036},
+      {{"2.1.0/C:\\Prod/"}, LaunchMode::Launched, 0},  // trailing "/": field 3 empty
+      {{"2.1.0/C:\\Prod/abc/1"}, LaunchMode::Forced, 0},
+      {{"2.1.0/C:\\Prod/1035.5/1"}, LaunchMode::Forced, 1036},  // rounded half to even
+      {{"/C:\\Prod"}, LaunchMode::BadCommandLine, 0},
+      {{"2.1.0"}, LaunchMode::BadCommandLine, 0},
+      {{"2.1.0//1036"}, LaunchMode::BadCommandLine, 0},
+      {{"2.1.0", "/opt/quorvanta/", "1033", "1"}, LaunchMode::Forced, 1033},
   };
   for (const auto& c : cases) {
     test::TestApp t;
     t.app->ini.Write("temps", "frequence", "1");  // due: no installation recorded
     t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
     const LaunchPlan p = Plan(t, c.args);
-    EXPECT_EQ(p.mode, c.mode) << c.args[0];
-    EXPECT_EQ(p.proceed, c.proceed) << c.args[0];
-    EXPECT_EQ(p.langue, c.langue) << c.args[0];
+    SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
+    EXPECT_EQ(p.mode, c.mode);
+    EXPECT_TRUE(p.proceed);
+    EXPECT_EQ(p.langue, c.langue);
     if (p.languageGiven) {
       EXPECT_EQ(t.app->translation.LangueCourante, c.langue) << "the fall-back is undone";
     }
     // Every run that goes on has texts: French when the command line names no language.
-    EXPECT_EQ(t.app->Traduire("Sortir"), "Quitter") << c.args[0];
+    EXPECT_EQ(t.app->Traduire("Sortir"), "Quitter");
   }
 }
 
@@ -76,23 +78,8 @@ TEST(Launch, FifthFieldNamesTheServerForThisRunOnly) {
   t.app->ini.Write("Server", "Adresse", "ftp.example");
   const std::string before = ReadFile(t.settingsPath());
   const LaunchPlan p = Plan(t, {"2.1.0/C:\\Prod/1036/1/127.0.0.1:2121"});
-  EXPECT_TRUE(p.proceed);
   EXPECT_EQ(p.settings.Adresse, "127.0.0.1:2121");
   EXPECT_EQ(ReadFile(t.settingsPath()), before);
-  const std::string log = ReadFile(t.prog("log.txt"));
-  EXPECT_EQ(log, "2.1.0/C:\\Prod/1036/1/127.0.0.1:2121\r\n2.1.0\r\nC:\\Prod\r\n1036\r\n1\r\n"
-                 "127.0.0.1:2121\r\n");
-}
-
-TEST(Launch, HostileCommandLinesAreLoggedAsGiven) {
-  test::TestApp t;
-  const std::string longLine(100000, 'a');
-  EXPECT_EQ(Plan(t, {longLine}).mode, LaunchMode::BadCommandLine);
-  const std::string invalid = "\xFF\xFE/\xC3/1036";
-  Plan(t, {invalid});
-  const std::string log = ReadFile(t.prog("log.txt"));
-  EXPECT_NE(log.find(longLine + "\r\n" + longLine + "\r\n"), std::string::npos);
-  EXPECT_NE(log.find(invalid + "\r\n\xFF\xFE\r\n\xC3\r\n1036\r\n"), std::string::npos);
 }
 
 TEST(Launch, UnwritableLogEndsWithTheError) {
@@ -101,16 +88,6 @@ TEST(Launch, UnwritableLogEndsWithTheError) {
   const LaunchPlan p = Plan(t, {"2.1.0/C:\\Prod/1036/1"});
   EXPECT_FALSE(p.proceed);
   EXPECT_NE(p.error.find("log.txt"), std::string::npos) << p.error;
-}
-
-TEST(Launch, SecondInstanceLeavesNoTrace) {
-  test::TestApp t;
-  t.system.instanceFree = false;
-  const LaunchPlan p = Plan(t, {"2.1.0/C:\\Prod/1036/1"});
-  EXPECT_FALSE(p.proceed);
-  EXPECT_TRUE(p.error.empty());
-  EXPECT_FALSE(test::Exists(t.prog("log.txt")));
-  EXPECT_FALSE(test::Exists(t.prog("LanguesUpdate")));
 }
 
 TEST(Pause, CyclesRoundHalfToEven) {
@@ -123,6 +100,54 @@ TEST(Pause, CyclesRoundHalfToEven) {
     EXPECT_EQ(t.system.sleeps, c.cycles) << c.ms;
     EXPECT_EQ(t.windowing.pumps, c.cycles) << c.ms;
   }
+}
+
+struct Case {
+  const char* frequence;
+  const char* dernier;  // nullptr: no key
+  bool due;
+};
+
+TEST(IsCheckDue, Table) {
+  // Now: Sunday 06/12/2026 10:00:00.
+  const Case cases[] = {
+      {nullptr, nullptr, false},            // fresh installation: disabled
+      {"0", "01/01/2000 00:00:00", false},  // disabled
+      {"1", nullptr, true},                 // schedule set, no installation yet
+      {"1", "not a date", true},            // unreadable
+      {"1", "31/02/2026 10:00:00", true},   // impossible date
+      {"1", "29/11/2026 23:59:59", true},   // 7 calendar days, 6 days 10 h by the clock
+      {"1", "30/11/2026 00:00:00", false},  // 6 calendar days
+      {"1", "2026-11-29 23:59:59", true},   // ISO form
+      {"1", "13/12/2026 10:00:00", false},  // in the future (clock set back)
+      {"2", "30/11/2026 10:00:00", true},   // last day of the previous month
+      {"2", "01/12/2026 00:00:00", false},  // earlier the same month
+      {"2", "31/12/2025 00:00:00", true},   // across a year
+      {"3", nullptr, false},                // no such schedule
+      {"-1", "01/01/2000 00:00:00", false},
+      {"1.5", "30/11/2026 10:00:00", true},   // 1.5 rounds to 2: monthly
+      {"2.5", "01/12/2026 10:00:00", false},  // 2.5 rounds to 2
+      {"0.5", "01/01/2000 00:00:00", false},  // 0.5 rounds to 0
+      {"abc", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    test::TestApp t;
+    if (c.frequence) t.app->ini.Write("temps", "frequence", c.frequence);
+    if (c.dernier) t.app->ini.Write("temps", "dernier", c.dernier);
+    EXPECT_EQ(IsCheckDue(*t.app), c.due) << c.frequence << " / " << (c.dernier ? c.dernier : "-");
+  }
+}
+
+TEST(Dates, WrittenFormReadsBack) {
+  const DateTime t{2026, 2, 28, 7, 5, 9};
+  EXPECT_EQ(FormatDate(t), "28/02/2026 07:05:09");
+  EXPECT_EQ(ParseDate(FormatDate(t)), t);
+  EXPECT_EQ(ParseDate("2024-02-29 23:59:59"), (DateTime{2024, 2, 29, 23, 59, 59}));
+  for (const char* bad : {"", "28/02/2026", "29/02/2026 00:00:00", "28/02/2026 24:00:00",
+                          "28-02-2026 00:00:00", "28/02/2026 00:00:00 extra", "1/2/2026 1:2:3"})
+    EXPECT_FALSE(ParseDate(bad)) << bad;
+  EXPECT_EQ(DayNumber({1970, 1, 1}), 0);
+  EXPECT_EQ(DayNumber({2000, 3, 1}) - DayNumber({2000, 2, 28}), 2);
 }
 
 }  // namespace

@@ -6,22 +6,32 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace quo::test {
 
-// Path of a database of tests/data/mdb/ (for example "traduction.mdb").
-std::string MdbFixture(const std::string& name);
+using MdbPatch = std::vector<std::pair<std::size_t, unsigned char>>;  // (offset, new byte)
 
-// Writes a copy of a fixture with single bytes replaced (offset, new value).
-void WritePatchedMdb(const std::string& fixture, const std::string& to,
-                     const std::vector<std::pair<std::size_t, unsigned char>>& patches);
+// Path of a database of tests/data/mdb/ (for example "traduction.mdb").
+inline std::string MdbFixture(const std::string& name) {
+  return std::string(QUO_TEST_DATA_DIR) + "/mdb/" + name;
+}
+
+// Writes a copy of a fixture with single bytes replaced.
+inline void WritePatchedMdb(const std::string& fixture, const std::string& to,
+                            const MdbPatch& patch = {}) {
+  std::string bytes = ReadFile(MdbFixture(fixture));
+  for (const auto& [offset, value] : patch) bytes.at(offset) = static_cast<char>(value);
+  WriteFile(to, bytes);
+}
 
 // Known damages of traduction.mdb.
-inline const std::vector<std::pair<std::size_t, unsigned char>> kRenameTable{{0xe989, 'X'}};
-inline const std::vector<std::pair<std::size_t, unsigned char>> kRenameControle{{0x180e2, 'x'}};
+inline const MdbPatch kRenameTable{{0xe989, 'X'}};
+inline const MdbPatch kRenameControle{{0x180e2, 'x'}};
 // The NULL mask of the row frmTestFTP/cmdOptions: Formulaire or Controle made NULL.
-inline const std::vector<std::pair<std::size_t, unsigned char>> kNullFormulaire{{0x1afff, 0x1e}};
-inline const std::vector<std::pair<std::size_t, unsigned char>> kNullControle{{0x1afff, 0x1d}};
+inline const MdbPatch kNullFormulaire{{0x1afff, 0x1e}};
+inline const MdbPatch kNullControle{{0x1afff, 0x1d}};
 // A byte of the system catalog that makes libmdb follow a NULL page map.
-inline const std::vector<std::pair<std::size_t, unsigned char>> kCrashLibmdb{{0x2037, 0x2e}};
+inline const MdbPatch kCrashLibmdb{{0x2037, 0x2e}};
 
 }  // namespace quo::test

@@ -1,10 +1,15 @@
-// Language files in fixed columns and the lookups over them.
+// Language files in fixed columns and the lookups over them; the language files shipped.
 #include "translation/translation_table.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <regex>
+#include <set>
+
 #include "core/text.h"
 #include "support/test_platform.h"
+#include "ui/form.h"
 
 namespace quo {
 namespace {
@@ -19,7 +24,6 @@ TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
   TranslationTable& tt = t.app->translation;
   tt.ChargerLangue();
   EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
-  EXPECT_EQ(tt.Traduire("sortir", "_"), "Quitter");
   EXPECT_EQ(tt.Traduire("FRMTESTFTP", "frmtestftp"), "Mise à jour");
   EXPECT_EQ(tt.Traduire("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
   EXPECT_EQ(tt.Traduire("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too
@@ -32,35 +36,72 @@ TEST(ChargerLangue, FallsBackToFrenchAndReplacesTheTable) {
   EXPECT_EQ(tt.Traduire("Sortir"), "");  // never loaded
   t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
   t.WriteLanguage(1033, {{"_", "Cacher", "Hide"}});
-  tt.LangueCourante = 1033;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.Traduire("Cacher"), "Hide");
-  EXPECT_EQ(tt.Traduire("Sortir"), "");
-  tt.LangueCourante = 1031;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.LangueCourante, 1036);
-  EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
-  EXPECT_EQ(tt.Traduire("Cacher"), "");
-  test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file: French again
-  tt.LangueCourante = 1040;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.LangueCourante, 1036);
+  test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file
+  const struct {
+    int asked, loaded;
+    const char *sortir, *cacher;
+  } cases[] = {{1033, 1033, "", "Hide"}, {1031, 1036, "Quitter", ""}, {1040, 1036, "Quitter", ""}};
+  for (const auto& c : cases) {
+    tt.LangueCourante = c.asked;
+    tt.ChargerLangue();
+    EXPECT_EQ(tt.LangueCourante, c.loaded);
+    EXPECT_EQ(tt.Traduire("Sortir"), c.sortir) << c.asked;
+    EXPECT_EQ(tt.Traduire("Cacher"), c.cacher) << c.asked;
+  }
 }
 
 TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
   test::TestApp t;
   TranslationTable& tt = t.app->translation;
   // Windows-1252 bytes: "é" is one byte there, one character after decoding.
-  const std::string win = "_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') +
-                          "caf\xE9\r\n";
-  tt.LoadText(DecodeFileText(win));
+  tt.LoadText(
+      DecodeFileText("_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') + "caf\xE9\r\n"));
   EXPECT_EQ(tt.Traduire("Clé"), "café");
-  tt.LoadText("_" + std::string(39, ' ') + "Court\r\n\r\n" + std::string(100, 'x'));
+  // Full columns with accented letters: each column ends after 40 characters, however many
+  // bytes they take, and the text starts right after the key.
+  const std::string window = "FenêtreÉté" + std::string(30, 'w');
+  const std::string key = std::string(36, 'k') + "éèàù";
+  const std::string key40(40, 'K');
+  tt.LoadText("_" + std::string(39, ' ') + key + "texte A\r\n" + "_" + std::string(39, ' ') +
+              "Court\r\n\r\n" + std::string(100, 'x') + "\r\n" + window + key40 + "texte B");
+  EXPECT_EQ(tt.Traduire(key), "texte A");
+  EXPECT_EQ(tt.Traduire(key40, window), "texte B");  // no final line end
   EXPECT_EQ(tt.Traduire("Court"), "");
-  EXPECT_EQ(tt.size(), 3u);  // short line, blank line ("|"), overlong window part
-  const std::string longWindow(40, 'W');
-  tt.LoadText(longWindow + "K" + std::string(39, ' ') + "texte");
-  EXPECT_EQ(tt.Traduire("K", longWindow), "texte");  // no final line end
+  EXPECT_EQ(tt.size(), 5u);  // with the short line, the blank one ("|") and the overlong one
+}
+
+// Keys passed as literals to Traduire anywhere in the sources.
+std::set<std::string> KeysInSources() {
+  std::set<std::string> keys;
+  const std::regex call(R"re((?:Traduire|T)\(\s*"([^"]+)"\s*\))re");
+  for (const auto& e : std::filesystem::recursive_directory_iterator(QUO_SOURCE_DIR "/src")) {
+    if (e.path().extension() != ".cpp") continue;
+    const std::string text = test::ReadFile(e.path());
+    for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it)
+      keys.insert((*it)[1]);
+  }
+  return keys;
+}
+
+// The language files shipped with the program hold a text for every key the code looks up and
+// for every caption of both windows.
+TEST(LanguageFiles, EveryKeyAndCaptionIsTranslated) {
+  const std::set<std::string> keys = KeysInSources();
+  ASSERT_GT(keys.size(), 5u);
+  for (const int lang : {1036, 1033}) {
+    test::TestApp t;
+    TranslationTable& table = t.app->translation;
+    table.LoadText(DecodeFileText(
+        test::ReadFile(QUO_SOURCE_DIR "/data/LanguesUpdate/" + std::to_string(lang) + ".lng")));
+    for (const std::string& key : keys) EXPECT_NE(table.Traduire(key), "") << lang << " " << key;
+    for (const FormDesign* design : {&FrmTestFtpDesign(), &FrmParamDesign()}) {
+      EXPECT_NE(table.Traduire(design->name, design->name), "") << lang << " " << design->name;
+      for (const ControlDesign& c : design->controls) {
+        if (c.caption.empty() || c.caption == "-" || c.name.rfind("txt", 0) == 0) continue;
+        EXPECT_NE(table.Traduire(c.name, design->name), "") << lang << " " << c.name;
+      }
+    }
+  }
 }
 
 }  // namespace
