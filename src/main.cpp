@@ -11,7 +11,7 @@
 #include "platform/posix/base/module_loader.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/launch.h"
 #include "ui/qt/gui_run.h"
 

@@ -5,7 +5,7 @@
 #include "core/text.h"
 #include "ftp/ftp_address.h"
 #include "platform/ftp_client.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 
 namespace quo {
 

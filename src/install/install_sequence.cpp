@@ -15,7 +15,7 @@
 #include "install/rollback.h"
 #include "install/target_dir.h"
 #include "platform/system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

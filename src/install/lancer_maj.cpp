@@ -1,6 +1,6 @@
 #include "install/lancer_maj.h"
 
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 #include "update/telecharger_maj.h"
 

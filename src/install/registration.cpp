@@ -8,7 +8,7 @@
 #include "platform/processes.h"
 #include "platform/system.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

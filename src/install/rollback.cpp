@@ -7,7 +7,7 @@
 #include "install/registration.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

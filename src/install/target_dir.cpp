@@ -3,7 +3,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "platform/system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

@@ -3,7 +3,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "platform/system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/log.h"
 #include "startup/schedule.h"
 #include "translation/exporter.h"
@@ -37,7 +37,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
   LaunchPlan plan;
   try {
     if (!app.platform.system->AcquireSingleInstance()) return plan;
-    ExporterTraductions(app, false);
+    ExporterTraductions(app.platform, app.programDir, false);
 
     plan.commandLine = ParseCommandLine(args);
     const auto& f = plan.commandLine.fields;

@@ -1,7 +1,7 @@
 #include "startup/log.h"
 
 #include "platform/files.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 
 namespace quo {
 

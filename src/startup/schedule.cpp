@@ -2,7 +2,7 @@
 
 #include "core/text.h"
 #include "platform/system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/dates.h"
 
 namespace quo {

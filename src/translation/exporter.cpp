@@ -10,7 +10,6 @@
 #include "core/text.h"
 #include "platform/files.h"
 #include "platform/translation_db.h"
-#include "startup/app_context.h"
 
 namespace quo {
 namespace {
@@ -90,12 +89,13 @@ std::optional<std::vector<Language>> BuildFiles(TranslationDb& db, bool fillMiss
 
 }  // namespace
 
-void ExporterTraductions(AppContext& app, bool fillMissing) {
-  Files& files = *app.platform.files;
-  const std::string folder = app.programDir + "LanguesUpdate/";
-  files.MakeDirectory(app.programDir + "LanguesUpdate");
-  TranslationDb* db = app.platform.translationDb;
-  const std::string dbPath = app.programDir + "TraductionUpdate.mdb";
+void ExporterTraductions(const Platform& platform, const std::string& programDir,
+                         bool fillMissing) {
+  Files& files = *platform.files;
+  const std::string folder = programDir + "LanguesUpdate/";
+  files.MakeDirectory(programDir + "LanguesUpdate");
+  TranslationDb* db = platform.translationDb;
+  const std::string dbPath = programDir + "TraductionUpdate.mdb";
   if (db == nullptr || !files.IsOrdinaryFile(dbPath)) return;
 
   std::optional<std::vector<Language>> langs;

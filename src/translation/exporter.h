@@ -4,9 +4,11 @@
 // as the database engine sorts), in the fixed columns the loader reads, UTF-8, CR LF.
 #pragma once
 
-namespace quo {
+#include <string>
 
-class AppContext;
+#include "platform/platform.h"
+
+namespace quo {
 
 // Rewrites the language files from the database when it exists and a database reader is
 // available; silent in every case. The files are replaced together once the whole table was
@@ -14,6 +16,8 @@ class AppContext;
 // "Formulaire"/"Controle" missing, no column "1036", more than 10 language columns, a
 // Formulaire or Controle value NULL or longer than 40 characters) replaces none of them.
 // fillMissing: an empty or NULL cell takes the text of column "1036" of the same row.
-void ExporterTraductions(AppContext& app, bool fillMissing);
+// programDir: the program's folder, with a trailing "/".
+void ExporterTraductions(const Platform& platform, const std::string& programDir,
+                         bool fillMissing);
 
 }  // namespace quo

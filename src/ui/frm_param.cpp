@@ -2,7 +2,7 @@
 
 #include "core/text.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

@@ -6,7 +6,7 @@
 #include "platform/animation.h"
 #include "platform/files.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
 #include "update/recherche_maj.h"

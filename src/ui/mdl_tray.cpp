@@ -2,7 +2,7 @@
 
 #include "core/text.h"
 #include "platform/tray.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

@@ -1,7 +1,7 @@
 #include "ui/startup_window.h"
 
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/launch.h"
 #include "ui/frm_param.h"
 #include "ui/frm_test_ftp.h"

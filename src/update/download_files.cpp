@@ -2,7 +2,7 @@
 
 #include "core/error.h"
 #include "platform/files.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 
 namespace quo {
 

@@ -4,7 +4,7 @@
 
 #include "ftp/sck_ftp.h"
 #include "platform/system.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 #include "update/version_liste.h"
 

@@ -9,7 +9,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/dates.h"
 #include "ui/frm_test_ftp.h"
 #include "update/comparer_version.h"

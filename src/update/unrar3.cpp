@@ -3,7 +3,7 @@
 #include "platform/files.h"
 #include "platform/rar_library.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 
 namespace quo::UnRAR3 {
 

@@ -5,7 +5,7 @@
 #include "core/text.h"
 #include "ftp/sck_ftp.h"
 #include "platform/files.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 #include "update/download_files.h"
 

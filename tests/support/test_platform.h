@@ -16,7 +16,7 @@
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "support/temp_dir.h"
 
 namespace quo::test {

@@ -137,7 +137,7 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   for (const bool fill : {false, true}) {
     SCOPED_TRACE(fill ? "fillMissing" : "at start-up");
     if (fill)
-      ExporterTraductions(*t.app, true);
+      ExporterTraductions(t.platform, t.app->programDir, true);
     else  // start-up exports, then loads the language it names
       ASSERT_TRUE(PlanLaunch(*t.app, {"2.1.0", t.dir.path(), "1033", "1"}).proceed);
     for (const auto& [name, col] :
@@ -159,7 +159,7 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
 
 TEST_F(ExportTest, SortsLikeTheDatabaseIgnoringLetterCase) {
   UseDatabase("traduction_order.mdb");
-  ExporterTraductions(*t.app, false);
+  ExporterTraductions(t.platform, t.app->programDir, false);
   const std::string forty = "abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
   EXPECT_EQ(Lng("1033"), File({{"_", "x", "en _-x"},
                                {forty, "exactly40", "forty"},
@@ -195,7 +195,7 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
       WritePatchedMdb(c.fixture, database, c.patch);
     else
       MakeDirs(database);
-    ExporterTraductions(*t.app, true);
+    ExporterTraductions(t.platform, t.app->programDir, true);
     EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
     EXPECT_EQ(Lng("1033"), File({{"_", "Sortir", "old"}}));
     EXPECT_EQ(Folder(), (std::vector<std::string>{"1033.lng", "1036.lng"}));
@@ -203,16 +203,16 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
 }
 
 TEST_F(ExportTest, WithoutDatabaseReaderOrWritableFileNothingIsReplaced) {
-  ExporterTraductions(*t.app, false);  // no database: only the folder is made
+  ExporterTraductions(t.platform, t.app->programDir, false);  // no database: only the folder is made
   EXPECT_TRUE(Folder().empty());
   UseDatabase("traduction.mdb");
   t.platform.translationDb = nullptr;  // no reader on this platform
-  ExporterTraductions(*t.app, false);
+  ExporterTraductions(t.platform, t.app->programDir, false);
   EXPECT_TRUE(Folder().empty());
   t.platform.translationDb = &db;
   t.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
   MakeDirs(t.prog("LanguesUpdate/1031.lng.new"));  // the last temporary file cannot be written
-  ExporterTraductions(*t.app, false);
+  ExporterTraductions(t.platform, t.app->programDir, false);
   EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
   EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng.new", "1036.lng"}));
 }

@@ -8,7 +8,7 @@
 #include "platform/posix/libarchive_rar.h"
 #include "platform/posix/procfs_processes.h"
 #include "platform/windowing.h"
-#include "startup/app_context.h"
+#include "app/app_context.h"
 #include "startup/launch.h"
 #include "ui/frm_test_ftp.h"
 #include "ui/qt/program_icon.h"

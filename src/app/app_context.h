@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "startup/mdl_param_ini.h"
+#include "app/mdl_param_ini.h"
 #include "translation/translation_table.h"
 
 namespace quo {

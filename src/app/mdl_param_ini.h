@@ -1,6 +1,5 @@
 // mdlParamIni: one key of an INI file. An empty file argument means the program's own settings
-// file (the executable's folder + its base name + ".ini"); the caller's variable then holds that
-// path after the call.
+// file (the executable's folder + its base name + ".ini").
 #pragma once
 
 #include <string>
@@ -15,12 +14,13 @@ class mdlParamIni {
       : platform_(platform), settingsPath_(std::move(settingsPath)) {}
 
   // The value (at most 1023 characters), or "" when the file, section or key is missing.
-  std::string ReadIni(const std::string& section, const std::string& key, std::string& nomFichier);
+  std::string ReadIni(const std::string& section, const std::string& key,
+                      const std::string& nomFichier);
   // Writes the key (creating the file, section and key as needed). A failing write is silent.
   void WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                std::string& nomFichier);
+                const std::string& nomFichier);
 
-  // The same on the settings file, for callers that do not need the path back.
+  // The same on the settings file.
   std::string Read(const std::string& section, const std::string& key);
   void Write(const std::string& section, const std::string& key, const std::string& value);
 

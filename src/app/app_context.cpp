@@ -1,4 +1,4 @@
-#include "startup/app_context.h"
+#include "app/app_context.h"
 
 #include "core/text.h"
 #include "platform/system.h"
