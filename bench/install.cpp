@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/update_run.h"
 #include "install/lancer_maj.h"
+#include "support/recording_view.h"
 #include "support/test_platform.h"
-#include "ui/form.h"
-#include "ui/frm_test_ftp.h"
 
 namespace {
 
@@ -54,22 +54,23 @@ struct Result {
 Result Run(int n) {
   quo::test::TestApp t;
   Tmpfs tmpfs(t.dir.path());
-  quo::MemoryFormFactory factory;
-  quo::frmTestFTP w(*t.app, factory);
-  w.Form_Load();
+  quo::UpdateRun run(*t.app);
+  quo::test::RecordingView view;
+  run.MyDossier = t.dir / "Download/";
+  quo::test::MakeDirs(run.MyDossier);
   const std::string root = t.dir / "prod/";
   quo::test::MakeDirs(root);
-  w.MyInstallationDest = root;
+  run.MyInstallationDest = root;
 
   std::string actions = "[ordre]\r\nversionActuelle=1.4.0\r\nnb=" + std::to_string(n) + "\r\n";
   for (int i = 1; i <= n; ++i) actions += std::to_string(i) + "=p" + std::to_string(i) + ".dll\r\n";
   for (int i = 1; i <= n; ++i) {
     const std::string name = "p" + std::to_string(i) + ".dll";
     actions += "[" + name + "]\r\ndestination=\r\ncopie=1\r\nbackup=1\r\nenregistrement=0\r\n";
-    quo::test::WriteFile(w.MyDossier + name, "new package " + std::to_string(i));
+    quo::test::WriteFile(run.MyDossier + name, "new package " + std::to_string(i));
     quo::test::WriteFile(root + name, "old file " + std::to_string(i));
   }
-  std::string nomIni = w.MyDossier + "Actions.ini";
+  const std::string nomIni = run.MyDossier + "Actions.ini";
   quo::test::WriteFile(nomIni, actions);
 
   // Reference: the same number of copies, straight through the files service.
@@ -78,17 +79,17 @@ Result Run(int n) {
   auto start = Clock::now();
   for (int i = 1; i <= n; ++i) {
     const std::string name = "p" + std::to_string(i) + ".dll";
-    t.files.Copy(w.MyDossier + name, refDir + name);
+    t.files.Copy(run.MyDossier + name, refDir + name);
   }
   Result r;
   r.tmpfs = tmpfs.mounted;
   r.plainCopy = Seconds(start);
 
   start = Clock::now();
-  quo::Install(w, n, nomIni);
+  quo::Install(run, view, n, nomIni);
   r.install = Seconds(start);
-  if (!w.ErrorText.empty()) {
-    std::fprintf(stderr, "install failed:%s\n", w.ErrorText.c_str());
+  if (!run.ErrorText.empty()) {
+    std::fprintf(stderr, "install failed:%s\n", run.ErrorText.c_str());
     std::exit(1);
   }
   if (!std::filesystem::exists(root + "OLDp1.dllBack")) {

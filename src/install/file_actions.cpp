@@ -2,18 +2,18 @@
 
 #include <exception>
 
+#include "app/app_context.h"
 #include "core/text.h"
+#include "engine/update_run.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 
 namespace quo {
 
-ActionSection ReadSection(frmTestFTP& w, std::string& nomIni, const std::string& section) {
-  mdlParamIni& ini = w.App().ini;
+ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std::string& section) {
+  mdlParamIni& ini = app.ini;
   ActionSection s;
   s.destination = ini.ReadIni(section, "destination", nomIni);
   s.copie = FlagValue(ini.ReadIni(section, "copie", nomIni));
@@ -24,48 +24,48 @@ ActionSection ReadSection(frmTestFTP& w, std::string& nomIni, const std::string&
   return s;
 }
 
-void CopyWithBackup(frmTestFTP& w, const std::string& file, const std::string& dir, bool replace,
-                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& run) {
-  Files& files = *w.App().platform.files;
+void CopyWithBackup(UpdateRun& run, const std::string& file, const std::string& dir, bool replace,
+                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done) {
+  Files& files = *run.app.platform.files;
   if (!files.IsDirectory(dir)) files.MakeDirectory(dir);
   const std::string path = dir + file;
-  const std::string source = DownloadDir(w) + file;
+  const std::string source = DownloadDir(run.app) + file;
   if (!files.IsOrdinaryFile(path)) {
     files.Copy(source, path);
     return;
   }
-  if (unregisterFirst) UnregisterComponent(w, path, kind);
-  if (backup && !run.backedUp.contains(path)) {
+  if (unregisterFirst) UnregisterComponent(run.app, path, kind);
+  if (backup && !done.backedUp.contains(path)) {
     files.Rename(path, BackupName(dir, file));
-    run.backedUp.insert(path);
+    done.backedUp.insert(path);
     if (replace) files.Copy(source, path);  // without replace the file is retired
     return;
   }
   if (replace) files.Copy(source, path);
 }
 
-void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& section,
-                   InstallRun& run) {
+void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
+                   InstallRun& done) {
   try {
     CheckSectionName(section);
-    const ActionSection s = ReadSection(w, nomIni, section);
-    Processes* processes = w.App().platform.processes;
+    const ActionSection s = ReadSection(run.app, nomIni, section);
+    Processes* processes = run.app.platform.processes;
     if (!s.kill.empty()) KillProcess(processes, FindProcess(processes, s.kill));
 
     for (int attempt = 1; attempt <= 2; ++attempt) {
-      const TargetDir target = TargetDirectory(w, s.destination);
+      const TargetDir target = TargetDirectory(run, s.destination);
       const bool unregisterFirst = target.subdirectory ? false : s.enregistrement;
       const std::string kind = target.subdirectory ? "exeX" : s.type;
       // The retry makes no backup: the first attempt made the one a rollback needs (or found
       // nothing to keep), and what lies there now came from this run.
-      CopyWithBackup(w, section, target.dir, s.copie, s.backup && attempt == 1, unregisterFirst,
-                     kind, run);
+      CopyWithBackup(run, section, target.dir, s.copie, s.backup && attempt == 1, unregisterFirst,
+                     kind, done);
       if (!s.enregistrement) return;
-      if (RegisterComponent(w, target.dir + section, s.type, section)) return;
-      if (attempt == 1) w.ErrorText.clear();
+      if (RegisterComponent(run, target.dir + section, s.type, section)) return;
+      if (attempt == 1) run.ErrorText.clear();
     }
   } catch (const std::exception& e) {
-    w.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + section;
+    run.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + section;
   }
 }
 

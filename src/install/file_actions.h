@@ -12,14 +12,15 @@
 
 namespace quo {
 
-class frmTestFTP;
+class AppContext;
+class UpdateRun;
 
 // The keys of a package section; the flags are set when their numeric value is above 0.
 struct ActionSection {
   std::string destination, type, kill;
   bool copie = false, backup = false, enregistrement = false;
 };
-ActionSection ReadSection(frmTestFTP& w, std::string& nomIni, const std::string& section);
+ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std::string& section);
 
 // What one installation run has done so far.
 struct InstallRun {
@@ -28,7 +29,8 @@ struct InstallRun {
   std::set<std::string> backedUp;
 };
 
-void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& section, InstallRun& run);
+void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
+                   InstallRun& done);
 
 // The file operations for file in dir (dir ends with "/"):
 //   - dir is created (one level) when missing; a failure there shows in the copy;
@@ -37,7 +39,7 @@ void InstallAction(frmTestFTP& w, std::string& nomIni, const std::string& sectio
 //   - the new file is copied from the download folder when replace is set or nothing was present.
 // A failing backup or copy throws Error; the present file is never removed before the new one is
 // in place (the copy replaces it at once).
-void CopyWithBackup(frmTestFTP& w, const std::string& file, const std::string& dir, bool replace,
-                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& run);
+void CopyWithBackup(UpdateRun& run, const std::string& file, const std::string& dir, bool replace,
+                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done);
 
 }  // namespace quo

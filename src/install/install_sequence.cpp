@@ -7,16 +7,17 @@
 #include <cstdint>
 #include <exception>
 
+#include "app/app_context.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "engine/run_view.h"
+#include "engine/update_run.h"
 #include "install/file_actions.h"
 #include "install/lancer_maj.h"
 #include "install/mdl_process.h"
 #include "install/rollback.h"
 #include "install/target_dir.h"
 #include "platform/system.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 
 namespace quo {
 
@@ -36,12 +37,12 @@ void Step(std::int16_t& i) {
 
 }  // namespace
 
-void Install(frmTestFTP& w, int NbFichier, std::string& nomIni) {
-  AppContext& app = w.App();
+void Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni) {
+  AppContext& app = run.app;
   std::string section;
   try {
-    w["tmrMvt"].SetEnabled(true);
-    w.TextePhase = app.Traduire("Preparationdelinstallation");
+    view.MoveDots(true);
+    run.TextePhase = app.Traduire("Preparationdelinstallation");
     const std::int16_t n = ToCounter(NbFichier);
     Processes* processes = app.platform.processes;
     for (std::int16_t i = 1; i <= n; Step(i)) {
@@ -51,39 +52,40 @@ void Install(frmTestFTP& w, int NbFichier, std::string& nomIni) {
       if (!kill.empty()) KillProcess(processes, FindProcess(processes, kill));
     }
     app.platform.system->SleepMs(10);
-    w.PlayAnimation("Synchronize");
+    view.PlayAnimation("Synchronize");
 
-    InstallRun run;
+    InstallRun done;
     std::int16_t i = 1;
     bool complete = true;
     for (; i <= n; Step(i)) {
       section = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
-      w.Progression = static_cast<float>((static_cast<double>(i) + n) / (2.0 * n + 1));
-      w.TextePhase = app.Traduire("Installationde") + " " + section + " " + app.Traduire("Encours");
-      w.TraySetTip(w.TextePhase);
-      w["lblPhase"].SetCaption(w.TextePhase);
-      w["prgPhase"].SetValue(static_cast<int>(RoundHalfEven(w.Progression * 100.0)));
+      run.Progression = static_cast<float>((static_cast<double>(i) + n) / (2.0 * n + 1));
+      run.TextePhase =
+          app.Traduire("Installationde") + " " + section + " " + app.Traduire("Encours");
+      view.TraySetTip(run.TextePhase);
+      view.ShowPhase(run.TextePhase);
+      view.SetProgress(static_cast<int>(RoundHalfEven(run.Progression * 100.0)));
       app.PumpMessages();
-      w["lblPhase"].Repaint();
-      InstallAction(w, nomIni, section, run);
-      if (!w.ErrorText.empty()) {
+      view.RepaintPhase();
+      InstallAction(run, nomIni, section, done);
+      if (!run.ErrorText.empty()) {
         complete = false;
         break;
       }
     }
     if (complete) {
-      w.TextePhase = app.Traduire("SuppressiondesfichiersTéléchargés");
-      w["lblPhase"].SetCaption(w.TextePhase);
-      DeleteDownloads(w);
+      run.TextePhase = app.Traduire("SuppressiondesfichiersTéléchargés");
+      view.ShowPhase(run.TextePhase);
+      DeleteDownloads(app);
     } else {
-      w.SetPhase(app.Traduire("Restaurationdelinstallation"));
-      RestoreInstallation(w, i, nomIni);
+      SetPhase(run, view, app.Traduire("Restaurationdelinstallation"));
+      RestoreInstallation(run, i, nomIni);
     }
-    w["tmrMvt"].SetEnabled(false);
-    w.PlayAnimation("");
+    view.MoveDots(false);
+    view.PlayAnimation("");
   } catch (const std::exception& e) {
-    w["tmrMvt"].SetEnabled(false);
-    w.ErrorText += "\r\n" + std::string(e.what()) + " Avec " + section;
+    view.MoveDots(false);
+    run.ErrorText += "\r\n" + std::string(e.what()) + " Avec " + section;
   }
 }
 

@@ -1,71 +1,30 @@
 #include "install/lancer_maj.h"
 
 #include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
+#include "engine/run_view.h"
+#include "engine/update_run.h"
 #include "update/telecharger_maj.h"
 
 namespace quo {
 
-namespace {
+void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sortirCaption) {
+  AppContext& app = run.app;
+  view.ShowProgress(true);
+  run.ErrorText.clear();
+  view.SetActionCaption(app.Traduire("Miseajour"));
+  view.EnableButton(RunButton::Action, false);
+  TelechargerMaj(run, view, run.MyDossier + "Actions.ini", Force);
 
-// Steps shared by both entry points once updates are known to be available.
-void Run(frmTestFTP& w, bool Force, const std::string& sortirCaption) {
-  w["prgPhase"].SetVisible(true);
-  w.ErrorText.clear();
-  Control& button = w["cmdMettreAJour"];
-  button.SetCaption(w.App().Traduire("Miseajour"));
-  button.SetEnabled(false);
-  std::string nomIni = w.MyDossier + "Actions.ini";
-  TelechargerMaj(w, nomIni, Force);
-  FinishRun(w, sortirCaption);
-}
-
-}  // namespace
-
-void FinishRun(frmTestFTP& w, const std::string& sortirCaption) {
-  Control& button = w["cmdMettreAJour"];
-  button.SetCaption(sortirCaption);
-  button.SetEnabled(true);
-  Control& label = w["lblPhase"];
-  if (w.ErrorText.empty())
-    label.SetCaption(w.App().Traduire("Miseajourcorrectementterminée"));
+  view.SetActionCaption(sortirCaption);
+  view.EnableButton(RunButton::Action, true);
+  if (run.ErrorText.empty())
+    view.ShowPhase(app.Traduire("Miseajourcorrectementterminée"));
   else
-    label.SetCaption(w.App().Traduire("Deserreursonteutlieus") + "\r\n" + w.ErrorText);
-  label.Repaint();
-  w["prgPhase"].SetVisible(false);
-  w.MajDisponible = false;
-  w.SetOutcome(true, w.ErrorText.empty());
-}
-
-void LancerMaj(frmTestFTP& w, bool Force) {
-  frmTestFTP::BusyScope busy(w);
-  if (!w.SessionFtp) {
-    w.cmdRechercher_Click();
-    return;
-  }
-  w["picVersion"].SetVisible(false);
-  if (!w.MajDisponible) {
-    w.UnloadMe();
-    return;
-  }
-  Run(w, Force, "Sortir");
-}
-
-void cmdMettreAJour_Click(frmTestFTP& w) {
-  frmTestFTP::BusyScope busy(w);
-  if (!w.SessionFtp) {
-    if (w.Externe)
-      w.cmdRechercher_Click();
-    else
-      w.UnloadMe();
-    return;
-  }
-  w["picVersion"].SetVisible(false);
-  if (!w.MajDisponible) {
-    w.UnloadMe();
-    return;
-  }
-  Run(w, false, w.App().Traduire("Sortir"));
+    view.ShowPhase(app.Traduire("Deserreursonteutlieus") + "\r\n" + run.ErrorText);
+  view.RepaintPhase();
+  view.ShowProgress(false);
+  run.MajDisponible = false;
+  run.SetOutcome(true, run.ErrorText.empty());
 }
 
 }  // namespace quo

@@ -2,14 +2,14 @@
 
 #include <exception>
 
+#include "app/app_context.h"
 #include "core/error.h"
+#include "engine/update_run.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/system.h"
 #include "platform/windowing.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 
 namespace quo {
 
@@ -20,8 +20,8 @@ constexpr int kCheckDelayMs = 50;
 // The unregistration must read the old file before it is moved aside: it is waited for this long.
 constexpr int kUnregisterWaitMs = 5000;
 
-void Start(frmTestFTP& w, const std::string& kind, const std::string& path, bool unregister) {
-  Processes* processes = w.App().platform.processes;
+void Start(AppContext& app, const std::string& kind, const std::string& path, bool unregister) {
+  Processes* processes = app.platform.processes;
   const auto argv = RegistrationCommand(processes, kind, path, unregister);
   if (argv.empty()) return;
   if (processes == nullptr) throw Error("Cannot start " + argv[0] + ": no process service");
@@ -45,38 +45,37 @@ std::vector<std::string> RegistrationCommand(Processes* processes, const std::st
   return {};
 }
 
-bool RegisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind,
+bool RegisterComponent(UpdateRun& run, const std::string& path, const std::string& kind,
                        const std::string& sourceName) {
-  AppContext& app = w.App();
+  AppContext& app = run.app;
   try {
     int attempts = 0;
     while (!app.platform.files->IsOrdinaryFile(path)) {
-      if (!sourceName.empty()) app.platform.files->Copy(DownloadDir(w) + sourceName, path);
+      if (!sourceName.empty()) app.platform.files->Copy(DownloadDir(app) + sourceName, path);
       app.platform.system->SleepMs(kCheckDelayMs);
       if (++attempts > kChecks) {
-        w.ErrorText += "\r\nFichier  " + path + " Introuvable";
+        run.ErrorText += "\r\nFichier  " + path + " Introuvable";
         return false;
       }
     }
-    Start(w, kind, path, false);
+    Start(app, kind, path, false);
     return true;
   } catch (const std::exception& e) {
     if (Windowing* win = app.platform.windowing)
       win->MessageBox(e.what(), "Enregistrement", MsgButtons::Ok);
-    w.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + path;
+    run.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + path;
     return false;
   }
 }
 
-void UnregisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind) {
-  AppContext& app = w.App();
+void UnregisterComponent(AppContext& app, const std::string& path, const std::string& kind) {
   try {
     int attempts = 0;
     while (!app.platform.files->IsOrdinaryFile(path)) {
       app.platform.system->SleepMs(kCheckDelayMs);
       if (++attempts > kChecks) return;
     }
-    Start(w, kind, path, true);
+    Start(app, kind, path, true);
   } catch (const std::exception&) {
   }
 }

@@ -13,8 +13,9 @@
 
 namespace quo {
 
-class frmTestFTP;
+class AppContext;
 class Processes;
+class UpdateRun;
 
 // The command for kind, as an argument vector; empty when there is nothing to start.
 std::vector<std::string> RegistrationCommand(Processes* processes, const std::string& kind,
@@ -24,9 +25,9 @@ std::vector<std::string> RegistrationCommand(Processes* processes, const std::st
 // again while it is missing, unless sourceName is empty), then starts the register command. False
 // when the file never appeared (a " Introuvable" line is added to ErrorText) or an error was
 // raised (shown in an "Enregistrement" message box, then added to ErrorText).
-bool RegisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind,
+bool RegisterComponent(UpdateRun& run, const std::string& path, const std::string& kind,
                        const std::string& sourceName);
 // The same wait without copying, then the unregister command, waited for; reports nothing.
-void UnregisterComponent(frmTestFTP& w, const std::string& path, const std::string& kind);
+void UnregisterComponent(AppContext& app, const std::string& path, const std::string& kind);
 
 }  // namespace quo

@@ -6,17 +6,18 @@
 
 namespace quo {
 
-class frmTestFTP;
+class AppContext;
+class UpdateRun;
 
 // Rolls back sections 1 to count of the action file, in order: for each section with the backup
 // flag, its backup (found by the same directory rules as the installation) is renamed back over
 // the installed file, and a component (backup and enregistrement both set) is registered again.
 // A section that cannot be restored adds CR LF, the error's description, " Avec " and the section
 // name to ErrorText, and the others are still restored. Files without a backup stay as they are.
-void RestoreInstallation(frmTestFTP& w, int count, std::string& nomIni);
+void RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni);
 
 // Deletes the ordinary files of the download folder (program directory + "Download/"), in name
 // order, stopping silently at the first that cannot be deleted. Sub-folders and hidden files stay.
-void DeleteDownloads(frmTestFTP& w);
+void DeleteDownloads(AppContext& app);
 
 }  // namespace quo

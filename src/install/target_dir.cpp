@@ -1,10 +1,10 @@
 #include "install/target_dir.h"
 
+#include "app/app_context.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "engine/update_run.h"
 #include "platform/system.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 
 namespace quo {
 
@@ -56,31 +56,31 @@ void CheckSectionName(const std::string& section) {
   if (!IsPlainFileName(section)) throw Error("File name refused ");
 }
 
-std::string InstallRoot(frmTestFTP& w) {
-  std::string root = w.MyInstallationDest;
+std::string InstallRoot(const UpdateRun& run) {
+  std::string root = run.MyInstallationDest;
   if (root.empty()) throw Error("No installation folder ");
   if (root.back() != '/') root += '/';
   return root;
 }
 
-TargetDir TargetDirectory(frmTestFTP& w, const std::string& destination) {
-  if (destination.empty()) return {InstallRoot(w), false};
+TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination) {
+  if (destination.empty()) return {InstallRoot(run), false};
   const bool system32 = destination.find("system32") != std::string::npos;
   if (system32 || destination.find("system") != std::string::npos) {
-    const std::string dir = SystemDirFromPath(w, !system32);
+    const std::string dir = SystemDirFromPath(run.app, !system32);
     if (dir.empty()) throw Error("No system folder along PATH ");
     return {dir, false};
   }
-  return {InstallRoot(w) + Subdirectory(destination), true};
+  return {InstallRoot(run) + Subdirectory(destination), true};
 }
 
-std::string ReadEnvVar(frmTestFTP& w, const std::string& name) {
-  System* system = w.App().platform.system;
+std::string ReadEnvVar(AppContext& app, const std::string& name) {
+  System* system = app.platform.system;
   return system == nullptr ? "" : system->GetEnv(name).value_or("");
 }
 
-std::string SystemDirFromPath(frmTestFTP& w, bool system) {
-  const std::string path = ReadEnvVar(w, "PATH");
+std::string SystemDirFromPath(AppContext& app, bool system) {
+  const std::string path = ReadEnvVar(app, "PATH");
   if (path.empty()) return "";
   for (std::string entry : Split(path, kPathListSeparator)) {
     if (entry.size() < 8 || !IsAbsolute(entry) || HasControlCharacter(entry)) continue;
@@ -95,6 +95,6 @@ std::string BackupName(const std::string& dir, const std::string& file) {
   return dir + "OLD" + file + "Back";
 }
 
-std::string DownloadDir(frmTestFTP& w) { return w.App().programDir + "Download/"; }
+std::string DownloadDir(const AppContext& app) { return app.programDir + "Download/"; }
 
 }  // namespace quo

@@ -17,7 +17,8 @@
 
 namespace quo {
 
-class frmTestFTP;
+class AppContext;
+class UpdateRun;
 
 struct TargetDir {
   std::string dir;            // with a trailing "/"
@@ -25,8 +26,8 @@ struct TargetDir {
 };
 
 // The installation root with a trailing "/" (throws when it is empty).
-std::string InstallRoot(frmTestFTP& w);
-TargetDir TargetDirectory(frmTestFTP& w, const std::string& destination);
+std::string InstallRoot(const UpdateRun& run);
+TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination);
 
 // The file name of a package section: refuses (throws) an empty name, one holding "/", "\", "..",
 // a NUL or another control character, and one starting with "." (such files count as absent, so
@@ -37,13 +38,13 @@ bool IsPlainFileName(const std::string& section);
 // The first absolute PATH entry whose last 8 characters are "system32" in any case, with a
 // trailing "/"; with system true the same without its last 2 characters (…/system). "" when PATH
 // has none.
-std::string SystemDirFromPath(frmTestFTP& w, bool system);
+std::string SystemDirFromPath(AppContext& app, bool system);
 // The environment variable's value, "" when it is not set.
-std::string ReadEnvVar(frmTestFTP& w, const std::string& name);
+std::string ReadEnvVar(AppContext& app, const std::string& name);
 
 // The backup of file in dir: dir + "OLD" + file + "Back".
 std::string BackupName(const std::string& dir, const std::string& file);
 // The download folder the packages are copied from: the program directory + "Download/".
-std::string DownloadDir(frmTestFTP& w);
+std::string DownloadDir(const AppContext& app);
 
 }  // namespace quo

@@ -1,8 +1,9 @@
 #include "ui/frm_param.h"
 
-#include "core/text.h"
-#include "platform/windowing.h"
 #include "app/app_context.h"
+#include "core/text.h"
+#include "engine/update_run.h"
+#include "platform/windowing.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {
@@ -32,8 +33,9 @@ void frmParam::Form_Load() {
   // A stored value outside the list (other than -1, "none chosen") selects the first entry.
   const int index = WholeValue(app_.ini.Read("temps", "frequence"));
   cbo.SetListIndex(index >= -1 && index <= 2 ? index : 0);
-  if (f["txtAdresse"].Text().empty()) f["txtAdresse"].SetText(main_.MyAdresse);
-  if (f["txtDestination"].Text().empty()) f["txtDestination"].SetText(main_.MyInstallationDest);
+  if (f["txtAdresse"].Text().empty()) f["txtAdresse"].SetText(main_.Run().MyAdresse);
+  if (f["txtDestination"].Text().empty())
+    f["txtDestination"].SetText(main_.Run().MyInstallationDest);
 }
 
 void frmParam::cmdOK_Click() {
@@ -44,11 +46,12 @@ void frmParam::cmdOK_Click() {
   app_.ini.Write("Server", "Chemin", f["txtChemin"].Text());
   app_.ini.Write("Server", "Destination", f["txtDestination"].Text());
   app_.ini.Write("temps", "frequence", std::to_string(f["cboFrequence"].ListIndex()));
-  main_.MyAdresse = f["txtAdresse"].Text();
-  main_.MyRepertoireFTP = f["txtChemin"].Text();
-  main_.MyMotPasse = f["txtMDP"].Text();
-  main_.MyUser = f["txtUser"].Text();
-  main_.MyInstallationDest = f["txtDestination"].Text();
+  UpdateRun& run = main_.Run();
+  run.MyAdresse = f["txtAdresse"].Text();
+  run.MyRepertoireFTP = f["txtChemin"].Text();
+  run.MyMotPasse = f["txtMDP"].Text();
+  run.MyUser = f["txtUser"].Text();
+  run.MyInstallationDest = f["txtDestination"].Text();
   cmdAnnuler_Click();
 }
 

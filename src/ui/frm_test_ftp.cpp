@@ -1,20 +1,21 @@
 #include "ui/frm_test_ftp.h"
 
+#include "app/app_context.h"
 #include "core/text.h"
+#include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "install/lancer_maj.h"
 #include "platform/animation.h"
 #include "platform/files.h"
 #include "platform/windowing.h"
-#include "app/app_context.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
 #include "update/recherche_maj.h"
 
 namespace quo {
 
-frmTestFTP::frmTestFTP(AppContext& app, FormFactory& forms)
-    : app_(app), forms_(forms), form_(forms.Create("frmTestFTP")) {
+frmTestFTP::frmTestFTP(UpdateRun& run, FormFactory& forms)
+    : run_(run), app_(run.app), forms_(forms), form_(forms.Create("frmTestFTP")) {
   ConnectEvents();
 }
 
@@ -52,20 +53,36 @@ frmTestFTP::BusyScope::~BusyScope() {
 
 bool frmTestFTP::RechercheMaj(bool Force) {
   BusyScope busy(*this);
-  return quo::RechercheMaj(*this, Force);
+  return quo::RechercheMaj(run_, *this, Force);
 }
+
+bool frmTestFTP::ReadyToRun() {
+  (*form_)["picVersion"].SetVisible(false);
+  if (run_.MajDisponible) return true;
+  UnloadMe();
+  return false;
+}
+
+// Launched by the product: without a session the search comes first.
 void frmTestFTP::LancerMaj(bool Force) {
   BusyScope busy(*this);
-  quo::LancerMaj(*this, Force);
+  if (!run_.SessionFtp)
+    cmdRechercher_Click();
+  else if (ReadyToRun())
+    quo::LancerMaj(run_, *this, Force, "Sortir");
 }
-void frmTestFTP::Install(int NbFichier, std::string& nomIni) {
-  BusyScope busy(*this);
-  quo::Install(*this, NbFichier, nomIni);
-}
+
 void frmTestFTP::cmdMettreAJour_Click() {
   if (unloaded_) return;
   BusyScope busy(*this);
-  quo::cmdMettreAJour_Click(*this);
+  if (!run_.SessionFtp) {
+    if (run_.Externe)
+      cmdRechercher_Click();
+    else
+      UnloadMe();
+  } else if (ReadyToRun()) {
+    quo::LancerMaj(run_, *this, false, app_.Traduire("Sortir"));
+  }
 }
 
 void frmTestFTP::Show() {
@@ -73,11 +90,31 @@ void frmTestFTP::Show() {
   Form_Activate();
 }
 
-void frmTestFTP::SetPhase(const std::string& text) {
-  TextePhase = text;
-  Control& l = (*form_)["lblPhase"];
-  l.SetCaption(text);
-  l.Repaint();
+void frmTestFTP::ShowPhase(const std::string& text) { (*form_)["lblPhase"].SetCaption(text); }
+void frmTestFTP::RepaintPhase() { (*form_)["lblPhase"].Repaint(); }
+void frmTestFTP::SetProgress(int percent) { (*form_)["prgPhase"].SetValue(percent); }
+void frmTestFTP::ShowProgress(bool visible) { (*form_)["prgPhase"].SetVisible(visible); }
+void frmTestFTP::SetActionCaption(const std::string& caption) {
+  (*form_)["cmdMettreAJour"].SetCaption(caption);
+}
+void frmTestFTP::MoveDots(bool on) { (*form_)["tmrMvt"].SetEnabled(on); }
+
+void frmTestFTP::EnableButton(RunButton button, bool enabled) {
+  const char* name = button == RunButton::Options  ? "cmdOptions"
+                     : button == RunButton::Search ? "cmdRechercher"
+                                                   : "cmdMettreAJour";
+  (*form_)[name].SetEnabled(enabled);
+}
+
+void frmTestFTP::RestoreAndShow() {
+  form_->SetState(WindowState::Normal);
+  form_->Show();
+}
+
+bool frmTestFTP::AskGoAhead(const std::string& text) {
+  Windowing* win = app_.platform.windowing;
+  return win != nullptr &&
+         win->MessageBox(text, form_->Caption(), MsgButtons::OkCancel) == MsgResult::Ok;
 }
 
 void frmTestFTP::TraySetTip(const std::string& text) { quo::TraySetTip(*this, text); }
@@ -93,9 +130,9 @@ void frmTestFTP::Form_Load() {
   LoadHeight = form_->HeightTwips();
   trayIcon_ = TrayAdd(*this);
   (*form_)["prgPhase"].SetVisible(false);
-  MyDossier = app_.programDir;
-  app_.platform.files->MakeDirectory(MyDossier + "Download");
-  MyDossier += "Download/";
+  run_.MyDossier = app_.programDir;
+  app_.platform.files->MakeDirectory(run_.MyDossier + "Download");
+  run_.MyDossier += "Download/";
 }
 
 void frmTestFTP::Form_Activate() {
@@ -133,7 +170,7 @@ void frmTestFTP::mnuShow_Click() {
 void frmTestFTP::mnuaide_Click() {
   const std::string text = "Quorvanta Update V " + std::to_string(QUO_VERSION_MAJOR) + "." +
                            std::to_string(QUO_VERSION_MINOR) + "." +
-                           std::to_string(QUO_VERSION_PATCH) + "\r\n" + TextePhase;
+                           std::to_string(QUO_VERSION_PATCH) + "\r\n" + run_.TextePhase;
   if (Windowing* w = app_.platform.windowing) w->MessageBox(text, "", MsgButtons::Ok);
 }
 
@@ -145,7 +182,7 @@ void frmTestFTP::UnloadMe() {
     // Never tear the window down under a running operation: hide now, unload when it ends.
     closeRequested_ = true;
     form_->Hide();
-    if (SessionFtp) SessionFtp->Abandon();
+    if (run_.SessionFtp) run_.SessionFtp->Abandon();
     return;
   }
   DoUnload();
@@ -159,9 +196,9 @@ void frmTestFTP::DoUnload() {
 }
 
 bool frmTestFTP::Form_QueryUnload() {
-  if (SessionFtp) {
-    if (SessionFtp->Connected()) SessionFtp->Deconnect();
-    SessionFtp.reset();
+  if (run_.SessionFtp) {
+    if (run_.SessionFtp->Connected()) run_.SessionFtp->Deconnect();
+    run_.SessionFtp.reset();
   }
   TrayRemove(*this);
   trayIcon_ = false;
@@ -180,7 +217,7 @@ void frmTestFTP::cmdOptions_Click() { Param().Show(); }
 void frmTestFTP::cmdRechercher_Click() {
   if (unloaded_) return;
   if (VerifieVersion()) {
-    MyVersion = (*form_)["txtVersion"].Text();
+    run_.MyVersion = (*form_)["txtVersion"].Text();
     RechercheMaj(false);
   } else if (Windowing* w = app_.platform.windowing) {
     w->MessageBox(app_.Traduire("MauvaiseVersion"), "", MsgButtons::Ok);
@@ -210,7 +247,7 @@ void frmTestFTP::tmrMvt_Timer() {
   // One, two, four, eight dots, then one again.
   const std::size_t n = dots_.size();
   dots_.assign(n >= 1 && n < 8 ? 2 * n : 1, '.');
-  (*form_)["lblPhase"].SetCaption(TextePhase + dots_);
+  (*form_)["lblPhase"].SetCaption(run_.TextePhase + dots_);
 }
 
 void frmTestFTP::PlayAnimation(const std::string& name) {

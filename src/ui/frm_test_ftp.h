@@ -1,57 +1,55 @@
-// frmTestFTP: the main window's logic and the run's shared state. It drives its view through the
-// controls of a Form; the search, download and installation (update/ and install/) work on this
-// state. The operations start-up calls are virtual so a test can watch them.
+// frmTestFTP: the main window's logic. It shows an update run (the engine's UpdateRun) through the
+// controls of a Form: it is the run's RunView, and its handlers start the search and the
+// download-and-install run. The operations start-up calls are virtual so a test can watch them.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "engine/run_view.h"
 #include "ui/form.h"
 
 namespace quo {
 
 class AppContext;
-class SckFtp;
+class UpdateRun;
 class frmParam;
 
-class frmTestFTP {
+class frmTestFTP : public RunView {
  public:
-  frmTestFTP(AppContext& app, FormFactory& forms);
-  virtual ~frmTestFTP();
+  frmTestFTP(UpdateRun& run, FormFactory& forms);
+  ~frmTestFTP() override;
   frmTestFTP(const frmTestFTP&) = delete;
   frmTestFTP& operator=(const frmTestFTP&) = delete;
 
-  // Public variables.
-  std::string MyVersion, MyDossier, MyDossierCompresse, MyInstallationDest, MyAdresse, MyMotPasse,
-      MyUser, MyRepertoireFTP;
-  int Langue = 0;
-  bool Externe = false;
-
-  // Fields the search, download and installation share with the window.
-  std::unique_ptr<SckFtp> SessionFtp;
-  std::string TextePhase;
-  float Progression = 0;
-  std::string ErrorText;
-  bool MajDisponible = false;
   int LoadWidth = 0, LoadHeight = 0;
 
+  UpdateRun& Run() { return run_; }
   AppContext& App() { return app_; }
   Form& View() { return *form_; }
   Control& operator[](const std::string& name) { return (*form_)[name]; }
 
-  // Operations other modules call. The search, the download-and-install run and the
-  // installation count as busy (BusyScope) while they run.
+  // Operations other modules call. The search and the download-and-install run count as busy
+  // (BusyScope) while they run.
   virtual bool RechercheMaj(bool Force = false);
   virtual void LancerMaj(bool Force = false);
-  virtual void Install(int NbFichier, std::string& nomIni);
-  virtual void UnloadMe();
-  virtual void PlayAnimation(const std::string& name);
   virtual void Show();  // shows the window, not modal
   bool VerifieVersion();
-  // Sets TextePhase, shows it in lblPhase and repaints the label.
-  void SetPhase(const std::string& text);
-  // Sets the notification tooltip.
-  void TraySetTip(const std::string& text);
+
+  // What the run shows (RunView), mapped to the window's controls.
+  void ShowPhase(const std::string& text) override;
+  void RepaintPhase() override;
+  void SetProgress(int percent) override;
+  void ShowProgress(bool visible) override;
+  void EnableButton(RunButton button, bool enabled) override;
+  void SetActionCaption(const std::string& caption) override;
+  void MoveDots(bool on) override;
+  void RestoreAndShow() override;
+  bool AskGoAhead(const std::string& text) override;
+  void TraySetTip(const std::string& text) override;
+  void PlayAnimation(const std::string& name) override;
+  void UnloadMe() override;
+  bool CloseRequested() const override { return closeRequested_; }
   // The settings dialog (created, and its load logic run, on first use).
   frmParam& Param();
 
@@ -82,12 +80,7 @@ class frmTestFTP {
    private:
     frmTestFTP& w_;
   };
-  bool CloseRequested() const { return closeRequested_; }
   bool Unloaded() const { return unloaded_; }
-  // True once the run reached its end in an unattended run (nothing left to do).
-  bool Finished() const { return finished_; }
-  bool Succeeded() const { return succeeded_; }
-  void SetOutcome(bool finished, bool succeeded) { finished_ = finished, succeeded_ = succeeded; }
   bool Busy() const { return busy_ > 0; }
   // True while the notification area shows the program's icon.
   bool HasTrayIcon() const { return trayIcon_; }
@@ -95,7 +88,10 @@ class frmTestFTP {
  private:
   void ConnectEvents();
   void DoUnload();
+  // The steps both entry points of a run take first; false when there is nothing to run.
+  bool ReadyToRun();
 
+  UpdateRun& run_;
   AppContext& app_;
   FormFactory& forms_;
   std::unique_ptr<Form> form_;
@@ -103,7 +99,7 @@ class frmTestFTP {
   std::string dots_;
   int busy_ = 0;
   bool trayIcon_ = false;
-  bool closeRequested_ = false, unloaded_ = false, finished_ = false, succeeded_ = false;
+  bool closeRequested_ = false, unloaded_ = false;
 };
 
 }  // namespace quo

@@ -1,7 +1,8 @@
 #include "ui/startup_window.h"
 
-#include "platform/windowing.h"
 #include "app/app_context.h"
+#include "engine/update_run.h"
+#include "platform/windowing.h"
 #include "startup/launch.h"
 #include "ui/frm_param.h"
 #include "ui/frm_test_ftp.h"
@@ -21,42 +22,43 @@ void ShowAndActivate(frmTestFTP& w) {
 
 void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
   AppContext& app = w.App();
+  UpdateRun& run = w.Run();
   try {
     w.Form_Load();
     const ServerSettings& s = plan.settings;
-    w.MyMotPasse = s.MotPasse;
-    w.MyUser = s.User;
-    w.MyAdresse = s.Adresse;
-    w.MyRepertoireFTP = s.Chemin;
-    w.MyInstallationDest = s.Destination;
+    run.MyMotPasse = s.MotPasse;
+    run.MyUser = s.User;
+    run.MyAdresse = s.Adresse;
+    run.MyRepertoireFTP = s.Chemin;
+    run.MyInstallationDest = s.Destination;
     if (plan.mode == LaunchMode::Interactive || plan.mode == LaunchMode::BadCommandLine) {
-      w.Externe = false;
+      run.Externe = false;
       ShowAndActivate(w);
       return;
     }
     const auto& f = plan.commandLine.fields;
     w["picVersion"].SetVisible(false);
     w["txtVersion"].SetText(f[0]);
-    w.MyVersion = f[0];
-    w.MyInstallationDest = f[1];
+    run.MyVersion = f[0];
+    run.MyInstallationDest = f[1];
     if (plan.languageGiven) {
-      w.Langue = plan.langue;
+      run.Langue = plan.langue;
       TraduireForm(app.translation, w.View(), false);
       TraduireForm(app.translation, w.Param().View(), false);
     }
-    w.Externe = plan.mode == LaunchMode::Launched;
-    if (!w.Externe) w["txtVersion"].SetText(w.MyVersion);
+    run.Externe = plan.mode == LaunchMode::Launched;
+    if (!run.Externe) w["txtVersion"].SetText(run.MyVersion);
     w["picVersion"].SetVisible(false);
     w.Show();
 
     frmTestFTP::BusyScope busy(w);
     const bool found = w.RechercheMaj(false);
     if (w.CloseRequested() || w.Unloaded()) return;
-    if (found && w.Externe) {
+    if (found && run.Externe) {
       w.LancerMaj(true);
       // The run went from the search to the end of the installation; its code normally records
       // the outcome itself, the error report tells it otherwise.
-      if (!w.Finished()) w.SetOutcome(true, w.ErrorText.empty());
+      if (!run.Finished()) run.SetOutcome(true, run.ErrorText.empty());
       return;
     }
     if (found) {
@@ -67,9 +69,9 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     }
     // Nothing more happens by itself: the installation, if any, is left to the user. A failed
     // search records its failure before returning.
-    if (!w.Finished()) w.SetOutcome(true, true);
+    if (!run.Finished()) run.SetOutcome(true, true);
   } catch (const std::exception& e) {
-    w.SetOutcome(true, false);
+    run.SetOutcome(true, false);
     if (Windowing* win = app.platform.windowing) win->MessageBox(e.what(), "", MsgButtons::Ok);
   }
 }

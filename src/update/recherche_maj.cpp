@@ -2,73 +2,73 @@
 
 #include <exception>
 
+#include "app/app_context.h"
+#include "engine/run_view.h"
+#include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "platform/system.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 #include "update/version_liste.h"
 
 namespace quo {
 
 namespace {
 
-void EnableButtons(frmTestFTP& w, bool on) {
-  w["cmdOptions"].SetEnabled(on);
-  w["cmdMettreAJour"].SetEnabled(on);
-  w["cmdRechercher"].SetEnabled(on);
+void EnableButtons(RunView& view, bool on) {
+  view.EnableButton(RunButton::Options, on);
+  view.EnableButton(RunButton::Action, on);
+  view.EnableButton(RunButton::Search, on);
 }
 
 }  // namespace
 
-bool RechercheMaj(frmTestFTP& w, bool /*Force*/) {
-  frmTestFTP::BusyScope busy(w);
-  AppContext& app = w.App();
+bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
+  AppContext& app = run.app;
   bool result = false;
   try {
-    EnableButtons(w, false);
-    w.SessionFtp.reset();  // an earlier session closes its handles
-    w.SessionFtp = std::make_unique<SckFtp>(app);
-    if (w.MyAdresse.empty()) w.MyAdresse = QUO_DEFAULT_SERVER;
-    SckFtp& ftp = *w.SessionFtp;
-    ftp.SetURL(w.MyAdresse);
-    ftp.SetPass(w.MyMotPasse);
-    ftp.SetUser(w.MyUser);
-    w.SetPhase(app.Traduire("Connectionauserveurencours"));
-    w.PlayAnimation("PulseConnect");
-    w["tmrMvt"].SetEnabled(true);
+    EnableButtons(view, false);
+    run.SessionFtp.reset();  // an earlier session closes its handles
+    run.SessionFtp = std::make_unique<SckFtp>(app);
+    if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
+    SckFtp& ftp = *run.SessionFtp;
+    ftp.SetURL(run.MyAdresse);
+    ftp.SetPass(run.MyMotPasse);
+    ftp.SetUser(run.MyUser);
+    SetPhase(run, view, app.Traduire("Connectionauserveurencours"));
+    view.PlayAnimation("PulseConnect");
+    view.MoveDots(true);
     app.PumpMessages();
     app.platform.system->SleepMs(1);
     ftp.Connect();
-    w["tmrMvt"].SetEnabled(false);
-    if (ftp.Connected() && !w.CloseRequested()) {
-      w.PlayAnimation("SyncWebsite");
-      ftp.SetDossier(w.MyDossier);
+    view.MoveDots(false);
+    if (ftp.Connected() && !view.CloseRequested()) {
+      view.PlayAnimation("SyncWebsite");
+      ftp.SetDossier(run.MyDossier);
       // Without the update directory there is no version list to trust.
-      const bool entered = ftp.ChangeDirectory(w.MyRepertoireFTP).empty();
-      AnalyseListe(w, entered ? ftp.ListFile() : "");
-      result = w.MajDisponible;
+      const bool entered = ftp.ChangeDirectory(run.MyRepertoireFTP).empty();
+      AnalyseListe(run, view, entered ? ftp.ListFile() : "");
+      result = run.MajDisponible;
       if (!result) {
-        w["cmdMettreAJour"].SetCaption(app.Traduire("Sortir"));
-        w.SetOutcome(true, entered);  // nothing to do, unless the server failed us
+        view.SetActionCaption(app.Traduire("Sortir"));
+        run.SetOutcome(true, entered);  // nothing to do, unless the server failed us
       }
-      EnableButtons(w, true);
-      w.PlayAnimation("");
+      EnableButtons(view, true);
+      view.PlayAnimation("");
     } else {
-      w.PlayAnimation("");
-      w.SetPhase(app.Traduire("Impossibledeseconnecterauserveur"));
-      w["cmdMettreAJour"].SetCaption(app.Traduire("Sortir"));
-      w["cmdMettreAJour"].SetEnabled(true);
-      w["cmdRechercher"].SetEnabled(true);
-      if (w.SessionFtp) w.SessionFtp->Deconnect();
-      w.SessionFtp.reset();
-      w.SetOutcome(true, false);
+      view.PlayAnimation("");
+      SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur"));
+      view.SetActionCaption(app.Traduire("Sortir"));
+      view.EnableButton(RunButton::Action, true);
+      view.EnableButton(RunButton::Search, true);
+      if (run.SessionFtp) run.SessionFtp->Deconnect();
+      run.SessionFtp.reset();
+      run.SetOutcome(true, false);
     }
   } catch (const std::exception&) {
     // Any failure of the search ends in the closing steps with what was found so far.
   }
-  w["tmrMvt"].SetEnabled(false);
-  w["cmdOptions"].SetEnabled(true);
-  if (w.Externe && !w.MajDisponible) w.UnloadMe();
+  view.MoveDots(false);
+  view.EnableButton(RunButton::Options, true);
+  if (run.Externe && !run.MajDisponible) view.UnloadMe();
   return result;
 }
 

@@ -4,8 +4,9 @@
 
 namespace quo {
 
-class frmTestFTP;
+class RunView;
+class UpdateRun;
 
-bool RechercheMaj(frmTestFTP& w, bool Force);
+bool RechercheMaj(UpdateRun& run, RunView& view, bool Force);
 
 }  // namespace quo

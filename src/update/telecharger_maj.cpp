@@ -4,14 +4,15 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/app_context.h"
 #include "core/text.h"
+#include "engine/run_view.h"
+#include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
+#include "install/lancer_maj.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "platform/windowing.h"
-#include "app/app_context.h"
 #include "startup/dates.h"
-#include "ui/frm_test_ftp.h"
 #include "update/comparer_version.h"
 #include "update/download_files.h"
 #include "update/unrar3.h"
@@ -34,22 +35,23 @@ std::string BaseName(const std::string& path) {
 
 class Download {
  public:
-  Download(frmTestFTP& w, std::string& nomIni)
-      : w_(w), app_(w.App()), nomIni_(nomIni), ftp_(*w.SessionFtp) {}
+  Download(UpdateRun& run, RunView& view, const std::string& nomIni)
+      : run_(run), view_(view), app_(run.app), nomIni_(nomIni), ftp_(*run.SessionFtp) {}
 
   std::string Ordre(const std::string& key) { return app_.ini.ReadIni("ordre", key, nomIni_); }
 
-  void Fail(const std::string& message) { w_.ErrorText += "\r\n" + message; }
+  void Fail(const std::string& message) { run_.ErrorText += "\r\n" + message; }
   void Corrupted(const std::string& name) { Fail(name + "  " + app_.Traduire("Fichiercorrompue")); }
 
   void ShowProgress(long long i, long long nb, const std::string& name) {
-    w_.Progression =
+    run_.Progression =
         static_cast<float>(static_cast<double>(i) / (2.0 * static_cast<double>(nb) + 1));
-    w_.SetPhase(app_.Traduire("Telechargementde") + " " + name + " " + app_.Traduire("Encours"));
-    w_["prgPhase"].SetValue(static_cast<int>(std::lround(w_.Progression * 100)));
-    w_.TraySetTip(w_.TextePhase + " (" + Percent(w_.Progression * 100) + "%)");
+    SetPhase(run_, view_,
+             app_.Traduire("Telechargementde") + " " + name + " " + app_.Traduire("Encours"));
+    view_.SetProgress(static_cast<int>(std::lround(run_.Progression * 100)));
+    view_.TraySetTip(run_.TextePhase + " (" + Percent(run_.Progression * 100) + "%)");
     app_.PumpMessages();
-    w_["lblPhase"].Repaint();
+    view_.RepaintPhase();
   }
 
   // Fetches one package; false (with the reason in ErrorText) when it did not arrive whole.
@@ -59,17 +61,18 @@ class Download {
       return false;
     }
     const bool compresse = NumericValue(app_.ini.ReadIni(name, "compresse", nomIni_)) == 1;
-    if (w_.MyDossierCompresse.empty()) {
-      w_.MyDossierCompresse = DossierCompresse(w_.MyDossier);
-      app_.platform.files->MakeDirectory(w_.MyDossierCompresse);
+    if (run_.MyDossierCompresse.empty()) {
+      run_.MyDossierCompresse = DossierCompresse(run_.MyDossier);
+      app_.platform.files->MakeDirectory(run_.MyDossierCompresse);
     }
-    const std::string dossier = compresse ? w_.MyDossierCompresse : w_.MyDossier;
+    const std::string dossier = compresse ? run_.MyDossierCompresse : run_.MyDossier;
     const std::string file = compresse ? NomArchive(name) : name;
     if (!FetchFresh(dossier, file, name)) return false;
     if (!compresse) return true;
     const std::string path = dossier + file;
-    UnRAR3::ExtraireArchive(app_, path, w_.MyDossier, "", [this] { return !w_.CloseRequested(); });
-    if (UnRAR3::NbErreursRar() > 0) {
+    const int nbErreurs = UnRAR3::ExtraireArchive(app_, path, run_.MyDossier, "",
+                                                  [this] { return !view_.CloseRequested(); });
+    if (nbErreurs > 0) {
       Corrupted(name);
       return false;
     }
@@ -103,33 +106,29 @@ class Download {
 
   bool AskGoAhead() {
     const std::string done = app_.Traduire("Télechargementdesfichiersterminé.");
-    w_["tmrMvt"].SetEnabled(false);
-    w_.TraySetTip(done);
-    w_.SetPhase(done + "\r\n" + app_.Traduire("Linstallationpeutdébuter"));
-    w_.View().SetState(WindowState::Normal);
-    w_.View().Show();
-    Windowing* win = app_.platform.windowing;
-    if (win == nullptr) return false;
-    const std::string text = done + "\r\n" + app_.Traduire("Avantdecommencerlinstallation") +
-                             "\r\n" + app_.Traduire("Commencerlinstallation");
-    return win->MessageBox(text, w_.View().Caption(), MsgButtons::OkCancel) == MsgResult::Ok;
+    view_.MoveDots(false);
+    view_.TraySetTip(done);
+    SetPhase(run_, view_, done + "\r\n" + app_.Traduire("Linstallationpeutdébuter"));
+    view_.RestoreAndShow();
+    return view_.AskGoAhead(done + "\r\n" + app_.Traduire("Avantdecommencerlinstallation") +
+                            "\r\n" + app_.Traduire("Commencerlinstallation"));
   }
 
  private:
-  frmTestFTP& w_;
+  UpdateRun& run_;
+  RunView& view_;
   AppContext& app_;
-  std::string& nomIni_;
+  const std::string& nomIni_;
   SckFtp& ftp_;
 };
 
 }  // namespace
 
-void TelechargerMaj(frmTestFTP& w, std::string& nomIni, bool /*Force*/) {
-  if (!w.SessionFtp) return;
-  frmTestFTP::BusyScope busy(w);
-  AppContext& app = w.App();
-  Download d(w, nomIni);
-  w["cmdOptions"].SetEnabled(false);
+void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bool /*Force*/) {
+  if (!run.SessionFtp) return;
+  AppContext& app = run.app;
+  Download d(run, view, nomIni);
+  view.EnableButton(RunButton::Options, false);
 
   // An action file that did not arrive, or that names no version, brings nothing to install
   // (and would otherwise overwrite the recorded versions with nothing).
@@ -137,23 +136,23 @@ void TelechargerMaj(frmTestFTP& w, std::string& nomIni, bool /*Force*/) {
   const std::string version = present ? d.Ordre("versionActuelle") : "";
   if (!IsVersionText(version)) {
     d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni));
-    w["cmdOptions"].SetEnabled(true);
-    w.SetOutcome(true, false);
+    view.EnableButton(RunButton::Options, true);
+    run.SetOutcome(true, false);
     return;
   }
   if (ComparerVersion(version, app.ini.Read("temps", "DerniereVersion"))) {
-    w["cmdOptions"].SetEnabled(true);  // the installed version is newer: nothing to do
-    w.SetOutcome(true, true);
+    view.EnableButton(RunButton::Options, true);  // the installed version is newer: nothing to do
+    run.SetOutcome(true, true);
     return;
   }
   const int nb = std::max(0, WholeValue(d.Ordre("nb")));
-  if (w.MyInstallationDest.empty()) w.MyInstallationDest = app.programDir;
+  if (run.MyInstallationDest.empty()) run.MyInstallationDest = app.programDir;
 
   bool ok = true;
-  w["tmrMvt"].SetEnabled(true);
-  w.PlayAnimation("WebfolderCopy1File");
+  view.MoveDots(true);
+  view.PlayAnimation("WebfolderCopy1File");
   for (long long i = 1; i <= nb && ok; ++i) {
-    if (w.CloseRequested()) {
+    if (view.CloseRequested()) {
       ok = false;
       break;
     }
@@ -161,36 +160,36 @@ void TelechargerMaj(frmTestFTP& w, std::string& nomIni, bool /*Force*/) {
     d.ShowProgress(i, nb, name);
     ok = d.Fetch(name);
   }
-  ok = ok && !w.CloseRequested();
+  ok = ok && !view.CloseRequested();
 
   if (ok) {
-    w.PlayAnimation("");
+    view.PlayAnimation("");
     d.RecordDownload(version);
-    if (!d.AskGoAhead() || w.CloseRequested()) {
-      w["cmdOptions"].SetEnabled(true);
+    if (!d.AskGoAhead() || view.CloseRequested()) {
+      view.EnableButton(RunButton::Options, true);
       return;
     }
   }
-  w["tmrMvt"].SetEnabled(false);
-  w.PlayAnimation("");
+  view.MoveDots(false);
+  view.PlayAnimation("");
   if (!ok) {
-    w["cmdOptions"].SetEnabled(true);
-    w.SetOutcome(true, false);
+    view.EnableButton(RunButton::Options, true);
+    run.SetOutcome(true, false);
     return;
   }
   const std::string done = app.Traduire("Télechargementdesfichiersterminé.");
   const std::string next = app.Traduire("Linstallationvadébuter");
-  w.SetPhase(done + "\r\n" + next);
-  w.TraySetTip(done + next);
-  w["cmdMettreAJour"].SetCaption("Installer");
+  SetPhase(run, view, done + "\r\n" + next);
+  view.TraySetTip(done + next);
+  view.SetActionCaption("Installer");
   app.platform.system->SleepMs(50);
 
-  w.ErrorText.clear();
-  w.Install(nb, nomIni);
+  run.ErrorText.clear();
+  Install(run, view, nb, nomIni);
   app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
-  if (w.ErrorText.empty()) app.ini.Write("temps", "DerniereVersion", version);
-  w.SetOutcome(true, w.ErrorText.empty());
-  w["cmdOptions"].SetEnabled(true);
+  if (run.ErrorText.empty()) app.ini.Write("temps", "DerniereVersion", version);
+  run.SetOutcome(true, run.ErrorText.empty());
+  view.EnableButton(RunButton::Options, true);
 }
 
 }  // namespace quo

@@ -7,8 +7,9 @@
 
 namespace quo {
 
-class frmTestFTP;
+class RunView;
+class UpdateRun;
 
-void TelechargerMaj(frmTestFTP& w, std::string& nomIni, bool Force);
+void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bool Force);
 
 }  // namespace quo

@@ -1,15 +1,13 @@
 #include "update/unrar3.h"
 
+#include "app/app_context.h"
 #include "platform/files.h"
 #include "platform/rar_library.h"
 #include "platform/windowing.h"
-#include "app/app_context.h"
 
 namespace quo::UnRAR3 {
 
 namespace {
-
-int nbErreurs = 0;
 
 std::string Slashes(std::string path) {
   for (char& c : path)
@@ -19,25 +17,16 @@ std::string Slashes(std::string path) {
 
 }  // namespace
 
-int NbErreursRar() { return nbErreurs; }
-
-void ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                     const std::string& password, const std::function<bool()>& keepGoing) {
-  if (!app.platform.files->IsOrdinaryFile(archive)) return;
-  nbErreurs = 0;
+int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
+                    const std::string& password, const std::function<bool()>& keepGoing) {
   RarLibrary* lib = app.platform.rar;
-  if (lib == nullptr) {
-    nbErreurs = 1;
-    return;
-  }
+  if (lib == nullptr || !app.platform.files->IsOrdinaryFile(archive)) return 1;
+  int nbErreurs = 0;
   RarOpenArchiveData open;
   open.ArcName = archive;
   open.OpenMode = kRarOpenExtract;
   RarArchive* handle = lib->OpenArchive(open);
-  if (open.OpenResult != 0 || handle == nullptr) {
-    ++nbErreurs;
-    return;
-  }
+  if (open.OpenResult != 0 || handle == nullptr) return 1;
   if (!password.empty()) lib->SetPassword(handle, password);
 
   std::string dest = Slashes(destination);
@@ -65,6 +54,7 @@ void ExtraireArchive(AppContext& app, const std::string& archive, const std::str
   // the break are missing, so the package is incomplete.
   if (rc != kRarSuccess && rc != kRarEndArchive) ++nbErreurs;
   lib->CloseArchive(handle);
+  return nbErreurs;
 }
 
 }  // namespace quo::UnRAR3

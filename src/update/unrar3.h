@@ -1,5 +1,5 @@
 // UnRAR3: extracts every entry of one RAR archive into a folder through the platform's RAR
-// library, and keeps the number of failures of the last extraction for the package download.
+// library, and counts the failures for the package download.
 #pragma once
 
 #include <functional>
@@ -11,17 +11,14 @@ class AppContext;
 
 namespace UnRAR3 {
 
-// Failures of the last extraction (0 at program start). A call for a missing archive leaves it
-// as it was.
-int NbErreursRar();
-
 // Extracts archive into destination (a folder; "/" is added when missing): each entry goes to
-// destination followed by its path in the archive. A failure is counted when the archive cannot
+// destination followed by its path in the archive. Returns the number of failures (NbErreursRar),
+// 0 when every entry was extracted. A failure is counted when the archive is missing or cannot
 // be opened, for each entry that cannot be extracted (the first one also shows the message
 // "erreur"), when the archive breaks off before its end, and when keepGoing (asked between
 // entries) returns false. Window events run once per entry.
-void ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                     const std::string& password, const std::function<bool()>& keepGoing = {});
+int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
+                    const std::string& password, const std::function<bool()>& keepGoing = {});
 
 }  // namespace UnRAR3
 }  // namespace quo

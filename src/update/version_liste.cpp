@@ -2,54 +2,47 @@
 
 #include <algorithm>
 
+#include "app/app_context.h"
 #include "core/text.h"
+#include "engine/run_view.h"
+#include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "platform/files.h"
-#include "app/app_context.h"
-#include "ui/frm_test_ftp.h"
 #include "update/download_files.h"
 
 namespace quo {
 
-namespace {
-
-void NoUpdate(frmTestFTP& w) {
-  AppContext& app = w.App();
-  w.SetPhase(app.Traduire("Aucunenouvelemiseàjourdedisponible"));
-  w["cmdMettreAJour"].SetCaption(app.Traduire("Sortir"));
-}
-
-}  // namespace
-
-std::string LitVersionListe(frmTestFTP& w, const std::string& name) {
-  if (!w.SessionFtp) return "";
-  AppContext& app = w.App();
-  std::string local = w.MyDossier + name;
+std::string LitVersionListe(UpdateRun& run, const std::string& name) {
+  if (!run.SessionFtp) return "";
+  AppContext& app = run.app;
+  const std::string local = run.MyDossier + name;
   if (!RemoveStale(app, local)) return "";
-  if (!w.SessionFtp->GetFile(name, false).empty()) return "";
+  if (!run.SessionFtp->GetFile(name, false).empty()) return "";
   if (!app.platform.files->IsOrdinaryFile(local)) return "";
-  return app.ini.ReadIni("versions", w.MyVersion, local);
+  return app.ini.ReadIni("versions", run.MyVersion, local);
 }
 
-void AnalyseListe(frmTestFTP& w, const std::string& listing) {
-  AppContext& app = w.App();
-  w.MajDisponible = false;
+void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
+  AppContext& app = run.app;
+  run.MajDisponible = false;
   const auto names = Split(listing, '#');
-  w["prgPhase"].SetVisible(false);
-  w.SetPhase(app.Traduire("RecherchedesMiseàJour"));
+  view.ShowProgress(false);
+  SetPhase(run, view, app.Traduire("RecherchedesMiseàJour"));
   const auto it = std::find(names.begin(), names.end(), std::string(kListMaj));
-  const std::string folder = it == names.end() ? "" : LitVersionListe(w, *it);
+  const std::string folder = it == names.end() ? "" : LitVersionListe(run, *it);
   if (folder.empty()) {
-    NoUpdate(w);
+    SetPhase(run, view, app.Traduire("Aucunenouvelemiseàjourdedisponible"));
+    view.SetActionCaption(app.Traduire("Sortir"));
   } else {
-    w.MajDisponible = true;
-    w.SetPhase(app.Traduire("Denouvellesmisesàjoursontdisponibles"));
-    w["cmdMettreAJour"].SetCaption(app.Traduire("Mettreajour"));
+    run.MajDisponible = true;
+    SetPhase(run, view, app.Traduire("Denouvellesmisesàjoursontdisponibles"));
+    view.SetActionCaption(app.Traduire("Mettreajour"));
     // The download reports an action file that did not arrive; a stale copy must not stand in.
-    if (RemoveStale(app, w.MyDossier + kActions) && w.SessionFtp->ChangeDirectory(folder).empty())
-      w.SessionFtp->GetFile(kActions, false);
+    if (RemoveStale(app, run.MyDossier + kActions) &&
+        run.SessionFtp->ChangeDirectory(folder).empty())
+      run.SessionFtp->GetFile(kActions, false);
   }
-  w["lblPhase"].Repaint();
+  view.RepaintPhase();
 }
 
 }  // namespace quo

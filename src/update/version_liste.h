@@ -6,15 +6,16 @@
 
 namespace quo {
 
-class frmTestFTP;
+class RunView;
+class UpdateRun;
 
 // Takes the listing of the update directory ("#" before each name), looks for ListMaj.ini
 // (exact case) and, when it names a folder for MyVersion, enters that folder and fetches its
-// Actions.ini into the download folder. Sets MajDisponible and the window's texts.
-void AnalyseListe(frmTestFTP& w, const std::string& listing);
+// Actions.ini into the download folder. Sets MajDisponible and what the window shows.
+void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing);
 
 // Fetches the version list of that name into the download folder and returns the update folder
 // for MyVersion; "" when there is none or the list did not arrive (an older copy is never read).
-std::string LitVersionListe(frmTestFTP& w, const std::string& name);
+std::string LitVersionListe(UpdateRun& run, const std::string& name);
 
 }  // namespace quo

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/update_run.h"
 #include "install/lancer_maj.h"
 #include "support/child_processes.h"
+#include "support/recording_view.h"
 #include "support/test_platform.h"
-#include "ui/form.h"
-#include "ui/frm_test_ftp.h"
 
 namespace quo::test {
 
@@ -44,11 +44,12 @@ class InstallTest : public ::testing::Test {
   InstallTest() {
     t.platform.processes = &processes;
     t.platform.files = &files;
-    w.Form_Load();
+    run.MyDossier = t.dir / "Download/";
+    MakeDirs(run.MyDossier);
     root = t.dir / "prod/";
     MakeDirs(root);
-    w.MyInstallationDest = root;
-    nomIni = w.MyDossier + "Actions.ini";
+    run.MyInstallationDest = root;
+    nomIni = run.MyDossier + "Actions.ini";
   }
 
   // Writes the action file: section ordre with nb and the names in order, then each section.
@@ -64,18 +65,18 @@ class InstallTest : public ::testing::Test {
     WriteFile(nomIni, text);
   }
   void Package(const std::string& name, const std::string& content) {
-    WriteFile(w.MyDossier + name, content);
+    WriteFile(run.MyDossier + name, content);
   }
   void RunInstall(int nb) {
-    w.ErrorText.clear();
-    Install(w, nb, nomIni);
+    run.ErrorText.clear();
+    Install(run, view, nb, nomIni);
   }
   // The messages of ErrorText, each after a CR LF.
   std::vector<std::string> Errors() const {
     std::vector<std::string> out;
-    for (std::size_t pos = 0; (pos = w.ErrorText.find("\r\n", pos)) != std::string::npos;) {
+    for (std::size_t pos = 0; (pos = run.ErrorText.find("\r\n", pos)) != std::string::npos;) {
       pos += 2;
-      out.push_back(w.ErrorText.substr(pos, w.ErrorText.find("\r\n", pos) - pos));
+      out.push_back(run.ErrorText.substr(pos, run.ErrorText.find("\r\n", pos) - pos));
     }
     return out;
   }
@@ -83,8 +84,8 @@ class InstallTest : public ::testing::Test {
   TestApp t;
   HookedFiles files;
   ChildProcesses processes;
-  MemoryFormFactory factory;
-  frmTestFTP w{*t.app, factory};
+  UpdateRun run{*t.app};
+  RecordingView view;
   std::string root, nomIni;
 };
 

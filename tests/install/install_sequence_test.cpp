@@ -7,7 +7,6 @@
 #include "core/text.h"
 #include "install/lancer_maj.h"
 #include "install_fixture.h"
-#include "support/watched_window.h"
 
 namespace quo::test {
 namespace {
@@ -18,29 +17,29 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
                          {"_", "Encours", "en cours"},
                          {"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
   t.app->translation.ChargerLangue();
-  w.MyInstallationDest = t.dir / "prod";
+  run.MyInstallationDest = t.dir / "prod";
   SleepingChild running(t.dir.path(), "QkProd");
   WriteFile(root + "Quorvanta.exe", "old exe");
   WriteFile(root + "OLDQuorvanta.exeBack", "from an earlier update");  // replaced by the new one
-  WriteActions({{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
-                {"grille.dat",
-                 {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"},
-                  {"kill", running.name()}}}});
+  WriteActions(
+      {{"Quorvanta.exe", {{"copie", "1"}, {"backup", "1"}}},
+       {"grille.dat",
+        {{"destination", "Plugins"}, {"copie", "1"}, {"backup", "1"}, {"kill", running.name()}}}});
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
   Package(".hidden", "h");
-  MakeDirs(w.MyDossier + "sub");
+  MakeDirs(run.MyDossier + "sub");
   Package("sub/c", "c");
   std::vector<std::string> tips;
   bool endedFirst = false;
   t.windowing.onPump = [&] {
     if (tips.empty()) endedFirst = running.EndedByKill();
-    tips.push_back(w.TextePhase);
+    tips.push_back(run.TextePhase);
   };
 
   RunInstall(2);
 
-  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(run.ErrorText, "");
   EXPECT_TRUE(endedFirst);
   EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
   EXPECT_EQ(ReadFile(root + "Quorvanta.exe"), "new exe");
@@ -50,12 +49,12 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
   EXPECT_EQ(tips, (std::vector<std::string>{"Installation de Quorvanta.exe en cours",
                                             "Installation de grille.dat en cours"}));
-  EXPECT_EQ(w["prgPhase"].Value(), 80);  // 4/5: the install pass never reaches 100
-  EXPECT_EQ(w["lblPhase"].Caption(), "Suppression");
-  EXPECT_FALSE(w["tmrMvt"].Enabled());
-  EXPECT_FALSE(Exists(w.MyDossier + "Quorvanta.exe"));  // the downloads are gone,
-  EXPECT_TRUE(Exists(w.MyDossier + ".hidden"));         // only their ordinary files
-  EXPECT_TRUE(Exists(w.MyDossier + "sub/c"));
+  EXPECT_EQ(view.progress, (std::vector<int>{60, 80}));  // 3/5, 4/5: never 100
+  EXPECT_EQ(view.Phase(), "Suppression");
+  EXPECT_FALSE(view.dots);
+  EXPECT_FALSE(Exists(run.MyDossier + "Quorvanta.exe"));  // the downloads are gone,
+  EXPECT_TRUE(Exists(run.MyDossier + ".hidden"));         // only their ordinary files
+  EXPECT_TRUE(Exists(run.MyDossier + "sub/c"));
   EXPECT_FALSE(Exists(nomIni));
 }
 
@@ -80,7 +79,7 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
     WriteActions({{"f.bin", {{"backup", c.backup}, {"copie", c.copie}}}});
     Package("f.bin", "new");
     RunInstall(1);
-    EXPECT_EQ(w.ErrorText, "");
+    EXPECT_EQ(run.ErrorText, "");
     EXPECT_EQ(ReadFile(root + "f.bin"), c.file);
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
@@ -106,7 +105,7 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
     WriteActions({{"s.bin", {{"destination", c.destination}}}});
     Package("s.bin", "s");
     RunInstall(1);
-    EXPECT_EQ(w.ErrorText, "");
+    EXPECT_EQ(run.ErrorText, "");
     EXPECT_EQ(ReadFile(c.dir + "s.bin"), "s");
     std::filesystem::remove(c.dir + "s.bin");
   }
@@ -125,10 +124,18 @@ TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
   struct Case {
     std::string section, destination, why;  // no why: the destination is refused
   } cases[] = {
-      {"../evil.bin", "", name}, {"a/b.bin", "", name},    {"a\\b.bin", "", name},
-      {"a..b", "", name},        {".profile", "", name},   {"tab\tname", "", name},
-      {"", "", name},            {"ok.bin", "../out"},     {"ok.bin", "/tmp/out"},
-      {"ok.bin", "C:\\out"},     {"ok.bin", "\\\\srv\\x"}, {"ok.bin", "a\\..\\..\\out"},
+      {"../evil.bin", "", name},
+      {"a/b.bin", "", name},
+      {"a\\b.bin", "", name},
+      {"a..b", "", name},
+      {".profile", "", name},
+      {"tab\tname", "", name},
+      {"", "", name},
+      {"ok.bin", "../out"},
+      {"ok.bin", "/tmp/out"},
+      {"ok.bin", "C:\\out"},
+      {"ok.bin", "\\\\srv\\x"},
+      {"ok.bin", "a\\..\\..\\out"},
       {"ok.bin", "Plugins\\Images",
        "Cannot create a file in " + root + "Plugins/Images: No such file or directory"},
   };
@@ -162,47 +169,10 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   WriteActions({{"f1", {{"copie", "1"}}}}, "40000");  // more than the 16-bit counter holds
   Package("f1", "1");
   RunInstall(40000);
-  EXPECT_EQ(w.ErrorText, "\r\nOverflow Avec ");
+  EXPECT_EQ(run.ErrorText, "\r\nOverflow Avec ");
   EXPECT_FALSE(Exists(root + "f1"));
-  EXPECT_TRUE(Exists(w.MyDossier + "f1"));
-  EXPECT_FALSE(w["tmrMvt"].Enabled());
-}
-
-TEST_F(InstallTest, FinishRunShowsTheOutcome) {
-  t.WriteLanguage(1036, {{"_", "Deserreursonteutlieus", "Des erreurs ont eu lieu :"},
-                         {"_", "Miseajourcorrectementterminée", "Terminé"}});
-  t.app->translation.ChargerLangue();
-  for (const std::string errors : {"\r\nfirst\r\nsecond", ""}) {
-    w.MajDisponible = true;
-    w["cmdMettreAJour"].SetEnabled(false);
-    w.ErrorText = errors;
-    FinishRun(w, "Sortir");
-    EXPECT_EQ(w["lblPhase"].Caption(),
-              errors.empty() ? "Terminé" : "Des erreurs ont eu lieu :\r\n" + errors);
-    EXPECT_EQ(w["cmdMettreAJour"].Caption(), "Sortir");
-    EXPECT_TRUE(w["cmdMettreAJour"].Enabled());
-    EXPECT_FALSE(w.MajDisponible);
-    EXPECT_EQ(w.Succeeded(), errors.empty());
-  }
-}
-
-TEST(LancerMaj, WithoutASessionOnlySearchesOrCloses) {
-  TestApp t;
-  MemoryFormFactory factory;
-  WatchedWindow w(*t.app, factory);
-  w.Form_Load();
-  w["txtVersion"].SetText("1.2.3");
-  LancerMaj(w, true);
-  EXPECT_EQ(w.searches, 1);
-  w.Externe = true;
-  cmdMettreAJour_Click(w);
-  EXPECT_EQ(w.searches, 2);
-  EXPECT_FALSE(w.Unloaded());
-  EXPECT_FALSE(w.Finished());
-  w.Externe = false;
-  cmdMettreAJour_Click(w);
-  EXPECT_EQ(w.searches, 2);
-  EXPECT_TRUE(w.Unloaded());
+  EXPECT_TRUE(Exists(run.MyDossier + "f1"));
+  EXPECT_FALSE(view.dots);
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ TEST(RegistrationCommand, ByKind) {
 
 TEST_F(InstallTest, RegistrationWaitsForTheFileThenReportsItMissing) {
   const int before = t.system.sleeps;
-  EXPECT_FALSE(RegisterComponent(w, root + "x.exe", "exeX", ""));
+  EXPECT_FALSE(RegisterComponent(run, root + "x.exe", "exeX", ""));
   EXPECT_EQ(t.system.sleeps - before, 21);
-  EXPECT_EQ(w.ErrorText, "\r\nFichier  " + root + "x.exe Introuvable");
+  EXPECT_EQ(run.ErrorText, "\r\nFichier  " + root + "x.exe Introuvable");
   EXPECT_TRUE(t.windowing.boxes.empty());
   EXPECT_TRUE(processes.started.empty());
 }
@@ -46,8 +46,8 @@ TEST_F(InstallTest, ProgramThatCannotRegisterFailsTheSectionAfterOneRetry) {
   const std::string why = "Cannot start " + root + "plain.exe: Permission denied";
   EXPECT_EQ(Errors(), std::vector<std::string>(2, why + "Fichier : " + root + "plain.exe"));
   ASSERT_EQ(t.windowing.boxes.size(), 3u);  // first attempt, its retry, the rollback
-  for (const auto& box : t.windowing.boxes) EXPECT_EQ(box.title + ": " + box.text,
-                                                      "Enregistrement: " + why);
+  for (const auto& box : t.windowing.boxes)
+    EXPECT_EQ(box.title + ": " + box.text, "Enregistrement: " + why);
   EXPECT_EQ(ReadFile(root + "plain.exe"), "old");
 }
 
@@ -63,7 +63,7 @@ TEST_F(InstallTest, RegistrationRetryNeverReplacesTheFirstBackup) {
       {{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "other"}}}});
   RunInstall(1);
   EXPECT_GE(copies, 23);  // the retry ran
-  EXPECT_EQ(w.ErrorText, "");
+  EXPECT_EQ(run.ErrorText, "");
   EXPECT_EQ(ReadFile(root + "c.exe"), "new");
   EXPECT_EQ(ReadFile(root + "OLDc.exeBack"), "original");
 }

@@ -63,7 +63,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   std::vector<PackageSection> sections;
   for (int i = 1; i <= kSections; ++i) {
     WriteProgram(Dir(i) + Name(i), Original(i));
-    WriteProgram(w.MyDossier + Name(i), New(i));
+    WriteProgram(run.MyDossier + Name(i), New(i));
     PackageSection s{Name(i), {{"copie", "1"}, {"backup", HasBackup(i) ? "1" : "0"}}};
     if (i == kSections) s.keys["destination"] = "Plugins", s.keys["kill"] = running.name();
     if (i != kSections || (fault == Fault::RegistrationNeverFinds && i == k))
@@ -76,8 +76,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   switch (fault) {
     case Fault::SourceMissing:
     case Fault::RestoreError:
-      std::filesystem::remove(w.MyDossier + Name(k));
-      expected.push_back("Cannot open " + w.MyDossier + Name(k) +
+      std::filesystem::remove(run.MyDossier + Name(k));
+      expected.push_back("Cannot open " + run.MyDossier + Name(k) +
                          ": No such file or directoryFichier : " + Name(k));
       break;
     case Fault::TargetUnusable:
@@ -124,7 +124,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     const bool component = i != kSections || (fault == Fault::RegistrationNeverFinds && i == k);
     const bool removedByTheTest =
         i == k && (fault == Fault::SourceMissing || fault == Fault::RestoreError);
-    EXPECT_EQ(ReadFile(w.MyDossier + Name(i)), removedByTheTest ? "" : New(i));  // kept
+    EXPECT_EQ(ReadFile(run.MyDossier + Name(i)), removedByTheTest ? "" : New(i));  // kept
     if (touched && i != kSections) {  // a file in a sub-folder is never unregistered
       installing.push_back({path, "/UNREGSERVER"});
       unregistered.push_back("old" + std::to_string(i) + ":" + path + "|/UNREGSERVER|");
@@ -159,7 +159,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Fault, int>>& info) {
   static const char* const kNames[] = {"SourceMissing", "TargetUnusable", "NeverFound",
                                        "RestoreError"};
-  return kNames[static_cast<int>(std::get<0>(info.param))] + std::to_string(std::get<1>(info.param));
+  return kNames[static_cast<int>(std::get<0>(info.param))] +
+         std::to_string(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -184,7 +185,7 @@ TEST_F(InstallTest, FullFileSystemRollsBack) {
     std::string path;
     ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
   } unmount{small};
-  w.MyInstallationDest = small;
+  run.MyInstallationDest = small;
   WriteFile(small + "big.bin", "original");
   Package("big.bin", std::string(256 * 1024, 'n'));
   WriteActions({{"big.bin", {{"copie", "1"}, {"backup", "1"}}}});

@@ -180,7 +180,7 @@ class WindowsTest : public QObject {
     QTest::keyClick(box, Qt::Key_Enter);
     QCOMPARE(f.w->searches, 3);
 
-    f.w->SetPhase("Connexion");
+    SetPhase(f.w->Run(), *f.w, "Connexion");
     (*f.w)["tmrMvt"].SetEnabled(true);
     QTRY_COMPARE_WITH_TIMEOUT(f.Get<QLabel>("lblPhase")->text(), QString("Connexion.."), 3000);
     (*f.w)["tmrMvt"].SetEnabled(false);
@@ -240,7 +240,7 @@ class WindowsTest : public QObject {
     for (const bool success : {true, false}) {
       QtWindowFixture f;
       f.Start();
-      f.w->inRun = [&] { f.w->SetOutcome(true, success); };
+      f.w->inRun = [&] { f.w->Run().SetOutcome(true, success); };
       QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
       QCOMPARE(quo::RunEventLoop(*f.w, true), success ? 0 : 1);
       QVERIFY(f.w->Unloaded());

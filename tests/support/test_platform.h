@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/app_context.h"
 #include "platform/platform.h"
 #include "platform/posix/base/ini_profile.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
 #include "platform/windowing.h"
-#include "app/app_context.h"
 #include "support/temp_dir.h"
 
 namespace quo::test {

@@ -1,17 +1,23 @@
 // The main window with its long operations replaced by scripted ones, so a test can see the
 // calls start-up and the handlers make, and act while an operation runs (each scripted
-// operation counts as busy, as the real ones do).
+// operation counts as busy, as the real ones do). It owns the run it shows.
 #pragma once
 
 #include <functional>
 
+#include "engine/update_run.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo::test {
 
-class WatchedWindow : public frmTestFTP {
+struct OwnedRun {
+  explicit OwnedRun(AppContext& app) : run(app) {}
+  UpdateRun run;
+};
+
+class WatchedWindow : private OwnedRun, public frmTestFTP {
  public:
-  using frmTestFTP::frmTestFTP;
+  WatchedWindow(AppContext& app, FormFactory& forms) : OwnedRun(app), frmTestFTP(run, forms) {}
 
   int searches = 0, runs = 0;
   bool found = false;              // what the search answers
@@ -22,7 +28,7 @@ class WatchedWindow : public frmTestFTP {
     BusyScope busy(*this);
     ++searches;
     if (inSearch) inSearch();
-    MajDisponible = found;
+    run.MajDisponible = found;
     return found;
   }
   void LancerMaj(bool) override {

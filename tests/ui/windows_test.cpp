@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <regex>
+#include <utility>
 
 #include "startup/launch.h"
 #include "support/test_platform.h"
@@ -63,7 +64,7 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 'a');  // other keys search nothing
   EXPECT_EQ(x.w.searches, 1);
-  EXPECT_EQ(x.w.MyVersion, "1.2.3");
+  EXPECT_EQ(x.w.Run().MyVersion, "1.2.3");
   x.w["txtVersion"].SetText("1.2");
   x.w.View().Raise("cmdRechercher", FormEvent::Click);
   EXPECT_EQ(x.w.searches, 1);
@@ -73,11 +74,11 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
 
 TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
   Window x;
-  x.w.TextePhase = "Téléchargement";
+  x.w.Run().TextePhase = "Téléchargement";
   std::vector<std::string> seen;
   for (int i = 0; i < 6; ++i) {
     x.w.View().Raise("tmrMvt", FormEvent::Timer);
-    seen.push_back(x.w["lblPhase"].Caption().substr(x.w.TextePhase.size()));
+    seen.push_back(x.w["lblPhase"].Caption().substr(x.w.Run().TextePhase.size()));
   }
   EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "....", "........", ".", ".."}));
   x.w.View().Raise("mnuaide", FormEvent::Click);
@@ -86,6 +87,63 @@ TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
       std::regex_match(x.t.windowing.boxes[0].text,
                        std::regex("Quorvanta Update V \\d+\\.\\d+\\.\\d+\r\nTéléchargement")))
       << x.t.windowing.boxes[0].text;
+}
+
+// What a run shows lands on the window's controls, each button on its own.
+TEST(FrmTestFTP, ShowsARunOnItsControls) {
+  Window x;
+  RunView& v = x.w;
+  Form& f = x.w.View();
+  v.ShowPhase("Connexion");
+  v.SetProgress(40);
+  v.SetActionCaption("Installer");
+  EXPECT_EQ(f["lblPhase"].Caption(), "Connexion");
+  EXPECT_EQ(f["prgPhase"].Value(), 40);
+  EXPECT_EQ(f["cmdMettreAJour"].Caption(), "Installer");
+  const std::pair<RunButton, const char*> buttons[] = {{RunButton::Options, "cmdOptions"},
+                                                       {RunButton::Search, "cmdRechercher"},
+                                                       {RunButton::Action, "cmdMettreAJour"}};
+  for (const bool on : {true, false}) {
+    v.ShowProgress(on);
+    v.MoveDots(on);
+    EXPECT_EQ(f["prgPhase"].Visible(), on);
+    EXPECT_EQ(f["tmrMvt"].Enabled(), on);
+    for (const auto& [button, name] : buttons) {
+      for (const auto& [other, _] : buttons) v.EnableButton(other, !on);
+      v.EnableButton(button, on);
+      for (const auto& [other, otherName] : buttons)
+        EXPECT_EQ(f[otherName].Enabled(), other == button ? on : !on) << name << " " << otherName;
+    }
+  }
+  f.SetState(WindowState::Minimized);
+  f.Hide();
+  v.RestoreAndShow();
+  EXPECT_EQ(f.State(), WindowState::Normal);
+  EXPECT_TRUE(f.Visible());
+  x.t.windowing.answers = {MsgResult::Cancel};
+  EXPECT_FALSE(v.AskGoAhead("Commencer ?"));
+  EXPECT_TRUE(v.AskGoAhead("Commencer ?"));
+  ASSERT_EQ(x.t.windowing.boxes.size(), 2u);
+  EXPECT_EQ(x.t.windowing.boxes[0].text, "Commencer ?");
+  EXPECT_EQ(x.t.windowing.boxes[0].title, f.Caption());
+  EXPECT_EQ(x.t.windowing.boxes[0].buttons, MsgButtons::OkCancel);
+}
+
+// Without a session the entry points of a run only search, or close the window.
+TEST(FrmTestFTP, WithoutASessionARunOnlySearchesOrCloses) {
+  Window x;
+  x.w["txtVersion"].SetText("1.2.3");
+  x.w.frmTestFTP::LancerMaj(true);
+  EXPECT_EQ(x.w.searches, 1);
+  x.w.Run().Externe = true;
+  x.w.cmdMettreAJour_Click();
+  EXPECT_EQ(x.w.searches, 2);
+  EXPECT_FALSE(x.w.Unloaded());
+  EXPECT_FALSE(x.w.Run().Finished());
+  x.w.Run().Externe = false;
+  x.w.cmdMettreAJour_Click();
+  EXPECT_EQ(x.w.searches, 2);
+  EXPECT_TRUE(x.w.Unloaded());
 }
 
 TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
@@ -110,12 +168,12 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   const struct {
     const char* box;
     const char* key;  // in [Server]
-    std::string frmTestFTP::*copy;
-  } fields[] = {{"txtMDP", "MotPasse", &frmTestFTP::MyMotPasse},
-                {"txtUser", "User", &frmTestFTP::MyUser},
-                {"txtAdresse", "Adresse", &frmTestFTP::MyAdresse},
-                {"txtChemin", "Chemin", &frmTestFTP::MyRepertoireFTP},
-                {"txtDestination", "Destination", &frmTestFTP::MyInstallationDest}};
+    std::string UpdateRun::*copy;
+  } fields[] = {{"txtMDP", "MotPasse", &UpdateRun::MyMotPasse},
+                {"txtUser", "User", &UpdateRun::MyUser},
+                {"txtAdresse", "Adresse", &UpdateRun::MyAdresse},
+                {"txtChemin", "Chemin", &UpdateRun::MyRepertoireFTP},
+                {"txtDestination", "Destination", &UpdateRun::MyInstallationDest}};
   Window d;
   std::string ini = "[Server]\r\n";
   for (const auto& f : fields) ini += f.key + std::string("=old ") + f.key + "\r\n";
@@ -128,14 +186,14 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   EXPECT_TRUE(p.Closed());
   for (const auto& f : fields) {
     EXPECT_EQ(d.t.app->ini.Read("Server", f.key), std::string("new ") + f.key);
-    EXPECT_EQ(d.w.*f.copy, std::string("new ") + f.key);
+    EXPECT_EQ(d.w.Run().*f.copy, std::string("new ") + f.key);
   }
 }
 
 TEST(FrmParam, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDropsThem) {
   Window d;
-  d.w.MyAdresse = "ftp.example";
-  d.w.MyInstallationDest = "/opt/q/";
+  d.w.Run().MyAdresse = "ftp.example";
+  d.w.Run().MyInstallationDest = "/opt/q/";
   frmParam& p = d.OpenParam("[Server]\r\nUser=marie\r\n");
   EXPECT_EQ(p["txtAdresse"].Text(), "ftp.example");
   EXPECT_EQ(p["txtDestination"].Text(), "/opt/q/");
@@ -211,10 +269,10 @@ struct Started : Window {
 
 TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
   const Script runFails = [](test::WatchedWindow& w) {
-    w.inRun = [p = &w] { p->ErrorText += "\r\nCopie impossible"; };
+    w.inRun = [p = &w] { p->Run().ErrorText += "\r\nCopie impossible"; };
   };
   const Script searchPhase = [](test::WatchedWindow& w) {
-    w.inSearch = [p = &w] { p->SetPhase("Connexion impossible"); };
+    w.inSearch = [p = &w] { SetPhase(p->Run(), *p, "Connexion impossible"); };
   };
   const struct {
     std::vector<std::string> args;
@@ -243,8 +301,8 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
     EXPECT_TRUE(s.w.View().Visible());
     EXPECT_EQ(s.w.searches, c.searches);
     EXPECT_EQ(s.w.runs, c.runs);
-    EXPECT_EQ(s.w.Finished(), c.finished);
-    EXPECT_EQ(s.w.Succeeded(), c.succeeded);
+    EXPECT_EQ(s.w.Run().Finished(), c.finished);
+    EXPECT_EQ(s.w.Run().Succeeded(), c.succeeded);
     EXPECT_EQ(s.Phase(), c.phase);
   }
 }
@@ -252,11 +310,11 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
 TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   Started interactive({});
   EXPECT_EQ(interactive.w["mnuShow"].Caption(), "Cacher");  // French loaded
-  EXPECT_EQ(interactive.w.MyDossier, interactive.t.dir / "Download/");
+  EXPECT_EQ(interactive.w.Run().MyDossier, interactive.t.dir / "Download/");
   EXPECT_TRUE(test::Exists(interactive.t.dir / "Download"));
 
   Started launched({"2.1.0", "/opt/q/"});
-  EXPECT_EQ(launched.w.MyInstallationDest, "/opt/q/");
+  EXPECT_EQ(launched.w.Run().MyInstallationDest, "/opt/q/");
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
   Started forced({"2.1.0/C:\\Prod/1033/1"}, false, "");

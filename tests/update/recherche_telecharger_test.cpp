@@ -2,6 +2,9 @@
 // RAR archives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "update/telecharger_maj.h"
 #include "update/update_rig.h"
 #include "writers/rar4_writer.h"
@@ -44,14 +47,18 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
       r.Serve("upd124/Actions.ini", actions);
       r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");
       WriteFile(r.Local("ListMaj.ini"), list + "1.2.3=upd124\r\n");
-      r.w->Externe = externe;
+      r.run.Externe = externe;
       EXPECT_EQ(c.text == found, r.Search());
       EXPECT_EQ(c.text == found ? actions : "", ReadFile(r.Local("Actions.ini")));
-      EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), (*r.w)["cmdMettreAJour"].Caption());
-      EXPECT_EQ(c.text, (*r.w)["lblPhase"].Caption());
-      EXPECT_EQ(c.text != found, r.w->Finished());
-      EXPECT_EQ(c.text == none, r.w->Succeeded());
-      EXPECT_EQ(externe && c.text != found, r.w->Unloaded());
+      EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), r.view.action);
+      EXPECT_EQ(c.text, r.view.Phase());
+      EXPECT_EQ(c.text != found, r.run.Finished());
+      EXPECT_EQ(c.text == none, r.run.Succeeded());
+      EXPECT_EQ(externe && c.text != found, r.view.unloaded);
+      // The dots stop and every button can be used again.
+      EXPECT_FALSE(r.view.dots);
+      EXPECT_EQ(3u, r.view.enabled.size());
+      for (const auto& [button, on] : r.view.enabled) EXPECT_TRUE(on);
     }
   }
 }
@@ -61,48 +68,51 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
 TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
   UpdateRig r;
   r.t.platform.ftp = nullptr;
-  r.w->MyAdresse.clear();
+  r.run.MyAdresse.clear();
   EXPECT_FALSE(r.Search());
-  EXPECT_EQ(QUO_DEFAULT_SERVER, r.w->MyAdresse);
+  EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.MyAdresse);
 }
 
+// The whole run: both packages downloaded (the archive extracted), the download recorded, the
+// installation into the product folder, the downloads deleted, the outcome shown.
 TEST(TelechargerMajTest, PlainThenCompressedPackage) {
   UpdateRig r;
   r.Serve("upd124/a.dll", "plain a");
   r.Serve("upd124/b.rar", RarBytes({Rar4File("b.ocx", "ocx"), Rar4File("lib\\x.dll", "x")}));
   r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}, {"b.ocx", true}}));
   ASSERT_TRUE(r.Search());
-  // The progress as each package starts (the window pumps once then).
-  std::vector<int> progress;
-  r.t.windowing.onPump = [&] {
-    const int v = (*r.w)["prgPhase"].Value();
-    if (progress.empty() || progress.back() != v) progress.push_back(v);
-  };
-  r.Download();
+  r.Update();
 
-  EXPECT_EQ((std::vector<int>{20, 40}), progress);
-  ASSERT_GE(r.tray.tips.size(), 4u);
-  EXPECT_EQ((std::vector<std::string>{
-                "Téléchargement de a.dll en cours (20.00%)",
-                "Téléchargement de b.ocx en cours (40.00%)", T("Télechargementdesfichiersterminé."),
-                T("Télechargementdesfichiersterminé.") + T("Linstallationvadébuter")}),
-            std::vector<std::string>(r.tray.tips.end() - 4, r.tray.tips.end()));
-  EXPECT_EQ("plain a", ReadFile(r.Local("a.dll")));
-  EXPECT_EQ("ocx", ReadFile(r.Local("b.ocx")));
-  EXPECT_EQ("x", ReadFile(r.Local("lib/x.dll")));
+  EXPECT_EQ((std::vector<int>{20, 40, 60, 80}), r.view.progress);
+  const std::string done = T("Télechargementdesfichiersterminé.");
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "Téléchargement de a.dll en cours (20.00%)", "Téléchargement de b.ocx en cours (40.00%)",
+          done, done + T("Linstallationvadébuter"), "Installation de a.dll en cours",
+          "Installation de b.ocx en cours"}),
+      r.view.tips);
+  EXPECT_EQ(1u, r.view.questions.size());
+  EXPECT_EQ("plain a", ReadFile(r.Product("a.dll")));
+  EXPECT_EQ("ocx", ReadFile(r.Product("b.ocx")));
+  EXPECT_FALSE(Exists(r.Local("a.dll")));
+  EXPECT_EQ("x", ReadFile(r.Local("lib/x.dll")));  // extracted, named by no section
   EXPECT_EQ(kDate, r.Setting("Telechargement", "DerniereDate"));
-  EXPECT_EQ(std::vector{2}, r.w->installs);
   EXPECT_EQ(kDate, r.Setting("temps", "dernier"));
   EXPECT_EQ("1.2.4", r.Setting("temps", "DerniereVersion"));
-  EXPECT_TRUE(r.w->Succeeded());
+  EXPECT_EQ(T("Miseajourcorrectementterminée"), r.view.Phase());
+  EXPECT_EQ("Sortir", r.view.action);
+  EXPECT_FALSE(r.view.progressShown);
+  EXPECT_TRUE(r.run.Succeeded());
 
-  // Cancelled at the go-ahead: the download stays recorded, nothing is installed.
+  // Cancelled at the go-ahead: the download stays recorded and in place, nothing is installed.
   for (const char* key : {"dernier", "DerniereVersion"}) r.t.app->ini.Write("temps", key, "");
   r.t.app->ini.Write("Telechargement", "DerniereVersion", "");
+  std::filesystem::remove_all(r.Product(""));
   ASSERT_TRUE(r.Search());
-  r.t.windowing.answers.push_back(MsgResult::Cancel);
+  r.view.answers.push_back(false);
   r.Download();
-  EXPECT_EQ(std::vector{2}, r.w->installs);
+  EXPECT_FALSE(Exists(r.Product("a.dll")));
+  EXPECT_EQ("plain a", ReadFile(r.Local("a.dll")));
   EXPECT_EQ("1.2.4", r.Setting("Telechargement", "DerniereVersion"));
   EXPECT_EQ("", r.Setting("temps", "dernier"));
   EXPECT_EQ("", r.Setting("temps", "DerniereVersion"));
@@ -131,19 +141,16 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
             RarBytes({Rar4File("b1.dll", "b1"), Rar4Symlink("b2.dll", "b1.dll")}));
     r.ServeUpdate(UpdateRig::Actions(c.packages));
     ASSERT_TRUE(r.Search());
-    r.t.windowing.onPump = [&] {
-      if (c.close && (*r.w)["prgPhase"].Value() == 40) r.w->mnuStop_Click();
-    };
+    if (c.close) r.view.closeAtProgress = 40;
     r.Download();
 
-    EXPECT_EQ(c.close, r.w->Unloaded());
     EXPECT_FALSE(Exists(r.Local("c.dll")));
-    EXPECT_TRUE(c.close || r.w->ErrorText.size() > 2) << r.w->ErrorText;
+    EXPECT_TRUE(c.close || r.run.ErrorText.size() > 2) << r.run.ErrorText;
     EXPECT_EQ("", r.Setting("Telechargement", "DerniereDate"));
-    EXPECT_TRUE(r.w->installs.empty());
-    EXPECT_FALSE(r.w->Succeeded());
+    EXPECT_EQ(-1, r.Installed());
+    EXPECT_FALSE(r.run.Succeeded());
     if (c.what == "corrupted second archive") {
-      EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.w->ErrorText);
+      EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.run.ErrorText);
       // The first archive's files stay extracted, and what the second could give.
       EXPECT_EQ("z2", ReadFile(r.Local("zz/z2.dll")));
       EXPECT_EQ("b1", ReadFile(r.Local("b1.dll")));
@@ -154,7 +161,7 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
 
 // Action files against the installed version, and action files that are not what they should be
 // or did not arrive (an older copy is never read): a clear error or nothing to download, never a
-// crash, a hang or a file outside the download folders.
+// crash, a hang or a file outside the download and product folders. The outcome shown follows.
 TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
   const std::string head = "[ordre]\r\nversionActuelle=1.2.4\r\n";
   const auto one = [](const std::string& version) {
@@ -162,7 +169,7 @@ TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
   };
   struct Case {
     std::string what, actions;
-    int nb;  // the installation's package count; -1: corrupted, -2: nothing to do
+    int nb;  // the sections installed; -1: corrupted, -2: nothing to do
     std::string installed = "", folder = "upd124";
   };
   const std::vector<Case> cases = {
@@ -192,12 +199,19 @@ TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
     WriteFile(r.Local("Actions.ini"), one("1.2.4"));
     r.t.app->ini.Write("temps", "DerniereVersion", c.installed);
     ASSERT_TRUE(r.Search());
-    r.Download();
-    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.w->ErrorText);
-    EXPECT_EQ(c.nb >= 0 ? std::vector{c.nb} : std::vector<int>{}, r.w->installs);
-    // Only the settings file and the two download folders in the program folder.
+    r.Update();
+    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.run.ErrorText);
+    EXPECT_EQ(std::max(c.nb, -1), r.Installed());
+    EXPECT_EQ(c.nb == -1 ? T("Deserreursonteutlieus") + "\r\n" + kCorrupted
+                         : T("Miseajourcorrectementterminée"),
+              r.view.Phase());
+    EXPECT_EQ(c.nb != -1, r.run.Succeeded());
+    // Only the settings file, the two download folders and the product folder.
     for (const auto& [path, content] : Tree(r.t.dir.path()))
-      EXPECT_TRUE(path.rfind("Download", 0) == 0 || path == "QuoUpdate.ini") << path;
+      EXPECT_TRUE(path.starts_with("Download") || path.starts_with("prod") ||
+                  path == "QuoUpdate.ini")
+          << path;
+    EXPECT_EQ(c.nb == 1 ? "a" : "", ReadFile(r.Product("a.dll")));
   }
 }
 

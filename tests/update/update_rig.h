@@ -1,12 +1,12 @@
 // Shared by the update tests. RarApp: a test program folder with the real RAR library. Tree: every
 // file and folder under root as (relative path -> content, "<dir>" or "<link>").
-// UpdateRig: a RarApp with the main window's logic on an in-memory form, a recording notification
-// area, and a real FTP server on loopback serving a temporary folder (the update directory is "maj"
-// on the server).
+// UpdateRig: a RarApp with an update run shown on a recording view, a product folder "prod/", and
+// a real FTP server on loopback serving a temporary folder (the update directory is "maj" on the
+// server).
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "core/text.h"
+#include "engine/update_run.h"
+#include "install/lancer_maj.h"
 #include "platform/posix/curl_ftp.h"
 #include "platform/posix/libarchive_rar.h"
-#include "platform/tray.h"
 #include "support/ftp_server.h"
+#include "support/recording_view.h"
 #include "support/test_platform.h"
-#include "ui/form.h"
-#include "ui/frm_test_ftp.h"
+#include "update/recherche_maj.h"
 #include "update/telecharger_maj.h"
 
 namespace quo::test {
@@ -43,31 +44,11 @@ inline std::map<std::string, std::string> Tree(const std::string& root) {
   return out;
 }
 
-class RecordingTray : public Tray {
- public:
-  std::vector<std::string> tips;
-  bool Available() override { return true; }
-  void Add(const std::string& tip, std::function<void()>, std::function<void()>) override {
-    tips.push_back(tip);
-  }
-  void SetTip(const std::string& tip) override { tips.push_back(tip); }
-  void Remove() override {}
-};
-
-// The window with its installation replaced by a recorder and no animation.
-class UpdateRigWindow : public frmTestFTP {
- public:
-  using frmTestFTP::frmTestFTP;
-  std::vector<int> installs;  // the package count of each installation
-
-  void Install(int nb, std::string&) override { installs.push_back(nb); }
-  void PlayAnimation(const std::string&) override {}
-};
-
 // The text the rig gives every translation key that the tests look at.
 inline std::string T(const std::string& key) {
   if (key == "Telechargementde") return "Téléchargement de";
   if (key == "Encours") return "en cours";
+  if (key == "Installationde") return "Installation de";
   return "<" + key + ">";
 }
 
@@ -75,25 +56,28 @@ struct UpdateRig : RarApp {
   explicit UpdateRig(std::vector<std::string> faults = {}) {
     ftp.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 2, .lowSpeedTimeSec = 2});
     t.platform.ftp = &ftp;
-    t.platform.tray = &tray;
     std::string lng, k;
     for (std::istringstream keys(
              "Impossibledeseconnecterauserveur Aucunenouvelemiseàjourdedisponible Sortir "
              "Denouvellesmisesàjoursontdisponibles Mettreajour Telechargementde Encours "
-             "Fichiercorrompue Télechargementdesfichiersterminé. Linstallationvadébuter");
+             "Fichiercorrompue Télechargementdesfichiersterminé. Linstallationvadébuter "
+             "Installationde Deserreursonteutlieus Miseajourcorrectementterminée");
          keys >> k;)
       lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
     t.app->translation.LoadText(lng);
     MakeDirs(served / "maj");
     server = std::make_unique<FtpTestServer>(
         FtpTestServer::Options{.root = served.path(), .faults = std::move(faults)});
-    w = std::make_unique<UpdateRigWindow>(*t.app, factory);
-    w->Form_Load();
-    w->MyVersion = "1.2.3";
-    w->MyAdresse = server->address();
-    w->MyUser = "quo";
-    w->MyMotPasse = "secret";
-    w->MyRepertoireFTP = "maj";
+    run.MyDossier = t.dir / "Download/";
+    run.MyInstallationDest = t.dir / "prod/";
+    MakeDirs(run.MyDossier);
+    MakeDirs(run.MyInstallationDest);
+    run.MyVersion = "1.2.3";
+    run.MyAdresse = server->address();
+    run.MyUser = "quo";
+    run.MyMotPasse = "secret";
+    run.MyRepertoireFTP = "maj";
+    view.run = &run;
   }
 
   // Writes a file under the server's update directory "maj/".
@@ -118,24 +102,32 @@ struct UpdateRig : RarApp {
       s += "[" + name + "]\r\ncompresse=" + (compressed ? "1" : "0") + "\r\ncopie=1\r\n";
     return s;
   }
-  // Runs the search and, when it finds an update, the download.
-  bool Search() { return w->RechercheMaj(false); }
-  void Download() {
-    std::string nomIni = w->MyDossier + "Actions.ini";
-    TelechargerMaj(*w, nomIni, false);
-  }
+  // The search; the download (which ends with the installation); the whole run after a search,
+  // from the download to the outcome shown.
+  bool Search() { return RechercheMaj(run, view, false); }
+  void Download() { TelechargerMaj(run, view, run.MyDossier + "Actions.ini", false); }
+  void Update() { LancerMaj(run, view, false, "Sortir"); }
 
-  std::string Local(const std::string& name) const { return w->MyDossier + name; }
+  // The sections the installation went through, -1 when no installation ran.
+  int Installed() const {
+    if (std::find(view.animations.begin(), view.animations.end(), "Synchronize") ==
+        view.animations.end())
+      return -1;
+    return static_cast<int>(
+        std::count_if(view.phases.begin(), view.phases.end(),
+                      [](const std::string& p) { return p.starts_with(T("Installationde")); }));
+  }
+  std::string Local(const std::string& name) const { return run.MyDossier + name; }
+  std::string Product(const std::string& name) const { return run.MyInstallationDest + name; }
   std::string Setting(const std::string& section, const std::string& key) {
     return t.app->ini.Read(section, key);
   }
 
   CurlFtpService ftp;
-  RecordingTray tray;
-  MemoryFormFactory factory;
   TempDir served;
   std::unique_ptr<FtpTestServer> server;
-  std::unique_ptr<UpdateRigWindow> w;
+  UpdateRun run{*t.app};
+  RecordingView view;
 };
 
 }  // namespace quo::test

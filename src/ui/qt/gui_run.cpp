@@ -4,11 +4,12 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/app_context.h"
+#include "engine/update_run.h"
 #include "platform/posix/curl_ftp.h"
 #include "platform/posix/libarchive_rar.h"
 #include "platform/posix/procfs_processes.h"
 #include "platform/windowing.h"
-#include "app/app_context.h"
 #include "startup/launch.h"
 #include "ui/frm_test_ftp.h"
 #include "ui/qt/program_icon.h"
@@ -37,7 +38,7 @@ struct Plug {
 // A run that has reached its end closes the window after the running operation, if any.
 int RunEventLoop(frmTestFTP& w, bool unattended) {
   auto ended = [&w, unattended] {
-    if (unattended && w.Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
+    if (unattended && w.Run().Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
     return w.Unloaded();
   };
   if (!ended()) {
@@ -49,7 +50,7 @@ int RunEventLoop(frmTestFTP& w, bool unattended) {
     QApplication::exec();
   }
   if (!unattended) return 0;
-  return w.Finished() && w.Succeeded() ? 0 : 1;
+  return w.Run().Finished() && w.Run().Succeeded() ? 0 : 1;
 }
 
 int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
@@ -73,7 +74,8 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   LibarchiveRar rar;
   Plug<RarLibrary> plugRar(app.platform.rar, &rar);
   QtFormFactory forms;
-  frmTestFTP w(app, forms);
+  UpdateRun run(app);
+  frmTestFTP w(run, forms);
   auto& view = static_cast<QtForm&>(w.View());
   QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
   Plug<AnimationService> plugAnimation(app.platform.animation, &animation);
