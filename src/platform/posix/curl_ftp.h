@@ -37,6 +37,7 @@ class CurlFtpSession : public FtpSession {
 
  private:
   struct Request;
+  struct Sink;
   void Drop();
   static curl_socket_t OpenSocket(void* self, curlsocktype, curl_sockaddr* address);
   static int CloseSocket(void* self, curl_socket_t socket);

@@ -1,0 +1,245 @@
+// The libcurl multi loop that runs one request of a session, and the reply lines it keeps.
+#include "platform/posix/curl_ftp_request.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace quo {
+
+namespace {
+
+constexpr size_t kMaxReplyLine = 512;
+constexpr auto kPumpEvery = std::chrono::milliseconds(50);
+
+// A reply line as kept: control characters replaced, cut to kMaxReplyLine.
+std::string CleanLine(std::string line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  if (line.size() > kMaxReplyLine) line.resize(kMaxReplyLine);
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return line;
+}
+
+// "123 text" or "123": the last line of a reply (continuation lines are "123-text" or free).
+bool IsFinalReply(const std::string& line) {
+  if (line.size() < 3) return false;
+  for (int i = 0; i < 3; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+  }
+  return line.size() == 3 || line[3] == ' ';
+}
+
+std::string UrlHost(const std::string& host) {
+  return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+}  // namespace
+
+void CurlFtpSession::Sink::Restart() {
+  const bool written = bytes > 0;
+  bytes = 0;
+  tooBig = writeFailed = false;
+  if (text != nullptr) text->clear();
+  // Truncating a file costs a full write-back at close on ext4: only after a partial attempt.
+  if (file != nullptr && written) {
+    std::fflush(file);
+    if (::ftruncate(::fileno(file), 0) != 0) writeFailed = true;
+    std::rewind(file);
+  }
+}
+
+size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
+  auto* s = static_cast<Sink*>(self);
+  if (s->bytes + static_cast<std::int64_t>(n) > s->max) {
+    s->tooBig = true;
+    return 0;
+  }
+  s->bytes += static_cast<std::int64_t>(n);
+  if (s->text != nullptr) {
+    s->text->append(data, n);
+    return n;
+  }
+  if (std::fwrite(data, 1, n, s->file) != n) {
+    s->writeFailed = true;
+    return 0;
+  }
+  return n;
+}
+
+curl_socket_t CurlFtpSession::OpenSocket(void* self, curlsocktype, curl_sockaddr* a) {
+  const curl_socket_t s = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
+  if (s != CURL_SOCKET_BAD) static_cast<CurlFtpSession*>(self)->sockets_.insert(s);
+  return s;
+}
+
+int CurlFtpSession::CloseSocket(void* self, curl_socket_t s) {
+  static_cast<CurlFtpSession*>(self)->sockets_.erase(s);
+  return ::close(s);
+}
+
+int CurlFtpSession::DebugCallback(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+  if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT) {
+    static_cast<CurlFtpSession*>(self)->OnHeader(type == CURLINFO_HEADER_IN, data, size);
+  }
+  return 0;
+}
+
+void CurlFtpSession::OnHeader(bool incoming, const char* data, size_t size) {
+  if (!incoming) {
+    std::string command = CleanLine(std::string(data, size));
+    if (command.rfind("PASS ", 0) == 0) command = "PASS ******";
+    exchanges_.push_back({command, ""});
+    return;
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] != '\n') {
+      if (lineIn_.size() < kMaxReplyLine + 2) lineIn_ += data[i];
+      continue;
+    }
+    const std::string line = CleanLine(lineIn_);
+    lineIn_.clear();
+    if (!IsFinalReply(line)) continue;
+    if (exchanges_.empty() || !exchanges_.back().reply.empty()) {
+      exchanges_.push_back({"", line});
+    } else {
+      exchanges_.back().reply = line;
+    }
+  }
+}
+
+const CurlFtpSession::Exchange* CurlFtpSession::LastExchange(const std::string& command) const {
+  for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
+    if (it->command == command) return &*it;
+  }
+  return nullptr;
+}
+
+CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
+  exchanges_.clear();
+  lineIn_.clear();
+  stalled_ = false;
+  errorBuffer_[0] = '\0';
+  if (r.sink != nullptr) r.sink->Restart();
+
+  curl_easy_reset(easy_);
+  const std::string url =
+      "ftp://" + UrlHost(login_.host) + ":" + std::to_string(login_.port) + "/" + r.path;
+  curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy_, CURLOPT_USERNAME, login_.user.c_str());
+  curl_easy_setopt(easy_, CURLOPT_PASSWORD, login_.password.c_str());
+  curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
+  curl_easy_setopt(easy_, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
+  curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                   static_cast<long>(limits_.replyTimeoutSec));
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.lowSpeedTimeSec));
+  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
+  if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
+  if (fresh) curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpSession::OpenSocket);
+  curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &CurlFtpSession::CloseSocket);
+  curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_VERBOSE, 1L);
+  curl_easy_setopt(easy_, CURLOPT_DEBUGFUNCTION, &CurlFtpSession::DebugCallback);
+  curl_easy_setopt(easy_, CURLOPT_DEBUGDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_NOBODY, r.nobody ? 1L : 0L);
+  curl_easy_setopt(easy_, CURLOPT_DIRLISTONLY, r.listOnly ? 1L : 0L);
+  if (r.sink != nullptr) {
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Sink::Write);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, r.sink);
+  }
+  curl_slist* quote = nullptr;
+  for (const auto& q : r.quote) quote = curl_slist_append(quote, q.c_str());
+  curl_easy_setopt(easy_, CURLOPT_QUOTE, quote);
+
+  CURLcode result = CURLE_OK;
+  curl_multi_add_handle(multi_, easy_);
+  auto lastPump = std::chrono::steady_clock::now(), lastByteAt = lastPump;
+  std::int64_t lastBytes = 0;
+  for (bool done = false; !done;) {
+    int running = 0;
+    if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    int left = 0;
+    while (CURLMsg* m = curl_multi_info_read(multi_, &left)) {
+      if (m->msg == CURLMSG_DONE) {
+        result = m->data.result;
+        done = true;
+      }
+    }
+    if (done || running == 0) break;
+    const auto now = std::chrono::steady_clock::now();
+    // curl's low-speed check averages over several seconds; a transfer that stops after its
+    // first bytes is caught here after exactly the limit.
+    const std::int64_t got = r.sink != nullptr ? r.sink->bytes : 0;
+    if (got != lastBytes) {
+      lastBytes = got;
+      lastByteAt = now;
+    } else if (got > 0 && now - lastByteAt >= std::chrono::seconds(limits_.lowSpeedTimeSec)) {
+      stalled_ = true;
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    if (now - lastPump >= kPumpEvery) {
+      lastPump = now;
+      curl_off_t total = 0;
+      curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+      if (progress_ && !progress_(got, total < 0 ? 0 : total)) {
+        abandoned_ = true;
+        result = CURLE_ABORTED_BY_CALLBACK;
+        break;
+      }
+    }
+    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kPumpEvery.count()), nullptr);
+  }
+  curl_multi_remove_handle(multi_, easy_);
+  curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
+  curl_slist_free_all(quote);
+  return result;
+}
+
+CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
+  abandoned_ = false;
+  CURLcode rc = Run(r, false);
+  if (rc == CURLE_OK || abandoned_ || stalled_) return rc;
+  long connects = 0;
+  curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
+  bool saw421 = false;
+  for (const auto& e : exchanges_) saw421 = saw421 || e.reply.rfind("421", 0) == 0;
+  const bool lostLink = rc == CURLE_SEND_ERROR || rc == CURLE_RECV_ERROR ||
+                        rc == CURLE_GOT_NOTHING || rc == CURLE_WEIRD_SERVER_REPLY;
+  // A server that closed an idle connection answers the next command with 421 (curl reports a
+  // time-out) or not at all. Only a reused connection can be stale; a fresh one that fails is a
+  // real failure.
+  if (connects == 0 && (saw421 || lostLink)) rc = Run(r, true);
+  return rc;
+}
+
+FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
+  if (rc == CURLE_OK) return FtpResult::Ok();
+  std::string why = what + ": ";
+  if (abandoned_) return FtpResult::Fail(why + "abandoned");
+  if (stalled_) {
+    return FtpResult::Fail(why + "no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s");
+  }
+  why += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
+  for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
+    if (!it->reply.empty()) {
+      why += " (" + it->reply + ")";
+      break;
+    }
+  }
+  return FtpResult::Fail(why);
+}
+
+}  // namespace quo
