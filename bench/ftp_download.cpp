@@ -64,7 +64,7 @@ Run GetFileInChild(const std::string& address, const std::string& dir) {
     ftp.SetPass("secret");
     ftp.SetDossier(dir);
     ftp.Connect();
-    const bool ok = ftp.Connected() && ftp.GetFile("big.bin", false).empty();
+    const bool ok = ftp.Connected() && ftp.GetFile("big.bin", false).ok;
     ftp.Deconnect();
     std::fflush(nullptr);
     ::_exit(ok ? 0 : 1);

@@ -2,10 +2,10 @@
 
 #include <exception>
 
+#include "app/app_context.h"
 #include "core/text.h"
 #include "ftp/ftp_address.h"
 #include "platform/ftp_client.h"
-#include "app/app_context.h"
 
 namespace quo {
 
@@ -39,14 +39,17 @@ std::vector<std::string> NamesOf(const std::string& listing) {
   return names;
 }
 
-// Runs an operation that reports any run-time failure as its result text.
+// Nothing to do: no name, no open session, nothing listed.
+FtpResult NotRun() { return {false, ""}; }
+
+// Runs an operation that reports any run-time failure as its result.
 template <typename F>
-std::string Trapped(bool& busy, F f) {
+FtpResult Trapped(bool& busy, F f) {
   try {
     return f();
   } catch (const std::exception& e) {
     busy = false;
-    return e.what();
+    return FtpResult::Fail(e.what());
   }
 }
 
@@ -123,81 +126,79 @@ std::string SckFtp::ListFile() {
 }
 
 // A refused change is reported: the caller must not go on in the wrong directory (a version
-// list naming a missing folder would otherwise take its packages from the update root). An empty
-// name keeps the current directory.
-std::string SckFtp::ChangeDirectory(const std::string& newRep) {
-  if (!connected_ || newRep.empty()) return "";
-  const FtpResult r = session_->ChangeDirectory(newRep);
-  return r.ok ? "" : r.error;
+// list naming a missing folder would otherwise take its packages from the update root).
+FtpResult SckFtp::ChangeDirectory(const std::string& newRep) {
+  if (!connected_) return NotRun();
+  if (newRep.empty()) return FtpResult::Ok();
+  return session_->ChangeDirectory(newRep);
 }
 
 void SckFtp::AddSlashToDossier() {
   if (dossier_.empty() || dossier_.back() != '/') dossier_ += "/";
 }
 
-std::string SckFtp::Download(const std::string& nomFic) {
-  if (!IsSafeLocalName(nomFic)) return "RETR " + Printable(nomFic) + ": refused file name";
-  if (abandon_) return "RETR " + nomFic + ": abandoned";
-  const FtpResult r = session_->Download(nomFic, dossier_ + nomFic);
-  return r.ok ? "" : r.error;
+FtpResult SckFtp::Download(const std::string& nomFic) {
+  if (!IsSafeLocalName(nomFic))
+    return FtpResult::Fail("RETR " + Printable(nomFic) + ": refused file name");
+  if (abandon_) return FtpResult::Fail("RETR " + nomFic + ": abandoned");
+  return session_->Download(nomFic, dossier_ + nomFic);
 }
 
-std::string SckFtp::GetFile(const std::string& nomFic, bool DelAfter) {
-  if (nomFic.empty() || !connected_) return "";
-  return Trapped(busy_, [&]() -> std::string {
+FtpResult SckFtp::GetFile(const std::string& nomFic, bool DelAfter) {
+  if (nomFic.empty() || !connected_) return NotRun();
+  return Trapped(busy_, [&] {
     AddSlashToDossier();
     busy_ = true;
-    const std::string failure = Download(nomFic);
+    const FtpResult r = Download(nomFic);
     // The server's copy goes only once the local one is complete.
-    if (DelAfter && failure.empty()) DelFile(nomFic);
+    if (DelAfter && r.ok) DelFile(nomFic);
     busy_ = false;
-    return failure;
+    return r;
   });
 }
 
-std::string SckFtp::GetAllFile() {
-  if (!connected_) return "";
-  return Trapped(busy_, [&]() -> std::string {
+FtpResult SckFtp::GetAllFile() {
+  if (!connected_) return NotRun();
+  return Trapped(busy_, [&] {
     AddSlashToDossier();
     busy_ = true;
     ListFile();
     busy_ = true;
     for (const auto& name : NamesOf(listeFichiers_)) {
-      const std::string failure = Download(name);
-      if (!failure.empty()) {
+      const FtpResult r = Download(name);
+      if (!r.ok) {
         busy_ = false;
-        return failure;
+        return r;
       }
     }
-    const bool any = !listeFichiers_.empty();
     busy_ = false;
-    return any ? "Ok" : "";
+    return listeFichiers_.empty() ? NotRun() : FtpResult::Ok();
   });
 }
 
-std::string SckFtp::DelFile(const std::string& nomFic) {
-  if (nomFic.empty() || !connected_) return "";
-  return Trapped(busy_, [&]() -> std::string {
+FtpResult SckFtp::DelFile(const std::string& nomFic) {
+  if (nomFic.empty() || !connected_) return NotRun();
+  return Trapped(busy_, [&] {
     busy_ = true;
     const FtpResult r = session_->Delete(nomFic);
     busy_ = false;
-    return r.ok ? "Ok" : r.error;
+    return r;
   });
 }
 
-std::string SckFtp::DelAllFile() {
-  if (!connected_) return "";
-  return Trapped(busy_, [&]() -> std::string {
+FtpResult SckFtp::DelAllFile() {
+  if (!connected_) return NotRun();
+  return Trapped(busy_, [&] {
     ListFile();
-    if (listeFichiers_.empty()) return "";
+    if (listeFichiers_.empty()) return NotRun();
     busy_ = true;
-    std::string firstFailure;
+    FtpResult result = FtpResult::Ok();
     for (const auto& name : NamesOf(listeFichiers_)) {
       const FtpResult r = session_->Delete(name);
-      if (!r.ok && firstFailure.empty()) firstFailure = r.error;
+      if (!r.ok && result.ok) result = r;  // the first failure
     }
     busy_ = false;
-    return firstFailure.empty() ? "Ok" : firstFailure;
+    return result;
   });
 }
 

@@ -1,8 +1,8 @@
 // SckFtp: one session with one FTP server, over the platform's FTP client service.
-// Results of the text-valued operations: "Ok" (ran to its end), "" (precondition not met, or
-// for GetFile and ChangeDirectory: ran), or the description of a failure. A failed download, a
-// refused deletion or a refused directory change is a failure; a failed download never replaces
-// the local file.
+// The transfers, deletions and directory changes give an FtpResult: ok when the operation ran to
+// its end; otherwise error describes the failure, or is empty when there was nothing to do (no
+// name given, no open session, nothing listed). A failed download, a refused deletion or a
+// refused directory change is a failure; a failed download never replaces the local file.
 // URL may carry the port ("host:port", "[v6]:port"); it then takes the place of Port.
 // Dossier is the local download folder; it is given a trailing "/" on the first download.
 #pragma once
@@ -10,10 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/ftp_client.h"
+
 namespace quo {
 
 class AppContext;
-class FtpSession;
 
 class SckFtp {
  public:
@@ -44,11 +45,12 @@ class SckFtp {
   void Connect();
   void Deconnect();
   std::string ListFile();
-  std::string GetFile(const std::string& nomFic, bool DelAfter);
-  std::string GetAllFile();
-  std::string DelFile(const std::string& nomFic);
-  std::string DelAllFile();
-  std::string ChangeDirectory(const std::string& newRep);
+  FtpResult GetFile(const std::string& nomFic, bool DelAfter);
+  FtpResult GetAllFile();
+  FtpResult DelFile(const std::string& nomFic);
+  FtpResult DelAllFile();
+  // An empty name keeps the current directory.
+  FtpResult ChangeDirectory(const std::string& newRep);
 
   // Asks the running transfer to stop at its next progress report (the window is closing);
   // every later transfer of this object stops at once too.
@@ -57,7 +59,7 @@ class SckFtp {
  private:
   void CalculeEtat();
   void AddSlashToDossier();
-  std::string Download(const std::string& nomFic);
+  FtpResult Download(const std::string& nomFic);
 
   AppContext& app_;
   std::unique_ptr<FtpSession> session_;

@@ -1,8 +1,8 @@
 #include "update/download_files.h"
 
+#include "app/app_context.h"
 #include "core/error.h"
 #include "platform/files.h"
-#include "app/app_context.h"
 
 namespace quo {
 

@@ -44,7 +44,7 @@ bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
       view.PlayAnimation("SyncWebsite");
       ftp.SetDossier(run.MyDossier);
       // Without the update directory there is no version list to trust.
-      const bool entered = ftp.ChangeDirectory(run.MyRepertoireFTP).empty();
+      const bool entered = ftp.ChangeDirectory(run.MyRepertoireFTP).ok;
       AnalyseListe(run, view, entered ? ftp.ListFile() : "");
       result = run.MajDisponible;
       if (!result) {

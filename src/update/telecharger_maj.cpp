@@ -87,9 +87,9 @@ class Download {
       return false;
     }
     ftp_.SetDossier(dossier);
-    const std::string result = ftp_.GetFile(file, false);
-    if (!result.empty()) {
-      Fail(result);
+    const FtpResult r = ftp_.GetFile(file, false);
+    if (!r.ok && !r.error.empty()) {
+      Fail(r.error);
       return false;
     }
     if (!app_.platform.files->IsOrdinaryFile(dossier + file)) {

@@ -17,7 +17,7 @@ std::string LitVersionListe(UpdateRun& run, const std::string& name) {
   AppContext& app = run.app;
   const std::string local = run.MyDossier + name;
   if (!RemoveStale(app, local)) return "";
-  if (!run.SessionFtp->GetFile(name, false).empty()) return "";
+  if (!run.SessionFtp->GetFile(name, false).ok) return "";
   if (!app.platform.files->IsOrdinaryFile(local)) return "";
   return app.ini.ReadIni("versions", run.MyVersion, local);
 }
@@ -38,8 +38,7 @@ void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
     SetPhase(run, view, app.Traduire("Denouvellesmisesàjoursontdisponibles"));
     view.SetActionCaption(app.Traduire("Mettreajour"));
     // The download reports an action file that did not arrive; a stale copy must not stand in.
-    if (RemoveStale(app, run.MyDossier + kActions) &&
-        run.SessionFtp->ChangeDirectory(folder).empty())
+    if (RemoveStale(app, run.MyDossier + kActions) && run.SessionFtp->ChangeDirectory(folder).ok)
       run.SessionFtp->GetFile(kActions, false);
   }
   view.RepaintPhase();

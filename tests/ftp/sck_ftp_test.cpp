@@ -18,9 +18,11 @@ using Names = std::set<std::string>;
 std::string Big() { return std::string(3 << 20, 'b'); }
 
 TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
-  for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
-           {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
-           {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
+  for (const auto& [text, want] :
+       std::vector<std::pair<std::string, std::string>>{{"ftp.example.org", "ftp.example.org 21"},
+                                                        {"10.0.0.1:2121", "10.0.0.1 2121"},
+                                                        {"[::1]:990", "::1 990"},
+                                                        {"fe80::1", "fe80::1 21"}}) {
     const auto a = ParseFtpAddress(text, 21);
     EXPECT_EQ(a ? a->host + " " + std::to_string(a->port) : "invalid", want);
   }
@@ -31,9 +33,16 @@ TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
 
 TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257WithinTheLimits) {
   const std::pair<std::string, bool> cases[] = {
-      {"", true}, {"greeting=421", false}, {"greeting=230", false}, {"no-greeting", false},
-      {"login-refused", false}, {"pwd-refused", false}, {"unanswered=PWD", false},
-      {"unanswered=PASS", false}, {"endless-greeting", false}, {"closed port", false},
+      {"", true},
+      {"greeting=421", false},
+      {"greeting=230", false},
+      {"no-greeting", false},
+      {"login-refused", false},
+      {"pwd-refused", false},
+      {"unanswered=PWD", false},
+      {"unanswered=PASS", false},
+      {"endless-greeting", false},
+      {"closed port", false},
       {"long-greeting=100", true},       // a multi-line greeting
       {"long-greeting=1000000", false},  // curl gives up on a 1 MB reply line
   };
@@ -98,8 +107,11 @@ TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
 
 TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
   FtpFixture f;
-  auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
-                      {"say \"hi\"/quoted.txt", ""}}).Session();
+  auto ftp = f.Serve({{"top.txt", ""},
+                      {"a/in_a.txt", ""},
+                      {"a/b/in_b.txt", ""},
+                      {"say \"hi\"/quoted.txt", ""}})
+                 .Session();
   const struct {
     std::string newRep, listing;
     bool refused = false;
@@ -117,7 +129,7 @@ TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
       {"a\r\nDELE in_b.txt", "#in_b.txt", true},  // control characters never reach the server
   };
   for (const auto& s : steps) {
-    EXPECT_EQ(ftp->ChangeDirectory(s.newRep).empty(), !s.refused) << s.newRep;
+    EXPECT_EQ(ftp->ChangeDirectory(s.newRep).ok, !s.refused) << s.newRep;
     EXPECT_EQ(ftp->ListFile(), s.listing) << s.newRep;
   }
   EXPECT_TRUE(Exists(f.root / "a/b/in_b.txt"));
@@ -126,11 +138,18 @@ TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
 
 TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
   FtpFixture f;
-  auto ftp = f.Serve({{"ListMaj.ini", ""}, {"PACK.RAR", ""}, {"ab", ""}, {"pack.rar", ""},
-                      {"pack.zip", ""}, {"rar", ""}}).Session();
+  auto ftp = f.Serve({{"ListMaj.ini", ""},
+                      {"PACK.RAR", ""},
+                      {"ab", ""},
+                      {"pack.rar", ""},
+                      {"pack.zip", ""},
+                      {"rar", ""}})
+                 .Session();
   for (const auto& [filtre, listing] : std::vector<std::pair<std::string, std::string>>{
            {"", "#ListMaj.ini#PACK.RAR#ab#pack.rar#pack.zip#rar"},
-           {"RAR", "#PACK.RAR#pack.rar#rar"}, {".rar", ""}, {"ab", "#ab"}}) {
+           {"RAR", "#PACK.RAR#pack.rar#rar"},
+           {".rar", ""},
+           {"ab", "#ab"}}) {
     ftp->SetFiltre(filtre);
     EXPECT_EQ(ftp->ListFile(), listing) << filtre;
   }
@@ -139,7 +158,9 @@ TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
 TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
   const std::pair<std::string, std::string> cases[] = {
       {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
-      {".\r\n..\r\nx\r\n", "#x"}, {"lf1\nno-end", "#lf1#no-end"}, {"", ""},
+      {".\r\n..\r\nx\r\n", "#x"},
+      {"lf1\nno-end", "#lf1#no-end"},
+      {"", ""},
       {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
       {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
   };
@@ -151,18 +172,20 @@ TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
   FtpFixture f;
   auto ftp = f.Serve({{"a.txt", ""}}, "unanswered=NLST").Session();
   EXPECT_EQ(ftp->ListFile(), "");
-  EXPECT_EQ(ftp->GetFile("a.txt", false), "");
+  EXPECT_TRUE(ftp->GetFile("a.txt", false).ok);
 }
 
 TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
   FtpFixture f;
   auto ftp = f.Serve({{"pack.rar", Big()}}).Session(false);
-  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");  // not connected: nothing happens
+  const auto notRun = [](const FtpResult& r) { return !r.ok && r.error.empty(); };
+  EXPECT_TRUE(notRun(ftp->GetFile("pack.rar", true)));  // not connected: nothing happens
+  EXPECT_TRUE(notRun(ftp->ChangeDirectory("sub")));
   ftp->Connect();
-  EXPECT_EQ(ftp->GetFile("", false), "");
+  EXPECT_TRUE(notRun(ftp->GetFile("", false)));
   ftp->SetDossier(f.local.path().substr(0, f.local.path().size() - 1));  // no final slash
   WriteFile(f.local / "pack.rar", "old");
-  EXPECT_EQ(ftp->GetFile("pack.rar", true), "");
+  EXPECT_TRUE(ftp->GetFile("pack.rar", true).ok);
   EXPECT_EQ(ReadFile(f.local / "pack.rar"), Big());
   EXPECT_EQ(FtpFixture::Names(f.local), Names{"pack.rar"});
   EXPECT_EQ(FtpFixture::Names(f.root), Names{});
@@ -175,10 +198,15 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     std::string fault, name;
     bool abandon = false;
   } cases[] = {
-      {"", "missing.rar"}, {"retr-refused", "pack.rar"}, {"drop-after=100000", "pack.rar"},
-      {"abort-after=100000", "pack.rar"}, {"stall-after=100000", "pack.rar"},
-      {"unanswered=RETR", "pack.rar"}, {"endless", "pack.rar"},  // stops at the size limit
-      {"stall-after=100000", "pack.rar", true}, {"endless", "pack.rar", true},
+      {"", "missing.rar"},
+      {"retr-refused", "pack.rar"},
+      {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"},
+      {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"},
+      {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true},
+      {"endless", "pack.rar", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
@@ -189,7 +217,7 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     if (c.abandon) f.t.windowing.onPump = [&] { ftp->Abandon(); };
     const int pumps = f.t.windowing.pumps;
     const auto t0 = Clock::now();
-    EXPECT_NE(ftp->GetFile(c.name, true), "");
+    EXPECT_NE(ftp->GetFile(c.name, true).error, "");
     // The limits are a second here; the defaults (half a minute) would show.
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5));
     EXPECT_EQ(ReadFile(f.local / c.name), "old");
@@ -200,7 +228,7 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     EXPECT_GE(f.t.windowing.pumps - pumps, c.fault.starts_with("stall") && !c.abandon ? 8 : 0);
     if (c.abandon) {
       f.t.windowing.onPump = nullptr;
-      EXPECT_NE(ftp->GetFile(c.name, false), "");
+      EXPECT_NE(ftp->GetFile(c.name, false).error, "");
       EXPECT_EQ(f.LogLines("RETR "), 1) << "a transfer after Abandon must not even start";
     }
   }
@@ -214,35 +242,36 @@ TEST(SckFtpGet, RefusesNamesThatWouldLeaveTheFolder) {
   ftp->SetDossier(f.local / "in/");
   for (const std::string name :
        {"../x.txt", "sub/x.txt", "/x.txt", "sub\\x.txt", "..", "...", "x.txt\n"})
-    EXPECT_NE(ftp->GetFile(name, false), "") << name;
+    EXPECT_NE(ftp->GetFile(name, false).error, "") << name;
   EXPECT_EQ(FtpFixture::Names(f.local), Names{"in"});
 }
 
 TEST(SckFtpAll, GetsAndDeletesWhatTheFilterListsAndReportsFailures) {
   FtpFixture f;
   f.Serve({{"a.txt", "alpha"}, {"c.txt", "gamma"}}, f.Listing("a.txt\r\nmissing\r\nc.txt\r\n"));
-  EXPECT_NE(f.Session()->GetAllFile(), "");  // stops at the first failure
+  EXPECT_NE(f.Session()->GetAllFile().error, "");  // stops at the first failure
   EXPECT_EQ(FtpFixture::Names(f.local), Names{"a.txt"});
 
   FtpFixture g;
   auto all = g.Serve({{"a.txt", ""}, {"b.rar", "beta"}, {"c.rar", ""}}).Session();
   all->SetFiltre("rar");
-  EXPECT_EQ(all->GetAllFile(), "Ok");
+  EXPECT_TRUE(all->GetAllFile().ok);
   EXPECT_EQ(FtpFixture::Names(g.local), (Names{"b.rar", "c.rar"}));
   EXPECT_EQ(ReadFile(g.local / "b.rar"), "beta");
-  EXPECT_EQ(all->DelFile("b.rar"), "Ok");
-  EXPECT_TRUE(all->DelFile("b.rar").starts_with("DELE b.rar: "));  // already gone
-  EXPECT_EQ(all->DelAllFile(), "Ok");
+  EXPECT_TRUE(all->DelFile("b.rar").ok);
+  EXPECT_TRUE(all->DelFile("b.rar").error.starts_with("DELE b.rar: "));  // already gone
+  EXPECT_TRUE(all->DelAllFile().ok);
   EXPECT_EQ(FtpFixture::Names(g.root), Names{"a.txt"});
   // Nothing listed: nothing to get or delete.
-  EXPECT_EQ(all->GetAllFile(), "");
-  EXPECT_EQ(all->DelAllFile(), "");
+  for (const FtpResult& r : {all->GetAllFile(), all->DelAllFile()})
+    EXPECT_TRUE(!r.ok && r.error.empty());
 
   FtpFixture r;
   auto refused = r.Serve({{"a.txt", ""}}, "dele-refused").Session();
-  EXPECT_EQ(refused->DelFile(""), "");
-  EXPECT_TRUE(refused->DelFile("a.txt").starts_with("DELE a.txt: refused"));
-  EXPECT_TRUE(refused->DelAllFile().starts_with("DELE a.txt: refused"));
+  const FtpResult none = refused->DelFile("");
+  EXPECT_TRUE(!none.ok && none.error.empty());
+  EXPECT_TRUE(refused->DelFile("a.txt").error.starts_with("DELE a.txt: refused"));
+  EXPECT_TRUE(refused->DelAllFile().error.starts_with("DELE a.txt: refused"));
   EXPECT_TRUE(Exists(r.root / "a.txt"));
 }
 
