@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "engine/update_run.h"
-#include "install/lancer_maj.h"
+#include "install/install_sequence.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"
 

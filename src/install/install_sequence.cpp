@@ -1,9 +1,5 @@
-// Install: the install sequence over the action file. A preparation pass ends every process the
-// sections name, then each section is installed in order (file_actions) until one fails; a
-// complete run deletes the downloads, a failed one is rolled back from sections 1 to the failing
-// one. Errors not handled lower down (the 16-bit section counter overflowing, an error while
-// ending processes) are trapped here: CR LF, the description, " Avec " and the section name are
-// added to ErrorText and the run stops where it is.
+#include "install/install_sequence.h"
+
 #include <cstdint>
 #include <exception>
 
@@ -13,7 +9,6 @@
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "install/file_actions.h"
-#include "install/lancer_maj.h"
 #include "install/mdl_process.h"
 #include "install/rollback.h"
 #include "install/target_dir.h"

@@ -1,9 +1,9 @@
 #include "startup/schedule.h"
 
+#include "app/app_context.h"
+#include "app/dates.h"
 #include "core/text.h"
 #include "platform/system.h"
-#include "app/app_context.h"
-#include "startup/dates.h"
 
 namespace quo {
 
@@ -15,8 +15,7 @@ bool IsCheckDue(AppContext& app) {
   const auto last = ParseDate(dernier);
   if (!last) return true;
   if (schedule == 1) return (DayNumber(now) - DayNumber(*last)) / 7 >= 1;
-  if (schedule == 2)
-    return (12LL * now.year + now.month) - (12LL * last->year + last->month) >= 1;
+  if (schedule == 2) return (12LL * now.year + now.month) - (12LL * last->year + last->month) >= 1;
   return false;
 }
 

@@ -4,12 +4,12 @@
 #include "core/text.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
-#include "install/lancer_maj.h"
 #include "platform/animation.h"
 #include "platform/files.h"
 #include "platform/windowing.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
+#include "update/lancer_maj.h"
 #include "update/recherche_maj.h"
 
 namespace quo {

@@ -1,8 +1,8 @@
 #include "ui/mdl_tray.h"
 
+#include "app/app_context.h"
 #include "core/text.h"
 #include "platform/tray.h"
-#include "app/app_context.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo {

@@ -5,14 +5,14 @@
 #include <cmath>
 
 #include "app/app_context.h"
+#include "app/dates.h"
 #include "core/text.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
-#include "install/lancer_maj.h"
+#include "install/install_sequence.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "startup/dates.h"
 #include "update/comparer_version.h"
 #include "update/download_files.h"
 #include "update/unrar3.h"

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/dates.h"
 #include "platform/posix/base/ini_profile.h"
-#include "startup/dates.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"

@@ -1,11 +1,12 @@
 // The install sequence end to end on real files: placement, backups, phases and progress, the
 // download clean-up, and the action files it must survive.
+#include "install/install_sequence.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "core/text.h"
-#include "install/lancer_maj.h"
 #include "install_fixture.h"
 
 namespace quo::test {

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "startup/dates.h"
+#include "app/dates.h"
 #include "startup/schedule.h"
 #include "support/test_platform.h"
 

@@ -16,12 +16,12 @@
 
 #include "core/text.h"
 #include "engine/update_run.h"
-#include "install/lancer_maj.h"
 #include "platform/posix/curl_ftp.h"
 #include "platform/posix/libarchive_rar.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"
+#include "update/lancer_maj.h"
 #include "update/recherche_maj.h"
 #include "update/telecharger_maj.h"
 

@@ -1,4 +1,4 @@
-#include "install/lancer_maj.h"
+#include "update/lancer_maj.h"
 
 #include "app/app_context.h"
 #include "engine/run_view.h"

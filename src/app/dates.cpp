@@ -1,4 +1,4 @@
-#include "startup/dates.h"
+#include "app/dates.h"
 
 #include <cstdio>
 

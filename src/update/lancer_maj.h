@@ -1,5 +1,4 @@
-// A download-and-install run once an update is known to be available, and the install sequence
-// over the action file (install_sequence.cpp).
+// LancerMaj: a download-and-install run once an update is known to be available.
 //
 // A run downloads the packages (TelechargerMaj, which ends by calling Install) and then shows its
 // outcome in the phase label: the success message, or the error heading followed by ErrorText,
@@ -17,9 +16,5 @@ class UpdateRun;
 // The run, from the download to its outcome; sortirCaption is the action button's caption once
 // the run is over.
 void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sortirCaption);
-
-// NbFichier: the number of package sections; nomIni: the action file's full path. The outcome is
-// left in ErrorText (empty: every section installed and the downloads deleted).
-void Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni);
 
 }  // namespace quo
