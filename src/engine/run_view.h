@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace quo {
+#include "engine/update_run.h"
 
-class UpdateRun;
+namespace quo {
 
 // The window's buttons, by their role.
 enum class RunButton {
@@ -44,6 +44,10 @@ class RunView {
 };
 
 // Sets the run's phase text and shows it at once.
-void SetPhase(UpdateRun& run, RunView& view, const std::string& text);
+inline void SetPhase(UpdateRun& run, RunView& view, const std::string& text) {
+  run.TextePhase = text;
+  view.ShowPhase(text);
+  view.RepaintPhase();
+}
 
 }  // namespace quo

@@ -6,17 +6,14 @@
 #include <memory>
 #include <string>
 
+#include "ftp/sck_ftp.h"
+
 namespace quo {
 
 class AppContext;
-class SckFtp;
 
-class UpdateRun {
- public:
-  explicit UpdateRun(AppContext& app);
-  ~UpdateRun();
-  UpdateRun(const UpdateRun&) = delete;
-  UpdateRun& operator=(const UpdateRun&) = delete;
+struct UpdateRun {
+  explicit UpdateRun(AppContext& context) : app(context) {}
 
   AppContext& app;
 

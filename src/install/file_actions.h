@@ -13,7 +13,7 @@
 namespace quo {
 
 class AppContext;
-class UpdateRun;
+struct UpdateRun;
 
 // The keys of a package section; the flags are set when their numeric value is above 0.
 struct ActionSection {

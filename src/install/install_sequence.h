@@ -11,7 +11,7 @@
 namespace quo {
 
 class RunView;
-class UpdateRun;
+struct UpdateRun;
 
 // NbFichier: the number of package sections; nomIni: the action file's full path. The outcome is
 // left in ErrorText (empty: every section installed and the downloads deleted).

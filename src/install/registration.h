@@ -15,7 +15,7 @@ namespace quo {
 
 class AppContext;
 class Processes;
-class UpdateRun;
+struct UpdateRun;
 
 // The command for kind, as an argument vector; empty when there is nothing to start.
 std::vector<std::string> RegistrationCommand(Processes* processes, const std::string& kind,

@@ -7,7 +7,7 @@
 namespace quo {
 
 class AppContext;
-class UpdateRun;
+struct UpdateRun;
 
 // Rolls back sections 1 to count of the action file, in order: for each section with the backup
 // flag, its backup (found by the same directory rules as the installation) is renamed back over

@@ -18,7 +18,7 @@
 namespace quo {
 
 class AppContext;
-class UpdateRun;
+struct UpdateRun;
 
 struct TargetDir {
   std::string dir;            // with a trailing "/"

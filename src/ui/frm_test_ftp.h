@@ -12,7 +12,6 @@
 namespace quo {
 
 class AppContext;
-class UpdateRun;
 class frmParam;
 
 class frmTestFTP : public RunView {

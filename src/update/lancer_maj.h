@@ -11,7 +11,7 @@
 namespace quo {
 
 class RunView;
-class UpdateRun;
+struct UpdateRun;
 
 // The run, from the download to its outcome; sortirCaption is the action button's caption once
 // the run is over.

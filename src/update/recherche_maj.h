@@ -5,7 +5,7 @@
 namespace quo {
 
 class RunView;
-class UpdateRun;
+struct UpdateRun;
 
 bool RechercheMaj(UpdateRun& run, RunView& view, bool Force);
 

@@ -8,7 +8,7 @@
 namespace quo {
 
 class RunView;
-class UpdateRun;
+struct UpdateRun;
 
 void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bool Force);
 

@@ -7,7 +7,7 @@
 namespace quo {
 
 class RunView;
-class UpdateRun;
+struct UpdateRun;
 
 // Takes the listing of the update directory ("#" before each name), looks for ListMaj.ini
 // (exact case) and, when it names a folder for MyVersion, enters that folder and fetches its

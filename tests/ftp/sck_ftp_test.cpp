@@ -16,13 +16,13 @@ using Clock = std::chrono::steady_clock;
 using Names = std::set<std::string>;
 
 std::string Big() { return std::string(3 << 20, 'b'); }
+// Nothing was done: no name, no open session, nothing listed.
+bool notRun(const FtpResult& r) { return !r.ok && r.error.empty(); }
 
 TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
-  for (const auto& [text, want] :
-       std::vector<std::pair<std::string, std::string>>{{"ftp.example.org", "ftp.example.org 21"},
-                                                        {"10.0.0.1:2121", "10.0.0.1 2121"},
-                                                        {"[::1]:990", "::1 990"},
-                                                        {"fe80::1", "fe80::1 21"}}) {
+  for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
+           {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
+           {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
     const auto a = ParseFtpAddress(text, 21);
     EXPECT_EQ(a ? a->host + " " + std::to_string(a->port) : "invalid", want);
   }
@@ -33,16 +33,9 @@ TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
 
 TEST(SckFtpConnect, ConnectsOnlyOnGreeting220AndPwd257WithinTheLimits) {
   const std::pair<std::string, bool> cases[] = {
-      {"", true},
-      {"greeting=421", false},
-      {"greeting=230", false},
-      {"no-greeting", false},
-      {"login-refused", false},
-      {"pwd-refused", false},
-      {"unanswered=PWD", false},
-      {"unanswered=PASS", false},
-      {"endless-greeting", false},
-      {"closed port", false},
+      {"", true}, {"greeting=421", false}, {"greeting=230", false}, {"no-greeting", false},
+      {"login-refused", false}, {"pwd-refused", false}, {"unanswered=PWD", false},
+      {"unanswered=PASS", false}, {"endless-greeting", false}, {"closed port", false},
       {"long-greeting=100", true},       // a multi-line greeting
       {"long-greeting=1000000", false},  // curl gives up on a 1 MB reply line
   };
@@ -107,11 +100,8 @@ TEST(SckFtpConnect, DeconnectSaysQuitAndNeverWaitsForTheAnswer) {
 
 TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
   FtpFixture f;
-  auto ftp = f.Serve({{"top.txt", ""},
-                      {"a/in_a.txt", ""},
-                      {"a/b/in_b.txt", ""},
-                      {"say \"hi\"/quoted.txt", ""}})
-                 .Session();
+  auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
+                      {"say \"hi\"/quoted.txt", ""}}).Session();
   const struct {
     std::string newRep, listing;
     bool refused = false;
@@ -138,18 +128,11 @@ TEST(SckFtpDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
 
 TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
   FtpFixture f;
-  auto ftp = f.Serve({{"ListMaj.ini", ""},
-                      {"PACK.RAR", ""},
-                      {"ab", ""},
-                      {"pack.rar", ""},
-                      {"pack.zip", ""},
-                      {"rar", ""}})
-                 .Session();
+  auto ftp = f.Serve({{"ListMaj.ini", ""}, {"PACK.RAR", ""}, {"ab", ""}, {"pack.rar", ""},
+                      {"pack.zip", ""}, {"rar", ""}}).Session();
   for (const auto& [filtre, listing] : std::vector<std::pair<std::string, std::string>>{
            {"", "#ListMaj.ini#PACK.RAR#ab#pack.rar#pack.zip#rar"},
-           {"RAR", "#PACK.RAR#pack.rar#rar"},
-           {".rar", ""},
-           {"ab", "#ab"}}) {
+           {"RAR", "#PACK.RAR#pack.rar#rar"}, {".rar", ""}, {"ab", "#ab"}}) {
     ftp->SetFiltre(filtre);
     EXPECT_EQ(ftp->ListFile(), listing) << filtre;
   }
@@ -158,9 +141,7 @@ TEST(SckFtpListing, FilterComparesTheLastThreeCharactersIgnoringCase) {
 TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
   const std::pair<std::string, std::string> cases[] = {
       {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
-      {".\r\n..\r\nx\r\n", "#x"},
-      {"lf1\nno-end", "#lf1#no-end"},
-      {"", ""},
+      {".\r\n..\r\nx\r\n", "#x"}, {"lf1\nno-end", "#lf1#no-end"}, {"", ""},
       {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
       {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
   };
@@ -178,9 +159,7 @@ TEST(SckFtpListing, KeepsServerOrderAndSurvivesHostileNames) {
 TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
   FtpFixture f;
   auto ftp = f.Serve({{"pack.rar", Big()}}).Session(false);
-  const auto notRun = [](const FtpResult& r) { return !r.ok && r.error.empty(); };
-  EXPECT_TRUE(notRun(ftp->GetFile("pack.rar", true)));  // not connected: nothing happens
-  EXPECT_TRUE(notRun(ftp->ChangeDirectory("sub")));
+  EXPECT_TRUE(notRun(ftp->GetFile("pack.rar", true)) && notRun(ftp->ChangeDirectory("sub")));
   ftp->Connect();
   EXPECT_TRUE(notRun(ftp->GetFile("", false)));
   ftp->SetDossier(f.local.path().substr(0, f.local.path().size() - 1));  // no final slash
@@ -198,15 +177,10 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     std::string fault, name;
     bool abandon = false;
   } cases[] = {
-      {"", "missing.rar"},
-      {"retr-refused", "pack.rar"},
-      {"drop-after=100000", "pack.rar"},
-      {"abort-after=100000", "pack.rar"},
-      {"stall-after=100000", "pack.rar"},
-      {"unanswered=RETR", "pack.rar"},
-      {"endless", "pack.rar"},  // stops at the size limit
-      {"stall-after=100000", "pack.rar", true},
-      {"endless", "pack.rar", true},
+      {"", "missing.rar"}, {"retr-refused", "pack.rar"}, {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"}, {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"}, {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true}, {"endless", "pack.rar", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
@@ -263,13 +237,11 @@ TEST(SckFtpAll, GetsAndDeletesWhatTheFilterListsAndReportsFailures) {
   EXPECT_TRUE(all->DelAllFile().ok);
   EXPECT_EQ(FtpFixture::Names(g.root), Names{"a.txt"});
   // Nothing listed: nothing to get or delete.
-  for (const FtpResult& r : {all->GetAllFile(), all->DelAllFile()})
-    EXPECT_TRUE(!r.ok && r.error.empty());
+  for (const FtpResult& r : {all->GetAllFile(), all->DelAllFile()}) EXPECT_TRUE(notRun(r));
 
   FtpFixture r;
   auto refused = r.Serve({{"a.txt", ""}}, "dele-refused").Session();
-  const FtpResult none = refused->DelFile("");
-  EXPECT_TRUE(!none.ok && none.error.empty());
+  EXPECT_TRUE(notRun(refused->DelFile("")));
   EXPECT_TRUE(refused->DelFile("a.txt").error.starts_with("DELE a.txt: refused"));
   EXPECT_TRUE(refused->DelAllFile().error.starts_with("DELE a.txt: refused"));
   EXPECT_TRUE(Exists(r.root / "a.txt"));

@@ -49,7 +49,7 @@ struct QtWindowFixture {
 
   // Builds the window and runs the start-up sequence for the command line.
   quo::test::WatchedWindow& Start(const std::vector<std::string>& args = {}) {
-    w = std::make_unique<quo::test::WatchedWindow>(*t.app, forms);
+    w = std::make_unique<quo::test::WatchedWindow>(run, forms);
     const quo::LaunchPlan plan = quo::PlanLaunch(*t.app, args);
     RunWindowStartup(*w, plan);
     return *w;
@@ -63,6 +63,7 @@ struct QtWindowFixture {
 
   quo::test::TestApp t;
   quo::QtFormFactory forms;
+  quo::UpdateRun run{*t.app};
   std::unique_ptr<quo::test::WatchedWindow> w;
 };
 
@@ -180,7 +181,7 @@ class WindowsTest : public QObject {
     QTest::keyClick(box, Qt::Key_Enter);
     QCOMPARE(f.w->searches, 3);
 
-    SetPhase(f.w->Run(), *f.w, "Connexion");
+    SetPhase(f.run, *f.w, "Connexion");
     (*f.w)["tmrMvt"].SetEnabled(true);
     QTRY_COMPARE_WITH_TIMEOUT(f.Get<QLabel>("lblPhase")->text(), QString("Connexion.."), 3000);
     (*f.w)["tmrMvt"].SetEnabled(false);
@@ -240,7 +241,7 @@ class WindowsTest : public QObject {
     for (const bool success : {true, false}) {
       QtWindowFixture f;
       f.Start();
-      f.w->inRun = [&] { f.w->Run().SetOutcome(true, success); };
+      f.w->inRun = [&] { f.run.SetOutcome(true, success); };
       QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
       QCOMPARE(quo::RunEventLoop(*f.w, true), success ? 0 : 1);
       QVERIFY(f.w->Unloaded());

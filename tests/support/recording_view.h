@@ -21,13 +21,11 @@ class RecordingView : public RunView {
   std::vector<int> progress;
   std::map<RunButton, bool> enabled;
   std::string action;  // the action button's caption
-  bool progressShown = false, dots = false, restored = false, unloaded = false;
-  bool closeRequested = false;
+  bool progressShown = false, dots = false, restored = false, unloaded = false, closed = false;
   int closeAtProgress = -1;
   std::deque<bool> answers;
   UpdateRun* run = nullptr;  // the run whose transfer a close abandons
 
-  // The phase shown last.
   std::string Phase() const { return phases.empty() ? "" : phases.back(); }
 
   void ShowPhase(const std::string& text) override { phases.push_back(text); }
@@ -35,7 +33,7 @@ class RecordingView : public RunView {
   void SetProgress(int percent) override {
     progress.push_back(percent);
     if (percent != closeAtProgress) return;
-    closeRequested = true;
+    closed = true;
     if (run != nullptr && run->SessionFtp) run->SessionFtp->Abandon();
   }
   void ShowProgress(bool visible) override { progressShown = visible; }
@@ -45,15 +43,14 @@ class RecordingView : public RunView {
   void RestoreAndShow() override { restored = true; }
   bool AskGoAhead(const std::string& text) override {
     questions.push_back(text);
-    if (answers.empty()) return true;
-    const bool answer = answers.front();
-    answers.pop_front();
+    const bool answer = answers.empty() || answers.front();
+    if (!answers.empty()) answers.pop_front();
     return answer;
   }
   void TraySetTip(const std::string& text) override { tips.push_back(text); }
   void PlayAnimation(const std::string& name) override { animations.push_back(name); }
   void UnloadMe() override { unloaded = true; }
-  bool CloseRequested() const override { return closeRequested; }
+  bool CloseRequested() const override { return closed; }
 };
 
 }  // namespace quo::test

@@ -1,23 +1,17 @@
 // The main window with its long operations replaced by scripted ones, so a test can see the
 // calls start-up and the handlers make, and act while an operation runs (each scripted
-// operation counts as busy, as the real ones do). It owns the run it shows.
+// operation counts as busy, as the real ones do).
 #pragma once
 
 #include <functional>
 
-#include "engine/update_run.h"
 #include "ui/frm_test_ftp.h"
 
 namespace quo::test {
 
-struct OwnedRun {
-  explicit OwnedRun(AppContext& app) : run(app) {}
-  UpdateRun run;
-};
-
-class WatchedWindow : private OwnedRun, public frmTestFTP {
+class WatchedWindow : public frmTestFTP {
  public:
-  WatchedWindow(AppContext& app, FormFactory& forms) : OwnedRun(app), frmTestFTP(run, forms) {}
+  using frmTestFTP::frmTestFTP;
 
   int searches = 0, runs = 0;
   bool found = false;              // what the search answers
@@ -28,7 +22,7 @@ class WatchedWindow : private OwnedRun, public frmTestFTP {
     BusyScope busy(*this);
     ++searches;
     if (inSearch) inSearch();
-    run.MajDisponible = found;
+    Run().MajDisponible = found;
     return found;
   }
   void LancerMaj(bool) override {

@@ -203,7 +203,8 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
 }
 
 TEST_F(ExportTest, WithoutDatabaseReaderOrWritableFileNothingIsReplaced) {
-  ExporterTraductions(t.platform, t.app->programDir, false);  // no database: only the folder is made
+  // No database: only the folder is made.
+  ExporterTraductions(t.platform, t.app->programDir, false);
   EXPECT_TRUE(Folder().empty());
   UseDatabase("traduction.mdb");
   t.platform.translationDb = nullptr;  // no reader on this platform

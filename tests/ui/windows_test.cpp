@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <regex>
-#include <utility>
 
 #include "startup/launch.h"
 #include "support/test_platform.h"
@@ -29,7 +28,8 @@ struct Window {
   }
   test::TestApp t;
   MemoryFormFactory forms;
-  test::WatchedWindow w{*t.app, forms};
+  UpdateRun run{*t.app};
+  test::WatchedWindow w{run, forms};
 };
 
 TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
@@ -64,21 +64,32 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 'a');  // other keys search nothing
   EXPECT_EQ(x.w.searches, 1);
-  EXPECT_EQ(x.w.Run().MyVersion, "1.2.3");
+  EXPECT_EQ(x.run.MyVersion, "1.2.3");
   x.w["txtVersion"].SetText("1.2");
   x.w.View().Raise("cmdRechercher", FormEvent::Click);
   EXPECT_EQ(x.w.searches, 1);
   ASSERT_EQ(x.t.windowing.boxes.size(), 1u);
   EXPECT_EQ(x.t.windowing.boxes[0].text, "Version incorrecte");
+  // Without a session a run only searches (launched, or by the product), or closes the window.
+  x.w["txtVersion"].SetText("1.2.3");
+  x.w.frmTestFTP::LancerMaj(true);
+  x.run.Externe = true;
+  x.w.cmdMettreAJour_Click();
+  EXPECT_EQ(x.w.searches, 3);
+  EXPECT_FALSE(x.w.Unloaded() || x.run.Finished());
+  x.run.Externe = false;
+  x.w.cmdMettreAJour_Click();
+  EXPECT_EQ(x.w.searches, 3);
+  EXPECT_TRUE(x.w.Unloaded());
 }
 
 TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
   Window x;
-  x.w.Run().TextePhase = "Téléchargement";
+  x.run.TextePhase = "Téléchargement";
   std::vector<std::string> seen;
   for (int i = 0; i < 6; ++i) {
     x.w.View().Raise("tmrMvt", FormEvent::Timer);
-    seen.push_back(x.w["lblPhase"].Caption().substr(x.w.Run().TextePhase.size()));
+    seen.push_back(x.w["lblPhase"].Caption().substr(x.run.TextePhase.size()));
   }
   EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "....", "........", ".", ".."}));
   x.w.View().Raise("mnuaide", FormEvent::Click);
@@ -95,55 +106,25 @@ TEST(FrmTestFTP, ShowsARunOnItsControls) {
   RunView& v = x.w;
   Form& f = x.w.View();
   v.ShowPhase("Connexion");
-  v.SetProgress(40);
   v.SetActionCaption("Installer");
-  EXPECT_EQ(f["lblPhase"].Caption(), "Connexion");
-  EXPECT_EQ(f["prgPhase"].Value(), 40);
-  EXPECT_EQ(f["cmdMettreAJour"].Caption(), "Installer");
-  const std::pair<RunButton, const char*> buttons[] = {{RunButton::Options, "cmdOptions"},
-                                                       {RunButton::Search, "cmdRechercher"},
-                                                       {RunButton::Action, "cmdMettreAJour"}};
-  for (const bool on : {true, false}) {
-    v.ShowProgress(on);
-    v.MoveDots(on);
-    EXPECT_EQ(f["prgPhase"].Visible(), on);
-    EXPECT_EQ(f["tmrMvt"].Enabled(), on);
-    for (const auto& [button, name] : buttons) {
-      for (const auto& [other, _] : buttons) v.EnableButton(other, !on);
-      v.EnableButton(button, on);
-      for (const auto& [other, otherName] : buttons)
-        EXPECT_EQ(f[otherName].Enabled(), other == button ? on : !on) << name << " " << otherName;
-    }
+  v.SetProgress(40);
+  v.ShowProgress(true);
+  v.MoveDots(false);
+  EXPECT_EQ(f["lblPhase"].Caption() + f["cmdMettreAJour"].Caption(), "ConnexionInstaller");
+  EXPECT_TRUE(f["prgPhase"].Value() == 40 && f["prgPhase"].Visible() && !f["tmrMvt"].Enabled());
+  const char* names[] = {"cmdOptions", "cmdRechercher", "cmdMettreAJour"};  // by RunButton
+  for (int b = 0; b < 3; ++b) {
+    for (int o = 0; o < 3; ++o) v.EnableButton(static_cast<RunButton>(o), o != b);
+    for (int o = 0; o < 3; ++o) EXPECT_EQ(f[names[o]].Enabled(), o != b) << names[b];
   }
-  f.SetState(WindowState::Minimized);
-  f.Hide();
+  f.SetState(WindowState::Minimized);  // and hidden, as it starts
   v.RestoreAndShow();
-  EXPECT_EQ(f.State(), WindowState::Normal);
-  EXPECT_TRUE(f.Visible());
+  EXPECT_TRUE(f.State() == WindowState::Normal && f.Visible());
   x.t.windowing.answers = {MsgResult::Cancel};
-  EXPECT_FALSE(v.AskGoAhead("Commencer ?"));
-  EXPECT_TRUE(v.AskGoAhead("Commencer ?"));
-  ASSERT_EQ(x.t.windowing.boxes.size(), 2u);
-  EXPECT_EQ(x.t.windowing.boxes[0].text, "Commencer ?");
-  EXPECT_EQ(x.t.windowing.boxes[0].title, f.Caption());
-  EXPECT_EQ(x.t.windowing.boxes[0].buttons, MsgButtons::OkCancel);
-}
-
-// Without a session the entry points of a run only search, or close the window.
-TEST(FrmTestFTP, WithoutASessionARunOnlySearchesOrCloses) {
-  Window x;
-  x.w["txtVersion"].SetText("1.2.3");
-  x.w.frmTestFTP::LancerMaj(true);
-  EXPECT_EQ(x.w.searches, 1);
-  x.w.Run().Externe = true;
-  x.w.cmdMettreAJour_Click();
-  EXPECT_EQ(x.w.searches, 2);
-  EXPECT_FALSE(x.w.Unloaded());
-  EXPECT_FALSE(x.w.Run().Finished());
-  x.w.Run().Externe = false;
-  x.w.cmdMettreAJour_Click();
-  EXPECT_EQ(x.w.searches, 2);
-  EXPECT_TRUE(x.w.Unloaded());
+  EXPECT_TRUE(!v.AskGoAhead("Commencer ?") && v.AskGoAhead("Commencer ?"));
+  const auto& box = x.t.windowing.boxes.at(0);
+  EXPECT_TRUE(box.text == "Commencer ?" && box.title == f.Caption() &&
+              box.buttons == MsgButtons::OkCancel);
 }
 
 TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
@@ -186,14 +167,14 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   EXPECT_TRUE(p.Closed());
   for (const auto& f : fields) {
     EXPECT_EQ(d.t.app->ini.Read("Server", f.key), std::string("new ") + f.key);
-    EXPECT_EQ(d.w.Run().*f.copy, std::string("new ") + f.key);
+    EXPECT_EQ(d.run.*f.copy, std::string("new ") + f.key);
   }
 }
 
 TEST(FrmParam, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDropsThem) {
   Window d;
-  d.w.Run().MyAdresse = "ftp.example";
-  d.w.Run().MyInstallationDest = "/opt/q/";
+  d.run.MyAdresse = "ftp.example";
+  d.run.MyInstallationDest = "/opt/q/";
   frmParam& p = d.OpenParam("[Server]\r\nUser=marie\r\n");
   EXPECT_EQ(p["txtAdresse"].Text(), "ftp.example");
   EXPECT_EQ(p["txtDestination"].Text(), "/opt/q/");
@@ -301,8 +282,8 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
     EXPECT_TRUE(s.w.View().Visible());
     EXPECT_EQ(s.w.searches, c.searches);
     EXPECT_EQ(s.w.runs, c.runs);
-    EXPECT_EQ(s.w.Run().Finished(), c.finished);
-    EXPECT_EQ(s.w.Run().Succeeded(), c.succeeded);
+    EXPECT_EQ(s.run.Finished(), c.finished);
+    EXPECT_EQ(s.run.Succeeded(), c.succeeded);
     EXPECT_EQ(s.Phase(), c.phase);
   }
 }
@@ -310,11 +291,11 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
 TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   Started interactive({});
   EXPECT_EQ(interactive.w["mnuShow"].Caption(), "Cacher");  // French loaded
-  EXPECT_EQ(interactive.w.Run().MyDossier, interactive.t.dir / "Download/");
+  EXPECT_EQ(interactive.run.MyDossier, interactive.t.dir / "Download/");
   EXPECT_TRUE(test::Exists(interactive.t.dir / "Download"));
 
   Started launched({"2.1.0", "/opt/q/"});
-  EXPECT_EQ(launched.w.Run().MyInstallationDest, "/opt/q/");
+  EXPECT_EQ(launched.run.MyInstallationDest, "/opt/q/");
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
   Started forced({"2.1.0/C:\\Prod/1033/1"}, false, "");

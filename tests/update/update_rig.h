@@ -48,7 +48,6 @@ inline std::map<std::string, std::string> Tree(const std::string& root) {
 inline std::string T(const std::string& key) {
   if (key == "Telechargementde") return "Téléchargement de";
   if (key == "Encours") return "en cours";
-  if (key == "Installationde") return "Installation de";
   return "<" + key + ">";
 }
 
@@ -108,14 +107,13 @@ struct UpdateRig : RarApp {
   void Download() { TelechargerMaj(run, view, run.MyDossier + "Actions.ini", false); }
   void Update() { LancerMaj(run, view, false, "Sortir"); }
 
-  // The sections the installation went through, -1 when no installation ran.
+  // The sections the installation went through (its phases), -1 when no installation ran.
   int Installed() const {
-    if (std::find(view.animations.begin(), view.animations.end(), "Synchronize") ==
-        view.animations.end())
-      return -1;
-    return static_cast<int>(
-        std::count_if(view.phases.begin(), view.phases.end(),
-                      [](const std::string& p) { return p.starts_with(T("Installationde")); }));
+    const auto& a = view.animations;
+    if (std::find(a.begin(), a.end(), "Synchronize") == a.end()) return -1;
+    return static_cast<int>(std::count_if(view.phases.begin(), view.phases.end(), [](auto& p) {
+      return p.starts_with(T("Installationde"));
+    }));
   }
   std::string Local(const std::string& name) const { return run.MyDossier + name; }
   std::string Product(const std::string& name) const { return run.MyInstallationDest + name; }
