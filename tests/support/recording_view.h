@@ -1,7 +1,7 @@
 // A RunView with no window: it records what the run shows, answers the go-ahead question with
 // the answers a test queues (OK when none), and is closed once the progress reaches
-// closeAtProgress: as the window does, it then reports the close request and abandons the run's
-// transfer.
+// closeAtProgress, or after 100 000 steps (a runaway run): as the window does, it then reports
+// the close request and abandons the run's transfer.
 #pragma once
 
 #include <deque>
@@ -32,7 +32,7 @@ class RecordingView : public RunView {
   void RepaintPhase() override {}
   void SetProgress(int percent) override {
     progress.push_back(percent);
-    if (percent != closeAtProgress) return;
+    if (percent != closeAtProgress && progress.size() < 100000) return;
     closed = true;
     if (run != nullptr && run->SessionFtp) run->SessionFtp->Abandon();
   }
