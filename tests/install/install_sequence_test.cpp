@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "core/text.h"
 #include "install_fixture.h"
 
 namespace quo::test {

@@ -1,17 +1,12 @@
 // A RunView with no window: it records what the run shows, answers the go-ahead question with
-// the answers a test queues (OK when none), and is closed once the progress reaches
-// closeAtProgress, or after 100 000 steps (a runaway run): as the window does, it then reports
-// the close request and abandons the run's transfer.
+// goAhead, and closes a runaway run after 100 000 steps.
 #pragma once
 
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/run_view.h"
-#include "engine/update_run.h"
-#include "ftp/sck_ftp.h"
 
 namespace quo::test {
 
@@ -22,9 +17,7 @@ class RecordingView : public RunView {
   std::map<RunButton, bool> enabled;
   std::string action;  // the action button's caption
   bool progressShown = false, dots = false, restored = false, unloaded = false, closed = false;
-  int closeAtProgress = -1;
-  std::deque<bool> answers;
-  UpdateRun* run = nullptr;  // the run whose transfer a close abandons
+  bool goAhead = true;
 
   std::string Phase() const { return phases.empty() ? "" : phases.back(); }
 
@@ -32,9 +25,7 @@ class RecordingView : public RunView {
   void RepaintPhase() override {}
   void SetProgress(int percent) override {
     progress.push_back(percent);
-    if (percent != closeAtProgress && progress.size() < 100000) return;
-    closed = true;
-    if (run != nullptr && run->SessionFtp) run->SessionFtp->Abandon();
+    if (progress.size() >= 100000) closed = true;
   }
   void ShowProgress(bool visible) override { progressShown = visible; }
   void EnableButton(RunButton button, bool on) override { enabled[button] = on; }
@@ -43,9 +34,7 @@ class RecordingView : public RunView {
   void RestoreAndShow() override { restored = true; }
   bool AskGoAhead(const std::string& text) override {
     questions.push_back(text);
-    const bool answer = answers.empty() || answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return answer;
+    return goAhead;
   }
   void TraySetTip(const std::string& text) override { tips.push_back(text); }
   void PlayAnimation(const std::string& name) override { animations.push_back(name); }

@@ -14,9 +14,8 @@ class WatchedWindow : public frmTestFTP {
   using frmTestFTP::frmTestFTP;
 
   int searches = 0, runs = 0;
-  bool found = false;              // what the search answers
-  std::function<void()> inSearch;  // runs inside RechercheMaj
-  std::function<void()> inRun;     // runs inside LancerMaj
+  bool found = false;                     // what the search answers
+  std::function<void()> inSearch, inRun;  // run inside RechercheMaj, LancerMaj
 
   bool RechercheMaj(bool) override {
     BusyScope busy(*this);

@@ -12,6 +12,7 @@
 #include "ui/frm_param.h"
 #include "ui/startup_window.h"
 #include "ui/traduire_form.h"
+#include "update/update_rig.h"
 
 namespace quo {
 namespace {
@@ -79,8 +80,7 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   EXPECT_FALSE(x.w.Unloaded() || x.run.Finished());
   x.run.Externe = false;
   x.w.cmdMettreAJour_Click();
-  EXPECT_EQ(x.w.searches, 3);
-  EXPECT_TRUE(x.w.Unloaded());
+  EXPECT_TRUE(x.w.searches == 3 && x.w.Unloaded());
 }
 
 TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
@@ -125,6 +125,25 @@ TEST(FrmTestFTP, ShowsARunOnItsControls) {
   const auto& box = x.t.windowing.boxes.at(0);
   EXPECT_TRUE(box.text == "Commencer ?" && box.title == f.Caption() &&
               box.buttons == MsgButtons::OkCancel);
+}
+
+// Closing the window during a download abandons the session's transfers: the package being
+// fetched when the close comes (c.dll, at 40%) never arrives, and the window unloads once the run
+// has ended.
+TEST(FrmTestFTP, ClosingDuringADownloadAbandonsItsTransfers) {
+  test::UpdateRig r;
+  r.Serve("upd124/a.dll", "a");
+  r.Serve("upd124/c.dll", "c");
+  r.ServeUpdate(test::UpdateRig::Actions({{"a.dll", false}, {"c.dll", false}}));
+  MemoryFormFactory forms;
+  frmTestFTP w(r.run, forms);
+  ASSERT_TRUE(w.RechercheMaj());
+  r.t.windowing.onPump = [&] {
+    if (w["prgPhase"].Value() == 40) w.mnuStop_Click();
+  };
+  w.cmdMettreAJour_Click();
+  EXPECT_TRUE(w.Unloaded() && !r.run.Succeeded() && !test::Exists(r.Local("c.dll")));
+  EXPECT_NE(r.run.ErrorText.find("RETR c.dll: abandoned"), std::string::npos) << r.run.ErrorText;
 }
 
 TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {

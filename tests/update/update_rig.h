@@ -76,7 +76,6 @@ struct UpdateRig : RarApp {
     run.MyUser = "quo";
     run.MyMotPasse = "secret";
     run.MyRepertoireFTP = "maj";
-    view.run = &run;
   }
 
   // Writes a file under the server's update directory "maj/".
