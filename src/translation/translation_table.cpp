@@ -1,13 +1,21 @@
 #include "translation/translation_table.h"
 
 #include "core/text.h"
+#include "translation/builtin_texts.h"
 #include "platform/files.h"
 
 namespace quo {
 
-std::string TranslationTable::Traduire(const std::string& key, const std::string& window) const {
+const std::string* TranslationTable::Find(const std::string& key,
+                                          const std::string& window) const {
   const auto it = table_.find(FoldCase((window.empty() ? "_" : window) + "|" + key));
-  return it == table_.end() ? std::string() : it->second.Texte;
+  return it == table_.end() ? nullptr : &it->second.Texte;
+}
+
+std::string TranslationTable::Traduire(const std::string& key, const std::string& window) const {
+  if (const std::string* text = Find(key, window)) return *text;
+  const std::string* builtin = window.empty() || window == "_" ? BuiltinText(key) : nullptr;
+  return builtin != nullptr ? *builtin : std::string();
 }
 
 std::string TranslationTable::LanguageFilePath(int langue) const {

@@ -20,8 +20,11 @@ class TranslationTable {
   TranslationTable(Platform& platform, std::string programDir)
       : platform_(platform), programDir_(std::move(programDir)) {}
 
-  // The text for key; window "" means "_" (messages). A missing entry gives "".
+  // The text for key; window "" means "_" (messages). A message missing from the file gives
+  // its built-in French text when it has one, any other missing entry "".
   std::string Traduire(const std::string& key, const std::string& window = "") const;
+  // The entry of the loaded file alone; nullptr when it has none.
+  const std::string* Find(const std::string& key, const std::string& window = "") const;
   // Replaces the table with the file of LangueCourante; falls back to 1036 (and sets
   // LangueCourante to it) when that file does not exist.
   void ChargerLangue();

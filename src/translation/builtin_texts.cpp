@@ -1,0 +1,36 @@
+#include "translation/builtin_texts.h"
+
+#include <unordered_map>
+
+#include "core/text.h"
+
+namespace quo {
+
+const std::string* BuiltinText(const std::string& key) {
+  static const std::unordered_map<std::string, std::string> texts = [] {
+    std::unordered_map<std::string, std::string> m;
+    for (const auto& [k, text] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"ListeMajIllisible", "Impossible de lire la liste des mises à jour du serveur."},
+             {"DossierMajIntrouvable",
+              "Le dossier de la mise à jour est introuvable sur le serveur :"},
+             {"Miseajourannulée",
+              "Mise à jour annulée : rien n'a été installé. Les fichiers téléchargés sont gardés "
+              "pour la prochaine fois."},
+             {"ComposantsNonEnregistres",
+              "Installés sans enregistrement (impossible sur ce système) :"},
+             {"ErreurFtpIntrouvable", "Fichier introuvable sur le serveur :"},
+             {"ErreurFtpRefus", "Le serveur a refusé la demande :"},
+             {"ErreurFtpReseau", "La communication avec le serveur a échoué :"},
+             {"ErreurFtpLocal", "Le téléchargement a échoué sur ce poste :"},
+             {"ErreurFtpInterrompu", "Transfert interrompu :"},
+             {"Echecdelinstallation", "Échec de l'installation :"},
+             {"DossierNonAbsolu", "Le dossier d'installation doit être un chemin complet :"},
+         })
+      m.emplace(FoldCase(k), text);
+    return m;
+  }();
+  const auto it = texts.find(FoldCase(key));
+  return it == texts.end() ? nullptr : &it->second;
+}
+
+}  // namespace quo
