@@ -49,7 +49,7 @@ FtpResult Trapped(bool& busy, F f) {
     return f();
   } catch (const std::exception& e) {
     busy = false;
-    return FtpResult::Fail(e.what());
+    return FtpResult::Fail(e.what(), FtpFault::Local);
   }
 }
 
@@ -107,11 +107,13 @@ void SckFtp::Deconnect() {
 }
 
 std::string SckFtp::ListFile() {
+  lastList_ = NotRun();
   if (!connected_) return "";
   busy_ = true;
   listeFichiers_.clear();
   std::vector<std::string> names;
-  if (session_->List(names).ok) {
+  lastList_ = session_->List(names);
+  if (lastList_.ok) {
     const std::string filtre = FoldCase(filtre_);
     for (const auto& name : names) {
       // "#" separates the entries of the listing: such a name cannot be carried by it.
@@ -139,8 +141,8 @@ void SckFtp::AddSlashToDossier() {
 
 FtpResult SckFtp::Download(const std::string& nomFic) {
   if (!IsSafeLocalName(nomFic))
-    return FtpResult::Fail("RETR " + Printable(nomFic) + ": refused file name");
-  if (abandon_) return FtpResult::Fail("RETR " + nomFic + ": abandoned");
+    return FtpResult::Fail("RETR " + Printable(nomFic) + ": refused file name", FtpFault::Local);
+  if (abandon_) return FtpResult::Fail("RETR " + nomFic + ": abandoned", FtpFault::Abandoned);
   return session_->Download(nomFic, dossier_ + nomFic);
 }
 

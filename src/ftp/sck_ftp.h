@@ -44,7 +44,10 @@ class SckFtp {
 
   void Connect();
   void Deconnect();
+  // The names of the current directory, each after "#"; "" when the listing failed too.
   std::string ListFile();
+  // How the last ListFile went (without an open session: nothing to do).
+  const FtpResult& LastList() const { return lastList_; }
   FtpResult GetFile(const std::string& nomFic, bool DelAfter);
   FtpResult GetAllFile();
   FtpResult DelFile(const std::string& nomFic);
@@ -66,6 +69,7 @@ class SckFtp {
   int port_ = 21;
   std::string user_ = "anonymous", pass_ = "quorvanta", url_ = "127.0.0.1";
   std::string etat_, filtre_, dossier_ = "/", nbFile_ = "0", listeFichiers_;
+  FtpResult lastList_;
   bool modePassif_ = true, connected_ = false, busy_ = false, abandon_ = false;
 };
 

@@ -40,12 +40,31 @@ struct FtpLogin {
   bool passive = true;  // false: active mode, the server connects back to us
 };
 
+// The kind of a failure, which decides the words the user reads before its description.
+enum class FtpFault {
+  None,
+  NotFound,   // the server has no such file or directory (550)
+  Refused,    // the server answered with another refusal (4xx, 5xx)
+  Network,    // no connection, no answer in time, the connection lost
+  Local,      // this side: a name it will not send, a file it cannot write, a file too large
+  Abandoned,  // stopped by the program (the window closed)
+};
+
+// The kind of failure a final reply line tells (a failure without a 4xx or 5xx reply is the
+// network's).
+inline FtpFault FaultOfReply(const std::string& reply) {
+  if (reply.rfind("550", 0) == 0) return FtpFault::NotFound;
+  if (!reply.empty() && (reply[0] == '4' || reply[0] == '5')) return FtpFault::Refused;
+  return FtpFault::Network;
+}
+
 // Outcome of one operation: ok, or a description of the failure (with the server's reply).
 struct FtpResult {
   bool ok = false;
   std::string error;
-  static FtpResult Ok() { return {true, ""}; }
-  static FtpResult Fail(std::string why) { return {false, std::move(why)}; }
+  FtpFault fault = FtpFault::None;
+  static FtpResult Ok() { return {true, "", FtpFault::None}; }
+  static FtpResult Fail(std::string why, FtpFault fault) { return {false, std::move(why), fault}; }
 };
 
 // Returns false to abandon the running operation. done/total: bytes of a download (total 0

@@ -227,19 +227,20 @@ CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
 
 FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
   if (rc == CURLE_OK) return FtpResult::Ok();
-  std::string why = what + ": ";
-  if (abandoned_) return FtpResult::Fail(why + "abandoned");
+  if (abandoned_) return FtpResult::Fail(what + ": abandoned", FtpFault::Abandoned);
   if (stalled_) {
-    return FtpResult::Fail(why + "no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s");
+    return FtpResult::Fail(what + ": no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s",
+                           FtpFault::Network);
   }
-  why += errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
-  for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it) {
-    if (!it->reply.empty()) {
-      why += " (" + it->reply + ")";
-      break;
-    }
-  }
-  return FtpResult::Fail(why);
+  std::string reply;
+  for (auto it = exchanges_.rbegin(); it != exchanges_.rend() && reply.empty(); ++it)
+    reply = it->reply;
+  const FtpFault fault = FaultOfReply(reply);
+  // A refusal is told by the server's own reply; curl's paraphrase of it adds nothing.
+  if (fault != FtpFault::Network) return FtpResult::Fail(what + " (" + reply + ")", fault);
+  std::string why = what + ": " + (errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc));
+  if (!reply.empty()) why += " (" + reply + ")";
+  return FtpResult::Fail(why, fault);
 }
 
 }  // namespace quo

@@ -83,7 +83,7 @@ FtpSession::OpenReplies CurlFtpSession::Open() {
 
 FtpResult CurlFtpSession::ChangeDirectory(const std::string& newDir) {
   const std::string what = "CWD " + newDir;
-  if (newDir.empty() || HasControl(newDir)) return FtpResult::Fail(what + ": invalid name");
+  if (newDir.empty() || HasControl(newDir)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   Request r;
   if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
   r.quote.push_back("*CWD " + newDir);
@@ -92,12 +92,14 @@ FtpResult CurlFtpSession::ChangeDirectory(const std::string& newDir) {
   if (rc != CURLE_OK) return Outcome(rc, what);
   const Exchange* cwd = LastExchange("CWD " + newDir);
   if (cwd == nullptr || cwd->reply.empty() || cwd->reply[0] != '2') {
-    return FtpResult::Fail(what + ": refused (" + (cwd ? cwd->reply : "") + ")");
+    const std::string reply = cwd ? cwd->reply : "";
+    return FtpResult::Fail(what + " (" + reply + ")", FaultOfReply(reply));
   }
   const Exchange* pwd = LastExchange("PWD");
   const std::string path = pwd ? PathOf257(pwd->reply) : "";
   if (path.empty()) {
-    return FtpResult::Fail(what + ": no current directory (" + (pwd ? pwd->reply : "") + ")");
+    return FtpResult::Fail(what + ": no current directory (" + (pwd ? pwd->reply : "") + ")",
+                           FtpFault::Refused);
   }
   cwd_ = path;
   return FtpResult::Ok();
@@ -130,12 +132,12 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
 
 FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath) {
   const std::string what = "RETR " + name;
-  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name");
+  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   const std::string part = localPath + ".part";
   Sink sink;
   sink.max = limits_.maxFileBytes;
   sink.file = std::fopen(part.c_str(), "wb");
-  if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part);
+  if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   char* escaped = curl_easy_escape(easy_, name.c_str(), static_cast<int>(name.size()));
   Request r;
   r.path = escaped;
@@ -150,15 +152,15 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
     return FtpResult::Ok();
   }
   std::remove(part.c_str());
-  if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed");
-  if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part);
-  if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part);
+  if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed", FtpFault::Local);
+  if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
+  if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part, FtpFault::Local);
   return Outcome(rc, what);
 }
 
 FtpResult CurlFtpSession::Delete(const std::string& name) {
   const std::string what = "DELE " + name;
-  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name");
+  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   Request r;
   if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
   r.quote.push_back("*DELE " + name);
@@ -166,7 +168,8 @@ FtpResult CurlFtpSession::Delete(const std::string& name) {
   if (rc != CURLE_OK) return Outcome(rc, what);
   const Exchange* dele = LastExchange(what);
   if (dele == nullptr || dele->reply.rfind("250", 0) != 0) {
-    return FtpResult::Fail(what + ": refused (" + (dele ? dele->reply : "") + ")");
+    const std::string reply = dele ? dele->reply : "";
+    return FtpResult::Fail(what + " (" + reply + ")", FaultOfReply(reply));
   }
   return FtpResult::Ok();
 }
