@@ -12,6 +12,7 @@
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
 #include "app/app_context.h"
+#include "app/exit_status.h"
 #include "startup/launch.h"
 #include "ui/qt/gui_run.h"
 
@@ -42,7 +43,9 @@ int main(int argc, char** argv) {
 
   const quo::LaunchPlan plan =
       quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
-  if (!plan.proceed && plan.error.empty()) return 0;
+  if (plan.status == quo::kExitBusy)
+    std::fprintf(stderr, "QuoUpdate: another instance is running; this one ends.\n");
+  if (!plan.proceed && plan.error.empty()) return plan.status;
 
   std::string error;
   auto run = reinterpret_cast<quo::GuiEntryFn>(
@@ -50,7 +53,7 @@ int main(int argc, char** argv) {
   if (run == nullptr) {
     std::fprintf(stderr, "QuoUpdate: %s\n", error.c_str());
     if (!plan.error.empty()) std::fprintf(stderr, "QuoUpdate: %s\n", plan.error.c_str());
-    return 1;
+    return plan.error.empty() ? quo::kExitFailed : plan.status;
   }
   return run(&app, &plan, &argc, argv);
 }

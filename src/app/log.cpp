@@ -1,4 +1,4 @@
-#include "startup/log.h"
+#include "app/log.h"
 
 #include "platform/files.h"
 #include "app/app_context.h"

@@ -224,4 +224,17 @@ bool StartsWith(std::string_view text, std::string_view head) {
   return text.substr(0, head.size()) == head;
 }
 
+bool IsVersionText(std::string_view v) {
+  int parts = 1, digits = 0;
+  for (const char c : v) {
+    if (c == '.') {
+      if (digits == 0 || ++parts > 3) return false;
+      digits = 0;
+    } else if (c < '0' || c > '9' || ++digits > 9) {
+      return false;
+    }
+  }
+  return parts == 3 && digits > 0;
+}
+
 }  // namespace quo

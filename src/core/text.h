@@ -52,4 +52,7 @@ std::string Trim(std::string_view text);
 bool EndsWith(std::string_view text, std::string_view tail);
 bool StartsWith(std::string_view text, std::string_view head);
 
+// A version: three decimal numbers of 1 to 9 digits separated by "." (2.1.0), nothing else.
+bool IsVersionText(std::string_view v);
+
 }  // namespace quo

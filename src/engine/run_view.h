@@ -41,6 +41,8 @@ class RunView {
   virtual void UnloadMe() = 0;
   // The user asked to close the window: the run stops at its next safe point.
   virtual bool CloseRequested() const = 0;
+  // Tells a line on standard error too, for whoever started the program.
+  virtual void Warn(const std::string& line) = 0;
 };
 
 // Sets the run's phase text and shows it at once.

@@ -5,12 +5,26 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ftp/sck_ftp.h"
 
 namespace quo {
 
 class AppContext;
+
+// How a run ended. An unattended run exits with the status of its outcome.
+enum class RunOutcome {
+  Running,      // not at its end yet (a window closed now ends the run before its installation)
+  Installed,    // the installation ran to its end without error
+  NothingToDo,  // no update, or the installed version is already newer
+  Failed,       // the search, the download or the installation failed
+  Refused,      // bad input: a version or an installation folder the run cannot use
+  Cancelled,    // the go-ahead was refused, or the window closed before the installation
+};
+
+// 0 success or nothing to do, 1 failure, 2 refused input, 3 cancelled (or not at its end).
+int ExitStatus(RunOutcome outcome);
 
 struct UpdateRun {
   explicit UpdateRun(AppContext& context) : app(context) {}
@@ -29,15 +43,19 @@ struct UpdateRun {
   float Progression = 0;               // 0 to 1
   std::string ErrorText;               // one error per line, each after CR LF
   bool MajDisponible = false;
+  // Components installed whose registration this system cannot do (dll and ocx off Windows).
+  std::vector<std::string> NonEnregistres;
 
-  // The outcome: the run has reached its end (nothing left to do unattended), and whether it
-  // succeeded.
-  bool Finished() const { return finished_; }
-  bool Succeeded() const { return succeeded_; }
-  void SetOutcome(bool finished, bool succeeded) { finished_ = finished, succeeded_ = succeeded; }
+  RunOutcome Outcome() const { return outcome_; }
+  // The run has reached its end: nothing is left to do unattended.
+  bool Finished() const { return outcome_ != RunOutcome::Running; }
+  bool Succeeded() const {
+    return outcome_ == RunOutcome::Installed || outcome_ == RunOutcome::NothingToDo;
+  }
+  void End(RunOutcome outcome) { outcome_ = outcome; }
 
  private:
-  bool finished_ = false, succeeded_ = false;
+  RunOutcome outcome_ = RunOutcome::Running;
 };
 
 }  // namespace quo

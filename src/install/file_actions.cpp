@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/text.h"
+#include "engine/error_lines.h"
 #include "engine/update_run.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"
@@ -65,7 +66,7 @@ void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string&
       if (attempt == 1) run.ErrorText.clear();
     }
   } catch (const std::exception& e) {
-    run.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + section;
+    run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + "Fichier : " + section;
   }
 }
 

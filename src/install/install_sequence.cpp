@@ -6,6 +6,7 @@
 #include "app/app_context.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "engine/error_lines.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "install/file_actions.h"
@@ -32,7 +33,7 @@ void Step(std::int16_t& i) {
 
 }  // namespace
 
-void Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni) {
+bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni) {
   AppContext& app = run.app;
   std::string section;
   try {
@@ -78,9 +79,11 @@ void Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
     }
     view.MoveDots(false);
     view.PlayAnimation("");
+    return complete;
   } catch (const std::exception& e) {
     view.MoveDots(false);
-    run.ErrorText += "\r\n" + std::string(e.what()) + " Avec " + section;
+    run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + " Avec " + section;
+    return false;
   }
 }
 

@@ -2,7 +2,7 @@
 // sections name, then each section is installed in order (file_actions) until one fails; a
 // complete run deletes the downloads, a failed one is rolled back from sections 1 to the failing
 // one. Errors not handled lower down (the 16-bit section counter overflowing, an error while
-// ending processes) are trapped here: CR LF, the description, " Avec " and the section name are
+// ending processes) are trapped here: CR LF, the system error line, " Avec " and the section name are
 // added to ErrorText and the run stops where it is.
 #pragma once
 
@@ -13,8 +13,9 @@ namespace quo {
 class RunView;
 struct UpdateRun;
 
-// NbFichier: the number of package sections; nomIni: the action file's full path. The outcome is
-// left in ErrorText (empty: every section installed and the downloads deleted).
-void Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni);
+// NbFichier: the number of package sections; nomIni: the action file's full path. True when the
+// sequence ran to its end: every section installed and the downloads deleted (the errors of a
+// failed run are in ErrorText).
+bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni);
 
 }  // namespace quo

@@ -1,9 +1,11 @@
 #include "install/registration.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "engine/error_lines.h"
 #include "engine/update_run.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
@@ -20,15 +22,17 @@ constexpr int kCheckDelayMs = 50;
 // The unregistration must read the old file before it is moved aside: it is waited for this long.
 constexpr int kUnregisterWaitMs = 5000;
 
-void Start(AppContext& app, const std::string& kind, const std::string& path, bool unregister) {
+// False when this system has nothing to run for the kind.
+bool Start(AppContext& app, const std::string& kind, const std::string& path, bool unregister) {
   Processes* processes = app.platform.processes;
   const auto argv = RegistrationCommand(processes, kind, path, unregister);
-  if (argv.empty()) return;
+  if (argv.empty()) return false;
   if (processes == nullptr) throw Error("Cannot start " + argv[0] + ": no process service");
   if (unregister)
     processes->StartAndWait(argv, kUnregisterWaitMs);
   else
     processes->StartDetached(argv);
+  return true;
 }
 
 }  // namespace
@@ -58,12 +62,17 @@ bool RegisterComponent(UpdateRun& run, const std::string& path, const std::strin
         return false;
       }
     }
-    Start(app, kind, path, false);
+    // A component this system cannot register is still installed; the run's outcome names it.
+    const bool inProcess = kind == "dll" || kind == "ocx";
+    if (!Start(app, kind, path, false) && inProcess &&
+        std::find(run.NonEnregistres.begin(), run.NonEnregistres.end(), path) ==
+            run.NonEnregistres.end())
+      run.NonEnregistres.push_back(path);
     return true;
   } catch (const std::exception& e) {
     if (Windowing* win = app.platform.windowing)
       win->MessageBox(e.what(), "Enregistrement", MsgButtons::Ok);
-    run.ErrorText += "\r\n" + std::string(e.what()) + "Fichier : " + path;
+    run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + "Fichier : " + path;
     return false;
   }
 }

@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "engine/error_lines.h"
 #include "engine/update_run.h"
 #include "install/file_actions.h"
 #include "install/registration.h"
@@ -40,7 +41,7 @@ void RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni) {
     try {
       RestoreSection(run, nomIni, section);
     } catch (const std::exception& e) {
-      run.ErrorText += "\r\n" + std::string(e.what()) + " Avec " + section;
+      run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Avec " + section;
     }
   }
 }

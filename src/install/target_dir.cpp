@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "engine/update_run.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 namespace quo {
@@ -59,6 +60,8 @@ void CheckSectionName(const std::string& section) {
 std::string InstallRoot(const UpdateRun& run) {
   std::string root = run.MyInstallationDest;
   if (root.empty()) throw Error("No installation folder ");
+  // A relative root would follow the current directory: the run refuses it when it starts.
+  if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root + " ");
   if (root.back() != '/') root += '/';
   return root;
 }

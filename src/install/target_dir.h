@@ -25,7 +25,7 @@ struct TargetDir {
   bool subdirectory = false;  // the fourth rule
 };
 
-// The installation root with a trailing "/" (throws when it is empty).
+// The installation root with a trailing "/" (throws when it is empty or not absolute).
 std::string InstallRoot(const UpdateRun& run);
 TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination);
 

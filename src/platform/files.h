@@ -17,6 +17,9 @@ class Files {
   // (a hidden file). Directories, devices and hidden files count as absent.
   virtual bool IsOrdinaryFile(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
+  // True when path names its place without the current directory: it starts at the root of the
+  // file system (a drive path or a network share on Windows). Looks at the text only.
+  virtual bool IsAbsolutePath(const std::string& path) = 0;
   // Creates one directory level. False when it failed (existing directory included).
   virtual bool MakeDirectory(const std::string& path) = 0;
   // Copies a file's bytes over target (throws). The target is complete or unchanged.

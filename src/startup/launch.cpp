@@ -4,7 +4,9 @@
 #include "core/text.h"
 #include "platform/system.h"
 #include "app/app_context.h"
-#include "startup/log.h"
+#include "app/exit_status.h"
+#include "app/log.h"
+#include "platform/files.h"
 #include "startup/schedule.h"
 #include "translation/exporter.h"
 
@@ -31,12 +33,26 @@ void LoadDefaultLanguage(AppContext& app) {
   app.translation.ChargerLangue();
 }
 
+// A command line the run cannot use: logged, then shown, and the process ends.
+LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std::string& what) {
+  if (!plan.languageGiven) LoadDefaultLanguage(app);
+  const std::string why = app.Traduire(key) + " " + what;
+  WriteLog(app, why);
+  plan.proceed = false;
+  plan.status = kExitRefused;
+  plan.error = why;
+  return plan;
+}
+
 }  // namespace
 
 LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
   LaunchPlan plan;
   try {
-    if (!app.platform.system->AcquireSingleInstance()) return plan;
+    if (!app.platform.system->AcquireSingleInstance()) {
+      plan.status = kExitBusy;
+      return plan;
+    }
     ExporterTraductions(app.platform, app.programDir, false);
 
     plan.commandLine = ParseCommandLine(args);
@@ -66,6 +82,11 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
       app.translation.ChargerLangue();
       app.translation.LangueCourante = plan.langue;
     }
+    // What the product gives must be usable before anything else happens: a version of three
+    // numbers, and a folder that does not depend on the current directory.
+    if (!IsVersionText(f[0])) return Refuse(app, plan, "MauvaiseVersion", "(" + f[0] + ")");
+    if (!app.platform.files->IsAbsolutePath(f[1]))
+      return Refuse(app, plan, "DossierNonAbsolu", f[1]);
     const bool forced = f.size() >= 4 && NumericValue(f[3]) != 0;
     plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
     if (!forced && !IsCheckDue(app)) return plan;
@@ -74,6 +95,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
     plan.proceed = true;
   } catch (const std::exception& e) {
     plan.proceed = false;
+    plan.status = kExitFailed;
     plan.error = e.what();
   }
   return plan;

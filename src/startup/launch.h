@@ -24,7 +24,8 @@ struct ServerSettings {
 };
 
 struct LaunchPlan {
-  bool proceed = false;    // false: the process ends now
+  bool proceed = false;    // false: the process ends now, with status
+  int status = 0;          // the exit status when the process ends before the window
   std::string error;       // set when an error ended the sequence: shown in a message box
   LaunchMode mode = LaunchMode::Interactive;
   CommandLine commandLine;

@@ -39,6 +39,7 @@ void frmParam::Form_Load() {
 }
 
 void frmParam::cmdOK_Click() {
+  if (main_.Busy()) return;  // a running run keeps its folder, server and account
   Form& f = *form_;
   app_.ini.Write("Server", "MotPasse", f["txtMDP"].Text());
   app_.ini.Write("Server", "User", f["txtUser"].Text());

@@ -1,5 +1,7 @@
 #include "ui/frm_test_ftp.h"
 
+#include <cstdio>
+
 #include "app/app_context.h"
 #include "core/text.h"
 #include "engine/update_run.h"
@@ -45,10 +47,19 @@ void frmTestFTP::ConnectEvents() {
 
 frmTestFTP::~frmTestFTP() = default;
 
-frmTestFTP::BusyScope::BusyScope(frmTestFTP& w) : w_(w) { ++w_.busy_; }
+frmTestFTP::BusyScope::BusyScope(frmTestFTP& w) : w_(w) {
+  ++w_.busy_;
+  w_.EnableValider();
+}
 
 frmTestFTP::BusyScope::~BusyScope() {
-  if (--w_.busy_ == 0 && w_.closeRequested_ && !w_.unloaded_) w_.DoUnload();
+  --w_.busy_;
+  w_.EnableValider();
+  if (w_.busy_ == 0 && w_.closeRequested_ && !w_.unloaded_) w_.DoUnload();
+}
+
+void frmTestFTP::EnableValider() {
+  if (param_ && !param_->Closed()) (*param_)["cmdOK"].SetEnabled(busy_ == 0);
 }
 
 bool frmTestFTP::RechercheMaj(bool Force) {
@@ -69,7 +80,7 @@ void frmTestFTP::LancerMaj(bool Force) {
   if (!run_.SessionFtp)
     cmdRechercher_Click();
   else if (ReadyToRun())
-    quo::LancerMaj(run_, *this, Force, "Sortir");
+    quo::LancerMaj(run_, *this, Force, app_.Traduire("Sortir"));
 }
 
 void frmTestFTP::cmdMettreAJour_Click() {
@@ -119,9 +130,15 @@ bool frmTestFTP::AskGoAhead(const std::string& text) {
 
 void frmTestFTP::TraySetTip(const std::string& text) { quo::TraySetTip(*this, text); }
 
+void frmTestFTP::Warn(const std::string& line) {
+  if (!phaseLogged_) std::fprintf(stderr, "QuoUpdate: %s\n", line.c_str());
+}
+
 frmParam& frmTestFTP::Param() {
-  if (!param_ || param_->Closed())
+  if (!param_ || param_->Closed()) {
     param_ = std::make_unique<frmParam>(app_, *this, forms_.Create("frmParam"));
+    EnableValider();
+  }
   return *param_;
 }
 
@@ -227,14 +244,10 @@ void frmTestFTP::cmdRechercher_Click() {
 bool frmTestFTP::VerifieVersion() {
   Control& box = (*form_)["txtVersion"];
   const std::string text = box.Text();
-  if (text.empty()) return false;
-  const auto pieces = Split(text, '.');
-  if (pieces.size() != 3) return false;
-  std::string out;
-  for (const std::string& p : pieces) {
-    if (!out.empty()) out += ".";
-    out += std::to_string(RoundHalfEven(NumericValue(p)));
-  }
+  if (!IsVersionText(text)) return false;
+  std::string out;  // each number written without its leading zeros
+  for (const std::string& p : Split(text, '.'))
+    out += (out.empty() ? "" : ".") + std::to_string(std::stol(p));
   box.SetText(out);
   return true;
 }

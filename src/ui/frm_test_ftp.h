@@ -49,6 +49,9 @@ class frmTestFTP : public RunView {
   void PlayAnimation(const std::string& name) override;
   void UnloadMe() override;
   bool CloseRequested() const override { return closeRequested_; }
+  void Warn(const std::string& line) override;
+  // The phase label's texts already go to standard error (an unattended run): Warn adds nothing.
+  void SetPhaseLogged(bool logged) { phaseLogged_ = logged; }
   // The settings dialog (created, and its load logic run, on first use).
   frmParam& Param();
 
@@ -89,6 +92,9 @@ class frmTestFTP : public RunView {
   void DoUnload();
   // The steps both entry points of a run take first; false when there is nothing to run.
   bool ReadyToRun();
+  // A run's folder, server and account are fixed while it runs: the settings dialog's
+  // "Valider" is disabled meanwhile.
+  void EnableValider();
 
   UpdateRun& run_;
   AppContext& app_;
@@ -98,7 +104,7 @@ class frmTestFTP : public RunView {
   std::string dots_;
   int busy_ = 0;
   bool trayIcon_ = false;
-  bool closeRequested_ = false, unloaded_ = false;
+  bool closeRequested_ = false, unloaded_ = false, phaseLogged_ = false;
 };
 
 }  // namespace quo

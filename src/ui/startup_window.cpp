@@ -56,9 +56,9 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     if (w.CloseRequested() || w.Unloaded()) return;
     if (found && run.Externe) {
       w.LancerMaj(true);
-      // The run went from the search to the end of the installation; its code normally records
-      // the outcome itself, the error report tells it otherwise.
-      if (!run.Finished()) run.SetOutcome(true, run.ErrorText.empty());
+      // The run records its own outcome; one that did not reach it did not succeed.
+      if (!run.Finished())
+        run.End(w.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
       return;
     }
     if (found) {
@@ -69,9 +69,9 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     }
     // Nothing more happens by itself: the installation, if any, is left to the user. A failed
     // search records its failure before returning.
-    if (!run.Finished()) run.SetOutcome(true, true);
+    if (!run.Finished()) run.End(RunOutcome::NothingToDo);
   } catch (const std::exception& e) {
-    run.SetOutcome(true, false);
+    run.End(RunOutcome::Failed);
     if (Windowing* win = app.platform.windowing) win->MessageBox(e.what(), "", MsgButtons::Ok);
   }
 }

@@ -24,12 +24,4 @@ bool ComparerVersion(const std::string& a, const std::string& b) {
   return *vb > *va;  // lexicographic: major, then minor, then revision
 }
 
-bool IsVersionText(const std::string& v) {
-  const auto p = Split(v, '.');
-  if (p.size() != 3) return false;
-  for (const std::string& s : p)
-    if (s.empty() || s[0] < '0' || s[0] > '9') return false;
-  return true;
-}
-
 }  // namespace quo

@@ -10,7 +10,4 @@ namespace quo {
 // text is empty or does not have exactly three parts.
 bool ComparerVersion(const std::string& a, const std::string& b);
 
-// True when the text has three parts that each begin with a digit.
-bool IsVersionText(const std::string& v);
-
 }  // namespace quo

@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "app/app_context.h"
+#include "engine/error_lines.h"
+#include "engine/install_folder.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
@@ -19,6 +21,53 @@ void EnableButtons(RunView& view, bool on) {
   view.EnableButton(RunButton::Search, on);
 }
 
+// Connects, lists the update directory and reads the version list; true when an update was
+// found (its action file fetched, the session left open on its folder).
+bool Search(UpdateRun& run, RunView& view) {
+  AppContext& app = run.app;
+  run.SessionFtp = std::make_unique<SckFtp>(app);
+  if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
+  SckFtp& ftp = *run.SessionFtp;
+  ftp.SetURL(run.MyAdresse);
+  ftp.SetPass(run.MyMotPasse);
+  ftp.SetUser(run.MyUser);
+  SetPhase(run, view, app.Traduire("Connectionauserveurencours"));
+  view.PlayAnimation("PulseConnect");
+  view.MoveDots(true);
+  app.PumpMessages();
+  app.platform.system->SleepMs(1);
+  ftp.Connect();
+  view.MoveDots(false);
+  if (!ftp.Connected() || view.CloseRequested()) {
+    view.PlayAnimation("");
+    SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur"));
+    view.SetActionCaption(app.Traduire("Sortir"));
+    view.EnableButton(RunButton::Action, true);
+    view.EnableButton(RunButton::Search, true);
+    if (run.SessionFtp) run.SessionFtp->Deconnect();
+    run.SessionFtp.reset();
+    run.End(view.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
+    return false;
+  }
+  view.PlayAnimation("SyncWebsite");
+  ftp.SetDossier(run.MyDossier);
+  // Without the update directory and its listing there is no telling whether an update exists:
+  // the search failed, it did not find "nothing".
+  FtpResult listed = ftp.ChangeDirectory(run.MyRepertoireFTP);
+  const std::string listing = listed.ok ? ftp.ListFile() : "";
+  if (listed.ok) listed = ftp.LastList();
+  if (listed.ok) {
+    AnalyseListe(run, view, listing);
+  } else {
+    SetPhase(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + FtpErrorLine(app, listed));
+    run.End(RunOutcome::Failed);
+  }
+  if (!run.MajDisponible) view.SetActionCaption(app.Traduire("Sortir"));
+  EnableButtons(view, true);
+  view.PlayAnimation("");
+  return run.MajDisponible;
+}
+
 }  // namespace
 
 bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
@@ -27,44 +76,19 @@ bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
   try {
     EnableButtons(view, false);
     run.SessionFtp.reset();  // an earlier session closes its handles
-    run.SessionFtp = std::make_unique<SckFtp>(app);
-    if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
-    SckFtp& ftp = *run.SessionFtp;
-    ftp.SetURL(run.MyAdresse);
-    ftp.SetPass(run.MyMotPasse);
-    ftp.SetUser(run.MyUser);
-    SetPhase(run, view, app.Traduire("Connectionauserveurencours"));
-    view.PlayAnimation("PulseConnect");
-    view.MoveDots(true);
-    app.PumpMessages();
-    app.platform.system->SleepMs(1);
-    ftp.Connect();
-    view.MoveDots(false);
-    if (ftp.Connected() && !view.CloseRequested()) {
-      view.PlayAnimation("SyncWebsite");
-      ftp.SetDossier(run.MyDossier);
-      // Without the update directory there is no version list to trust.
-      const bool entered = ftp.ChangeDirectory(run.MyRepertoireFTP).ok;
-      AnalyseListe(run, view, entered ? ftp.ListFile() : "");
-      result = run.MajDisponible;
-      if (!result) {
-        view.SetActionCaption(app.Traduire("Sortir"));
-        run.SetOutcome(true, entered);  // nothing to do, unless the server failed us
-      }
-      EnableButtons(view, true);
-      view.PlayAnimation("");
+    run.MajDisponible = false;
+    run.End(RunOutcome::Running);
+    if (CheckInstallFolder(run, view)) {
+      result = Search(run, view);
     } else {
-      view.PlayAnimation("");
-      SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur"));
-      view.SetActionCaption(app.Traduire("Sortir"));
       view.EnableButton(RunButton::Action, true);
       view.EnableButton(RunButton::Search, true);
-      if (run.SessionFtp) run.SessionFtp->Deconnect();
-      run.SessionFtp.reset();
-      run.SetOutcome(true, false);
     }
-  } catch (const std::exception&) {
-    // Any failure of the search ends in the closing steps with what was found so far.
+  } catch (const std::exception& e) {
+    // Any failure of the search ends in the closing steps, as a failed search.
+    SetPhase(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + e.what());
+    run.MajDisponible = result = false;
+    run.End(RunOutcome::Failed);
   }
   view.MoveDots(false);
   view.EnableButton(RunButton::Options, true);

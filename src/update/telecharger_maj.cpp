@@ -7,6 +7,8 @@
 #include "app/app_context.h"
 #include "app/dates.h"
 #include "core/text.h"
+#include "engine/error_lines.h"
+#include "engine/install_folder.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
@@ -89,7 +91,7 @@ class Download {
     ftp_.SetDossier(dossier);
     const FtpResult r = ftp_.GetFile(file, false);
     if (!r.ok && !r.error.empty()) {
-      Fail(r.error);
+      Fail(FtpErrorLine(app_, r));
       return false;
     }
     if (!app_.platform.files->IsOrdinaryFile(dossier + file)) {
@@ -129,6 +131,10 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   AppContext& app = run.app;
   Download d(run, view, nomIni);
   view.EnableButton(RunButton::Options, false);
+  if (!CheckInstallFolder(run, view)) {
+    view.EnableButton(RunButton::Options, true);
+    return;
+  }
 
   // An action file that did not arrive, or that names no version, brings nothing to install
   // (and would otherwise overwrite the recorded versions with nothing).
@@ -137,16 +143,15 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   if (!IsVersionText(version)) {
     d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni));
     view.EnableButton(RunButton::Options, true);
-    run.SetOutcome(true, false);
+    run.End(RunOutcome::Failed);
     return;
   }
   if (ComparerVersion(version, app.ini.Read("temps", "DerniereVersion"))) {
     view.EnableButton(RunButton::Options, true);  // the installed version is newer: nothing to do
-    run.SetOutcome(true, true);
+    run.End(RunOutcome::NothingToDo);
     return;
   }
   const int nb = std::max(0, WholeValue(d.Ordre("nb")));
-  if (run.MyInstallationDest.empty()) run.MyInstallationDest = app.programDir;
 
   bool ok = true;
   view.MoveDots(true);
@@ -160,21 +165,22 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
     d.ShowProgress(i, nb, name);
     ok = d.Fetch(name);
   }
-  ok = ok && !view.CloseRequested();
-
-  if (ok) {
+  // A window closed during the download ends the run before its installation.
+  const bool closed = view.CloseRequested();
+  if (ok && !closed) {
     view.PlayAnimation("");
     d.RecordDownload(version);
     if (!d.AskGoAhead() || view.CloseRequested()) {
       view.EnableButton(RunButton::Options, true);
+      run.End(RunOutcome::Cancelled);  // nothing installed; the downloads stay for next time
       return;
     }
   }
   view.MoveDots(false);
   view.PlayAnimation("");
-  if (!ok) {
+  if (!ok || closed) {
     view.EnableButton(RunButton::Options, true);
-    run.SetOutcome(true, false);
+    run.End(closed ? RunOutcome::Cancelled : RunOutcome::Failed);
     return;
   }
   const std::string done = app.Traduire("Télechargementdesfichiersterminé.");
@@ -185,10 +191,10 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   app.platform.system->SleepMs(50);
 
   run.ErrorText.clear();
-  Install(run, view, nb, nomIni);
+  const bool installed = Install(run, view, nb, nomIni) && run.ErrorText.empty();
   app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
-  if (run.ErrorText.empty()) app.ini.Write("temps", "DerniereVersion", version);
-  run.SetOutcome(true, run.ErrorText.empty());
+  if (installed) app.ini.Write("temps", "DerniereVersion", version);
+  run.End(installed ? RunOutcome::Installed : RunOutcome::Failed);
   view.EnableButton(RunButton::Options, true);
 }
 

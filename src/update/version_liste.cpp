@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/text.h"
+#include "engine/error_lines.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
@@ -12,14 +13,34 @@
 
 namespace quo {
 
-std::string LitVersionListe(UpdateRun& run, const std::string& name) {
-  if (!run.SessionFtp) return "";
+namespace {
+
+// A search that could not learn what the server holds: it says why and nothing is available.
+void Failed(UpdateRun& run, RunView& view, const std::string& text) {
+  SetPhase(run, view, text);
+  run.End(RunOutcome::Failed);
+}
+
+// Fetches a file of the current server directory into the download folder, never leaving an
+// older copy to stand in for it; "" when it arrived, otherwise why not.
+std::string FetchFresh(UpdateRun& run, const std::string& name) {
   AppContext& app = run.app;
   const std::string local = run.MyDossier + name;
-  if (!RemoveStale(app, local)) return "";
-  if (!run.SessionFtp->GetFile(name, false).ok) return "";
-  if (!app.platform.files->IsOrdinaryFile(local)) return "";
-  return app.ini.ReadIni("versions", run.MyVersion, local);
+  const FtpResult here = FtpResult::Fail(local, FtpFault::Local);
+  if (!RemoveStale(app, local)) return FtpErrorLine(app, here);
+  const FtpResult r = run.SessionFtp->GetFile(name, false);
+  if (!r.ok) return FtpErrorLine(app, r);
+  return app.platform.files->IsOrdinaryFile(local) ? "" : FtpErrorLine(app, here);
+}
+
+}  // namespace
+
+std::optional<std::string> LitVersionListe(UpdateRun& run, const std::string& name,
+                                           std::string& why) {
+  if (!run.SessionFtp) return "";
+  why = FetchFresh(run, name);
+  if (!why.empty()) return std::nullopt;
+  return run.app.ini.ReadIni("versions", run.MyVersion, run.MyDossier + name);
 }
 
 void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
@@ -29,17 +50,24 @@ void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
   view.ShowProgress(false);
   SetPhase(run, view, app.Traduire("RecherchedesMiseàJour"));
   const auto it = std::find(names.begin(), names.end(), std::string(kListMaj));
-  const std::string folder = it == names.end() ? "" : LitVersionListe(run, *it);
-  if (folder.empty()) {
+  std::string why;
+  const std::optional<std::string> folder =
+      it == names.end() ? std::string() : LitVersionListe(run, *it, why);
+  if (!folder) {
+    Failed(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + why);
+  } else if (folder->empty()) {
     SetPhase(run, view, app.Traduire("Aucunenouvelemiseàjourdedisponible"));
     view.SetActionCaption(app.Traduire("Sortir"));
+    run.End(RunOutcome::NothingToDo);
+  } else if (const FtpResult r = run.SessionFtp->ChangeDirectory(*folder); !r.ok) {
+    Failed(run, view,
+           app.Traduire("DossierMajIntrouvable") + " " + *folder + "\r\n" + FtpErrorLine(app, r));
+  } else if (why = FetchFresh(run, kActions); !why.empty()) {
+    Failed(run, view, why);  // the download must never read an older action file
   } else {
     run.MajDisponible = true;
     SetPhase(run, view, app.Traduire("Denouvellesmisesàjoursontdisponibles"));
     view.SetActionCaption(app.Traduire("Mettreajour"));
-    // The download reports an action file that did not arrive; a stale copy must not stand in.
-    if (RemoveStale(app, run.MyDossier + kActions) && run.SessionFtp->ChangeDirectory(folder).ok)
-      run.SessionFtp->GetFile(kActions, false);
   }
   view.RepaintPhase();
 }

@@ -2,6 +2,7 @@
 // value is the server folder of the update for it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quo {
@@ -11,11 +12,15 @@ struct UpdateRun;
 
 // Takes the listing of the update directory ("#" before each name), looks for ListMaj.ini
 // (exact case) and, when it names a folder for MyVersion, enters that folder and fetches its
-// Actions.ini into the download folder. Sets MajDisponible and what the window shows.
+// Actions.ini into the download folder. Sets MajDisponible and what the window shows. A list
+// that names no folder for this version, or a listing without ListMaj.ini, means no update; a
+// list or a folder the server does not deliver is a failed search.
 void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing);
 
 // Fetches the version list of that name into the download folder and returns the update folder
-// for MyVersion; "" when there is none or the list did not arrive (an older copy is never read).
-std::string LitVersionListe(UpdateRun& run, const std::string& name);
+// for MyVersion ("" when it names none); nullopt, with the reason in why, when the list did not
+// arrive (an older copy is never read).
+std::optional<std::string> LitVersionListe(UpdateRun& run, const std::string& name,
+                                           std::string& why);
 
 }  // namespace quo

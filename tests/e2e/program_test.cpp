@@ -88,13 +88,13 @@ TEST(LightLaunch, LogsAndLoadsModulesOnlyWhenNeeded) {
   const std::string log = program.dir / "log.txt", settings = program.dir / "QuoUpdate.ini";
   fs::remove_all(program.dir / "LanguesUpdate");
   for (const std::string& m : kModules) WriteFile(program.dir / m, "not a module");
-  for (const auto& args : {std::vector<std::string>{"2.1.0/C:\\Prod"}, {"2.1.0", "/opt/q/"}}) {
+  for (const auto& args : {std::vector<std::string>{"2.1.0", "/opt/q/"}, {"2.1.0", "/o", "1033"}}) {
     const ProgramResult r = program.Run(args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
   }
   EXPECT_EQ(ReadFile(log),
-            "2.1.0/C:\\Prod\r\n2.1.0\r\nC:\\Prod\r\n2.1.0 /opt/q/\r\n2.1.0\r\n/opt/q/\r\n");
+            "2.1.0 /opt/q/\r\n2.1.0\r\n/opt/q/\r\n2.1.0 /o 1033\r\n2.1.0\r\n/o\r\n1033\r\n");
   // A run that goes on needs the window module: a broken one is named, and the run fails.
   ProgramResult r = program.Run({});
   EXPECT_EQ(r.status, 1);
@@ -102,14 +102,15 @@ TEST(LightLaunch, LogsAndLoadsModulesOnlyWhenNeeded) {
   EXPECT_FALSE(Exists(settings));
   EXPECT_FALSE(Exists(program.dir / "LanguesUpdate/1033.lng"));
 
-  // A second instance (the lock on the program file is held here) ends at once without a trace,
-  // even when forced.
+  // A second instance (the lock on the program file is held here) ends at once, even when forced,
+  // saying only why on standard error.
   const std::string logged = ReadFile(log);
   const int lock = ::open((program.dir / "QuoUpdate").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
-  r = program.Run({"2.1.0/C:\\Prod/1036/1"}, 5000);
+  r = program.Run({"2.1.0", "/opt/q/", "1036", "1"}, 5000);
   ::close(lock);
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, 4) << r.err;
+  EXPECT_EQ(r.err, "QuoUpdate: another instance is running; this one ends.\n");
   EXPECT_EQ(ReadFile(log), logged);
   EXPECT_FALSE(Exists(settings));
 
@@ -171,8 +172,8 @@ std::string ClosedAddress() {
 TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
   SleepingChild running(product.path(), "qe2e");  // the product's process, to be ended
   Serve("upd/Actions.ini",
-        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
-        "3=Greffon.dat\r\n"
+        "[ordre]\r\nnb=4\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
+        "3=Greffon.dat\r\n4=Lib.dll\r\n[Lib.dll]\r\ncopie=1\r\nenregistrement=1\r\ntype=dll\r\n"
         "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\nkill=" +
             running.name() +
             "\r\n"
@@ -180,6 +181,7 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
             "[Greffon.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n");
   Serve("upd/Quorvanta.exe", "exe 2.1.1");
   Serve("upd/Notes.txt", "notes 2.1.1");
+  Serve("upd/Lib.dll", "lib 2.1.1");
   WriteRar4(served / "maj/upd/Greffon.rar", {Rar4File("Greffon.dat", "greffon 2.1.1")});
   WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
   MakeDirs(product / "Docs");
@@ -201,6 +203,11 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
   EXPECT_EQ(Setting("temps", "DerniereVersion"), "2.1.1");
   EXPECT_TRUE(ParseDate(Setting("temps", "dernier"))) << ReadFile(program.dir / "QuoUpdate.ini");
   EXPECT_NE(r.err.find("Mise à jour correctement terminée."), std::string::npos) << r.err;
+  // Nothing registers a dll here: it is installed, and named once on standard error.
+  EXPECT_EQ(Product("Lib.dll"), "lib 2.1.1");
+  const std::string unregistered = "sur ce système) : " + product / "Lib.dll";
+  EXPECT_NE(r.err.find(unregistered), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(unregistered), r.err.rfind(unregistered));
 }
 
 TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
@@ -229,20 +236,38 @@ TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
   EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
 }
 
-// A forced run against a server that is down reaches its end on its own; a start-up error (a
-// folder where the log goes) is told on standard error. Both fail, and the product is untouched.
+// Every unattended road that does not install ends with its exact status and says why on standard
+// error: a server down or failing us (1), a start-up error (1: a folder where the log goes), a
+// command line the run cannot use (2, before anything is downloaded). The product is untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
-  Settings(ClosedAddress());
-  ProgramResult r = Launch({"1036", "1"});
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_NE(r.err.find("Impossible de se connecter au serveur"), std::string::npos) << r.err;
-  fs::remove(program.dir / "log.txt");
-  MakeDirs(program.dir / "log.txt");
-  r = Launch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_NE(r.err.find("QuoUpdate: Cannot open " + program.dir / "log.txt"), std::string::npos)
-      << r.err;
-  EXPECT_TRUE(fs::is_empty(product.path()));
+  const struct {
+    std::vector<std::string> extra, whole;  // after the version and product folder, or alone
+    std::string fault, list;
+    int status;
+    std::string told;
+  } cases[] = {
+      {{"1036", "1"}, {}, "down", "", 1, "Impossible de se connecter au serveur"},
+      {{"1036"}, {}, "log", "", 1, "QuoUpdate: Cannot open " + program.dir / "log.txt"},
+      {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
+      {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
+      {{"1036", "1"}, {}, "retr-refused", "", 1,
+       "Impossible de lire la liste des mises à jour du serveur. | Fichier introuvable sur le "
+       "serveur : RETR ListMaj.ini (550"},
+      {{"1036", "1"}, {}, "", "2.1.0=absent", 1, "introuvable sur le serveur : absent"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.told);
+    server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
+        .root = served.path(), .faults = {c.fault == "retr-refused" ? c.fault : ""}});
+    Settings(c.fault == "down" ? ClosedAddress() : server->address());
+    fs::remove_all(program.dir / "log.txt");
+    if (c.fault == "log") MakeDirs(program.dir / "log.txt");
+    if (!c.list.empty()) Serve("ListMaj.ini", "[versions]\r\n" + c.list + "\r\n");
+    const ProgramResult r = c.whole.empty() ? Launch(c.extra) : program.Run(c.whole);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_empty(product.path()));
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "engine/update_run.h"
 #include "install/install_sequence.h"
 #include "support/child_processes.h"
@@ -71,12 +72,15 @@ class InstallTest : public ::testing::Test {
     run.ErrorText.clear();
     Install(run, view, nb, nomIni);
   }
-  // The messages of ErrorText, each after a CR LF.
+  // The messages of ErrorText, each after a CR LF, without the failure phrase that heads them
+  // (the program's runs check it).
   std::vector<std::string> Errors() const {
     std::vector<std::string> out;
+    const std::string phrase = t.app->Traduire("Echecdelinstallation") + " ";
     for (std::size_t pos = 0; (pos = run.ErrorText.find("\r\n", pos)) != std::string::npos;) {
       pos += 2;
-      out.push_back(run.ErrorText.substr(pos, run.ErrorText.find("\r\n", pos) - pos));
+      std::string line = run.ErrorText.substr(pos, run.ErrorText.find("\r\n", pos) - pos);
+      out.push_back(StartsWith(line, phrase) ? line.substr(phrase.size()) : line);
     }
     return out;
   }

@@ -164,7 +164,7 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   WriteActions({{"f1", {{"copie", "1"}}}}, "40000");  // more than the 16-bit counter holds
   Package("f1", "1");
   RunInstall(40000);
-  EXPECT_EQ(run.ErrorText, "\r\nOverflow Avec ");
+  EXPECT_EQ(run.ErrorText, "\r\n" + t.app->Traduire("Echecdelinstallation") + " Overflow Avec ");
   EXPECT_FALSE(Exists(root + "f1"));
   EXPECT_TRUE(Exists(run.MyDossier + "f1"));
   EXPECT_FALSE(view.dots);

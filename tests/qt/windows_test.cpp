@@ -238,12 +238,19 @@ class WindowsTest : public QObject {
   }
 
   void theEventLoopEndsWithTheRun() {
-    for (const bool success : {true, false}) {
+    using quo::RunOutcome;
+    const std::pair<RunOutcome, int> statuses[] = {
+        {RunOutcome::Installed, 0}, {RunOutcome::NothingToDo, 0}, {RunOutcome::Failed, 1},
+        {RunOutcome::Refused, 2},   {RunOutcome::Cancelled, 3},   {RunOutcome::Running, 3}};
+    for (const auto& [outcome, status] : statuses) {
       QtWindowFixture f;
       f.Start();
-      f.w->inRun = [&] { f.run.SetOutcome(true, success); };
+      f.w->inRun = [&] {  // a run not at its end is one whose window was closed
+        f.run.End(outcome);
+        if (outcome == RunOutcome::Running) f.w->UnloadMe();
+      };
       QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
-      QCOMPARE(quo::RunEventLoop(*f.w, true), success ? 0 : 1);
+      QCOMPARE(quo::RunEventLoop(*f.w, true), status);
       QVERIFY(f.w->Unloaded());
     }
     // Interactive: the close box during an operation hides the window at once; the window

@@ -12,7 +12,7 @@ namespace quo::test {
 
 class RecordingView : public RunView {
  public:
-  std::vector<std::string> phases, tips, animations, questions;
+  std::vector<std::string> phases, tips, animations, questions, warnings;
   std::vector<int> progress;
   std::map<RunButton, bool> enabled;
   std::string action;  // the action button's caption
@@ -40,6 +40,7 @@ class RecordingView : public RunView {
   void PlayAnimation(const std::string& name) override { animations.push_back(name); }
   void UnloadMe() override { unloaded = true; }
   bool CloseRequested() const override { return closed; }
+  void Warn(const std::string& line) override { warnings.push_back(line); }
 };
 
 }  // namespace quo::test

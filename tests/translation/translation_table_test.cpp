@@ -8,6 +8,7 @@
 #include <set>
 
 #include "core/text.h"
+#include "translation/builtin_texts.h"
 #include "support/test_platform.h"
 #include "ui/form.h"
 
@@ -28,6 +29,9 @@ TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
   EXPECT_EQ(tt.Traduire("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
   EXPECT_EQ(tt.Traduire("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too
   EXPECT_EQ(tt.Traduire("Absent"), "");
+  // A message the file lacks shows its built-in French text; a caption does not.
+  EXPECT_EQ(tt.Traduire("erreurftplocal"), "Le téléchargement a échoué sur ce poste :");
+  EXPECT_EQ(tt.Traduire("ErreurFtpLocal", "frmTestFTP"), "");
 }
 
 TEST(ChargerLangue, FallsBackToFrenchAndReplacesTheTable) {
@@ -84,7 +88,7 @@ std::set<std::string> KeysInSources() {
 }
 
 // The language files shipped with the program hold a text for every key the code looks up and
-// for every caption of both windows.
+// for every caption of both windows; the French one holds the built-in texts as they are.
 TEST(LanguageFiles, EveryKeyAndCaptionIsTranslated) {
   const std::set<std::string> keys = KeysInSources();
   ASSERT_GT(keys.size(), 5u);
@@ -93,7 +97,14 @@ TEST(LanguageFiles, EveryKeyAndCaptionIsTranslated) {
     TranslationTable& table = t.app->translation;
     table.LoadText(DecodeFileText(
         test::ReadFile(QUO_SOURCE_DIR "/data/LanguesUpdate/" + std::to_string(lang) + ".lng")));
-    for (const std::string& key : keys) EXPECT_NE(table.Traduire(key), "") << lang << " " << key;
+    for (const std::string& key : keys) {
+      const std::string* text = table.Find(key);
+      EXPECT_TRUE(text && !text->empty()) << lang << " " << key;
+      const std::string* builtin = BuiltinText(key);
+      if (builtin && text && lang == 1036) {
+        EXPECT_EQ(*text, *builtin) << key;
+      }
+    }
     for (const FormDesign* design : {&FrmTestFtpDesign(), &FrmParamDesign()}) {
       EXPECT_NE(table.Traduire(design->name, design->name), "") << lang << " " << design->name;
       for (const ControlDesign& c : design->controls) {

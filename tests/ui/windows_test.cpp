@@ -39,9 +39,12 @@ TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
     bool ok;
     const char* after;
   } cases[] = {{"01.002.3", true, "1.2.3"},
-               {"1..3", true, "1.0.3"},
-               {" 7.8.9", true, "7.8.9"},
-               {"-1.+2.3x", true, "-1.2.3"},
+               {"123456789.0.0", true, "123456789.0.0"},
+               {"1..3", false, "1..3"},
+               {" 7.8.9", false, " 7.8.9"},
+               {"-1.2.3", false, "-1.2.3"},
+               {"1x.2.3", false, "1x.2.3"},
+               {"1234567890.0.0", false, "1234567890.0.0"},
                {"1.2", false, "1.2"},
                {"1.2.3.4", false, "1.2.3.4"},
                {"", false, ""}};
@@ -268,6 +271,9 @@ struct Started : Window {
 };
 
 TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
+  const Script runInstalls = [](test::WatchedWindow& w) {
+    w.inRun = [p = &w] { p->Run().End(RunOutcome::Installed); };
+  };
   const Script runFails = [](test::WatchedWindow& w) {
     w.inRun = [p = &w] { p->Run().ErrorText += "\r\nCopie impossible"; };
   };
@@ -287,13 +293,15 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
       {{}, true, kDue, {}, 0, 0, false, false, ""},
       {{"/C:\\Prod"}, true, kDue, {}, 0, 0, false, false, ""},
       // Launched with a check due: installs what it finds; no language given: French.
-      {{"2.1.0", "/opt/q/"}, true, kDue, {}, 1, 1, true, true, ""},
+      {{"2.1.0", "/opt/q/"}, true, kDue, runInstalls, 1, 1, true, true, ""},
       {{"2.1.0", "/opt/q/"}, true, kDue, runFails, 1, 1, true, false, ""},
+      // A run that ends without its installation having run to its end failed, error or not.
+      {{"2.1.0", "/opt/q/"}, true, kDue, {}, 1, 1, true, false, ""},
       {{"2.1.0", "/opt/q/"}, false, kDue, {}, 1, 0, true, true, "Aucune mise à jour"},
       // Forced, with no schedule at all: the installation is left to the user.
-      {{"2.1.0/C:\\Prod/1033/1"}, true, "", {}, 1, 0, true, true, "Updates available"},
-      {{"2.1.0/C:\\Prod/1036/1"}, false, "", {}, 1, 0, true, true, "Aucune mise à jour"},
-      {{"2.1.0/C:\\Prod/1036/1"}, false, "", searchPhase, 1, 0, true, true, "Connexion impossible"},
+      {{"2.1.0", "/p", "1033", "1"}, true, "", {}, 1, 0, true, true, "Updates available"},
+      {{"2.1.0", "/p", "1036", "1"}, false, "", {}, 1, 0, true, true, "Aucune mise à jour"},
+      {{"2.1.0", "/p", "1036", "1"}, false, "", searchPhase, 1, 0, true, true, "Connexion impossible"},
   };
   for (const auto& c : cases) {
     Started s(c.args, c.found, c.settings, c.script);
@@ -317,7 +325,7 @@ TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   EXPECT_EQ(launched.run.MyInstallationDest, "/opt/q/");
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
-  Started forced({"2.1.0/C:\\Prod/1033/1"}, false, "");
+  Started forced({"2.1.0", "/p", "1033", "1"}, false, "");
   EXPECT_EQ(forced.w["txtVersion"].Text(), "2.1.0");
 }
 

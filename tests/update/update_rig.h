@@ -60,7 +60,9 @@ struct UpdateRig : RarApp {
              "Impossibledeseconnecterauserveur Aucunenouvelemiseàjourdedisponible Sortir "
              "Denouvellesmisesàjoursontdisponibles Mettreajour Telechargementde Encours "
              "Fichiercorrompue Télechargementdesfichiersterminé. Linstallationvadébuter "
-             "Installationde Deserreursonteutlieus Miseajourcorrectementterminée");
+             "Installationde Deserreursonteutlieus Miseajourcorrectementterminée "
+             "ListeMajIllisible DossierMajIntrouvable ErreurFtpIntrouvable ErreurFtpReseau "
+             "ErreurFtpInterrompu Miseajourannulée ComposantsNonEnregistres DossierNonAbsolu");
          keys >> k;)
       lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
     t.app->translation.LoadText(lng);

@@ -50,7 +50,7 @@ int RunEventLoop(frmTestFTP& w, bool unattended) {
     QApplication::exec();
   }
   if (!unattended) return 0;
-  return w.Run().Finished() && w.Run().Succeeded() ? 0 : 1;
+  return ExitStatus(w.Run().Outcome());
 }
 
 int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
@@ -62,7 +62,7 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);
   if (!plan.error.empty()) {
     windowing.MessageBox(plan.error, "", MsgButtons::Ok);
-    return 1;
+    return plan.status;
   }
   QtTray tray;
   Plug<Tray> plugTray(app.platform.tray, &tray);
@@ -80,7 +80,10 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
   Plug<AnimationService> plugAnimation(app.platform.animation, &animation);
   // An unattended run tells on standard error what it shows in its phase label.
-  if (unattended) static_cast<QtControl&>(w["lblPhase"]).LogCaptions(stderr, "QuoUpdate: ");
+  if (unattended) {
+    static_cast<QtControl&>(w["lblPhase"]).LogCaptions(stderr, "QuoUpdate: ");
+    w.SetPhaseLogged(true);
+  }
   RunWindowStartup(w, plan);
   // For the start-up benchmark: end once the window has been shown and painted.
   if (qEnvironmentVariable("QUOUPDATE_QUIT_WHEN_SHOWN") == "1") {

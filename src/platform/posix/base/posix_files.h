@@ -9,6 +9,7 @@ class PosixFiles : public Files {
  public:
   bool IsOrdinaryFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  bool IsAbsolutePath(const std::string& path) override { return !path.empty() && path[0] == '/'; }
   bool MakeDirectory(const std::string& path) override;
   void Copy(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
