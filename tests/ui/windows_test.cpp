@@ -128,6 +128,13 @@ TEST(FrmTestFTP, ShowsARunOnItsControls) {
   const auto& box = x.t.windowing.boxes.at(0);
   EXPECT_TRUE(box.text == "Commencer ?" && box.title == f.Caption() &&
               box.buttons == MsgButtons::OkCancel);
+  // A launched run (here one that fails at once: no action file) ends on the translated "Sortir".
+  x.t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
+  x.t.app->translation.ChargerLangue();
+  x.run.SessionFtp = std::make_unique<SckFtp>(*x.t.app);
+  x.run.MajDisponible = true;
+  x.w.frmTestFTP::LancerMaj(true);
+  EXPECT_EQ(f["cmdMettreAJour"].Caption(), "Quitter");
 }
 
 // Closing the window during a download abandons the session's transfers: the package being
@@ -184,6 +191,11 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   for (const auto& f : fields) {
     EXPECT_EQ(p[f.box].Text(), std::string("old ") + f.key);
     p[f.box].SetText(std::string("new ") + f.key);
+  }
+  {
+    frmTestFTP::BusyScope busy(d.w);  // a run keeps its settings: Valider is off and does nothing
+    p.cmdOK_Click();
+    EXPECT_FALSE(p["cmdOK"].Enabled() || p.Closed() || d.run.MyUser == "new User");
   }
   p.View().Raise("cmdOK", FormEvent::Click);
   EXPECT_TRUE(p.Closed());

@@ -78,6 +78,24 @@ TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
   EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.MyAdresse);
 }
 
+// An installation folder that depends on the current directory is refused, and logged, before
+// the search connects, and before the download when it changed since the search.
+TEST(RechercheMajTest, ARelativeInstallationFolderIsRefused) {
+  UpdateRig r;
+  r.Serve("upd124/a.dll", "a");
+  r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
+  ASSERT_TRUE(r.Search());
+  for (const bool search : {false, true}) {
+    r.run.MyInstallationDest = "prod/";
+    search ? (void)r.Search() : r.Update();
+    EXPECT_EQ(T("DossierNonAbsolu") + " prod/", r.view.Phase());
+    EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
+    EXPECT_FALSE(Exists(r.Local("a.dll")));
+  }
+  const std::string logged = T("DossierNonAbsolu") + " prod/\r\n";
+  EXPECT_EQ(logged + logged, ReadFile(r.t.prog("log.txt")));
+}
+
 // The whole run: both packages downloaded (the archive extracted), the download recorded, the
 // installation into the product folder, the downloads deleted, the outcome shown.
 TEST(TelechargerMajTest, PlainThenCompressedPackage) {
@@ -112,7 +130,9 @@ TEST(TelechargerMajTest, PlainThenCompressedPackage) {
   std::filesystem::remove_all(r.Product(""));
   ASSERT_TRUE(r.Search());
   r.view.goAhead = false;
-  r.Download();
+  r.Update();
+  EXPECT_EQ(T("Miseajourannulée"), r.view.Phase());
+  EXPECT_EQ(RunOutcome::Cancelled, r.run.Outcome());
   EXPECT_FALSE(Exists(r.Product("a.dll")));
   EXPECT_EQ("plain a", ReadFile(r.Local("a.dll")));
   EXPECT_EQ("07/12/2026 10:00:00", r.Setting("Telechargement", "DerniereDate"));
@@ -147,6 +167,8 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
     EXPECT_EQ("", r.Setting("Telechargement", "DerniereDate"));
     EXPECT_EQ(-1, r.Installed());
     EXPECT_FALSE(r.run.Succeeded());
+    const std::string gone = "\r\n" + T("ErreurFtpIntrouvable") + " RETR gone.rar (550";
+    EXPECT_EQ(c.what == "missing package", r.run.ErrorText.starts_with(gone)) << r.run.ErrorText;
     if (c.what == "corrupted second archive") {
       EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.run.ErrorText);
       // The first archive's files stay extracted, and what the second could give.
