@@ -19,8 +19,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "platform/tray.h"
 #include "startup/launch.h"
+#include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
 #include "ui/frm_param.h"
@@ -65,20 +65,6 @@ struct QtWindowFixture {
   quo::QtFormFactory forms;
   quo::UpdateRun run{*t.app};
   std::unique_ptr<quo::test::WatchedWindow> w;
-};
-
-// A notification area that exists, recording what the window asks of it.
-class RecordingTray : public quo::Tray {
- public:
-  bool Available() override { return true; }
-  void Add(const std::string& tip, std::function<void()> dbl, std::function<void()> ctx) override {
-    this->tip = tip, doubleClick = std::move(dbl), contextMenu = std::move(ctx);
-  }
-  void SetTip(const std::string& t) override { tip = t; }
-  void Remove() override { ++removed; }
-  std::string tip;
-  int removed = 0;
-  std::function<void()> doubleClick, contextMenu;
 };
 
 QWidget* OpenDialog(QtWindowFixture& f) {
@@ -195,7 +181,7 @@ class WindowsTest : public QObject {
 
   void mnuShowHidesToTheTrayAndBack() {
     QtWindowFixture f;
-    RecordingTray tray;
+    quo::test::RecordingTray tray;
     f.t.platform.tray = &tray;
     f.Start();
     QCOMPARE(tray.tip, std::string("Quorvanta Update"));
