@@ -27,6 +27,7 @@ void frmTestFTP::ConnectEvents() {
   on("", FormEvent::Activate, &frmTestFTP::Form_Activate, this);
   on("", FormEvent::Resize, &frmTestFTP::Form_Resize, this);
   on("", FormEvent::CloseRequest, &frmTestFTP::UnloadMe, this);
+  on("", FormEvent::ContextMenu, &frmTestFTP::Form_ContextMenu, this);
   on("cmdOptions", FormEvent::Click, &frmTestFTP::cmdOptions_Click, this);
   // The user's search (click, or Enter in txtVersion, which stays enabled) never starts while an
   // operation runs; the operations themselves may still call cmdRechercher_Click.
@@ -152,6 +153,11 @@ void frmTestFTP::TrayDoubleClick() {
 
 void frmTestFTP::TrayContextMenu() {
   if (!unloaded_) form_->PopupMenu("mnuMain");
+}
+
+// Without an icon in the notification area its menu is reached from the window itself.
+void frmTestFTP::Form_ContextMenu() {
+  if (!trayIcon_) TrayContextMenu();
 }
 
 void frmTestFTP::mnuShow_Click() {

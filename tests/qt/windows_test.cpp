@@ -5,7 +5,9 @@
 // program folder and drawn by the Qt player.
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -174,6 +176,10 @@ class WindowsTest : public QObject {
     QVERIFY(!f.Get<QTimer>("tmrMvt")->isActive());
 
     QVERIFY(!f.w->HasTrayIcon());
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(1, 1), QCursor::pos());
+    QCoreApplication::sendEvent(f.Get<QLabel>("lblPhase"), &rightClick);  // on to the window
+    QTRY_VERIFY(f.Get<QMenu>("mnuMain")->isVisible());  // the icon's menu, from the window
+    f.Get<QMenu>("mnuMain")->hide();
     f.Get<QAction>("mnuShow")->trigger();  // minimised, never hidden
     QVERIFY(f.View().Window()->isVisible());
     QVERIFY(f.View().Window()->isMinimized());
