@@ -9,6 +9,7 @@
 #include "platform/windowing.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
+#include "ui/traduire_form.h"
 #include "update/lancer_maj.h"
 #include "update/recherche_maj.h"
 
@@ -121,8 +122,11 @@ bool frmTestFTP::AskGoAhead(const std::string& text) {
 void frmTestFTP::TraySetTip(const std::string& text) { quo::TraySetTip(*this, text); }
 
 frmParam& frmTestFTP::Param() {
-  if (!param_ || param_->Closed())
+  if (!param_ || param_->Closed()) {
     param_ = std::make_unique<frmParam>(app_, *this, forms_.Create("frmParam"));
+    // A run given its language shows every dialog it builds in that language.
+    if (run_.Langue != 0) TraduireForm(app_.translation, param_->View(), false);
+  }
   return *param_;
 }
 

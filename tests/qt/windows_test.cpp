@@ -293,6 +293,8 @@ class WindowsTest : public QObject {
     QCOMPARE(dialog.Window()->windowTitle(), QString("Settings"));
     QCOMPARE(dialog.Get<QGroupBox>("Frame1")->title(), QString("Server"));
     QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
+    OpenDialog(f)->close();  // the close box: the dialog is built again, and translated again
+    QCOMPARE(OpenDialog(f)->windowTitle(), QString("Settings"));
   }
 
   void decodesEveryKindTopDownAtItsFrameRate() {
