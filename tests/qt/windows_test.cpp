@@ -1,8 +1,8 @@
 // The windows over their real Qt views (offscreen): the main window's clicks, keys, dots timer,
 // tray icon and menu, closing while an operation runs; the settings dialog against a real
-// settings file; the captions of both from a language file; the busy animation, from files
-// written by the test (RLE8, 8-bit and 24-bit), decoded by the animation module of the build's
-// program folder and drawn by the Qt player.
+// settings file; the captions of both from a language file, the toolkit's own in the run's
+// language; the busy animation, from files written by the test (RLE8, 8-bit and 24-bit), decoded
+// by the animation module of the build's program folder and drawn by the Qt player.
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
@@ -29,6 +30,7 @@
 #include "ui/qt/gui_run.h"
 #include "ui/qt/qt_avi_player.h"
 #include "ui/qt/qt_form.h"
+#include "ui/qt/qt_translation.h"
 #include "ui/qt/qt_windowing.h"
 #include "ui/startup_window.h"
 #include "writers/avi_writer.h"
@@ -295,6 +297,15 @@ class WindowsTest : public QObject {
     QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
     OpenDialog(f)->close();  // the close box: the dialog is built again, and translated again
     QCOMPARE(OpenDialog(f)->windowTitle(), QString("Settings"));
+  }
+
+  // The toolkit's standard buttons speak the program's language; English loads nothing.
+  void standardButtonsInTheProgramsLanguage() {
+    for (const auto& [langue, cancel] : {std::pair(1036, "Annuler"), std::pair(1033, "Cancel")}) {
+      const auto translation = quo::InstallQtTranslation(langue);
+      QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+      QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString(cancel));
+    }
   }
 
   void decodesEveryKindTopDownAtItsFrameRate() {
