@@ -66,6 +66,7 @@ enum class FormEvent {
   Activate,      // the window became active
   Resize,        // the window's size or state changed
   CloseRequest,  // the user asked to close the window (close box); the logic decides
+  ContextMenu,   // the user asked for the window's context menu (right click, menu key)
 };
 
 class Form {

@@ -11,6 +11,7 @@
 #include "platform/windowing.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
+#include "ui/traduire_form.h"
 #include "update/lancer_maj.h"
 #include "update/recherche_maj.h"
 
@@ -29,6 +30,7 @@ void frmTestFTP::ConnectEvents() {
   on("", FormEvent::Activate, &frmTestFTP::Form_Activate, this);
   on("", FormEvent::Resize, &frmTestFTP::Form_Resize, this);
   on("", FormEvent::CloseRequest, &frmTestFTP::UnloadMe, this);
+  on("", FormEvent::ContextMenu, &frmTestFTP::Form_ContextMenu, this);
   on("cmdOptions", FormEvent::Click, &frmTestFTP::cmdOptions_Click, this);
   // The user's search (click, or Enter in txtVersion, which stays enabled) never starts while an
   // operation runs; the operations themselves may still call cmdRechercher_Click.
@@ -137,6 +139,8 @@ void frmTestFTP::Warn(const std::string& line) {
 frmParam& frmTestFTP::Param() {
   if (!param_ || param_->Closed()) {
     param_ = std::make_unique<frmParam>(app_, *this, forms_.Create("frmParam"));
+    // A run given its language shows every dialog it builds in that language.
+    if (run_.Langue != 0) TraduireForm(app_.translation, param_->View(), false);
     EnableValider();
   }
   return *param_;
@@ -169,6 +173,11 @@ void frmTestFTP::TrayDoubleClick() {
 
 void frmTestFTP::TrayContextMenu() {
   if (!unloaded_) form_->PopupMenu("mnuMain");
+}
+
+// Without an icon in the notification area its menu is reached from the window itself.
+void frmTestFTP::Form_ContextMenu() {
+  if (!trayIcon_) TrayContextMenu();
 }
 
 void frmTestFTP::mnuShow_Click() {

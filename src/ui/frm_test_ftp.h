@@ -61,6 +61,7 @@ class frmTestFTP : public RunView {
   void Form_Resize();
   void TrayDoubleClick();
   void TrayContextMenu();
+  void Form_ContextMenu();
   bool Form_QueryUnload();
   void Form_Unload();
   void cmdOptions_Click();

@@ -44,7 +44,7 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     if (plan.languageGiven) {
       run.Langue = plan.langue;
       TraduireForm(app.translation, w.View(), false);
-      TraduireForm(app.translation, w.Param().View(), false);
+      w.Param();  // the settings dialog loads now, translated as it is built
     }
     run.Externe = plan.mode == LaunchMode::Launched;
     if (!run.Externe) w["txtVersion"].SetText(run.MyVersion);

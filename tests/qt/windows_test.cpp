@@ -1,17 +1,20 @@
 // The windows over their real Qt views (offscreen): the main window's clicks, keys, dots timer,
 // tray icon and menu, closing while an operation runs; the settings dialog against a real
-// settings file; the captions of both from a language file; the busy animation, from files
-// written by the test (RLE8, 8-bit and 24-bit), decoded by the animation module of the build's
-// program folder and drawn by the Qt player.
+// settings file; the captions of both from a language file, the toolkit's own in the run's
+// language; the busy animation, from files written by the test (RLE8, 8-bit and 24-bit), decoded
+// by the animation module of the build's program folder and drawn by the Qt player.
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
@@ -19,14 +22,15 @@
 #include <QtTest>
 #include <memory>
 
-#include "platform/tray.h"
 #include "startup/launch.h"
+#include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
 #include "ui/frm_param.h"
 #include "ui/qt/gui_run.h"
 #include "ui/qt/qt_avi_player.h"
 #include "ui/qt/qt_form.h"
+#include "ui/qt/qt_translation.h"
 #include "ui/qt/qt_windowing.h"
 #include "ui/startup_window.h"
 #include "writers/avi_writer.h"
@@ -65,20 +69,6 @@ struct QtWindowFixture {
   quo::QtFormFactory forms;
   quo::UpdateRun run{*t.app};
   std::unique_ptr<quo::test::WatchedWindow> w;
-};
-
-// A notification area that exists, recording what the window asks of it.
-class RecordingTray : public quo::Tray {
- public:
-  bool Available() override { return true; }
-  void Add(const std::string& tip, std::function<void()> dbl, std::function<void()> ctx) override {
-    this->tip = tip, doubleClick = std::move(dbl), contextMenu = std::move(ctx);
-  }
-  void SetTip(const std::string& t) override { tip = t; }
-  void Remove() override { ++removed; }
-  std::string tip;
-  int removed = 0;
-  std::function<void()> doubleClick, contextMenu;
 };
 
 QWidget* OpenDialog(QtWindowFixture& f) {
@@ -188,6 +178,10 @@ class WindowsTest : public QObject {
     QVERIFY(!f.Get<QTimer>("tmrMvt")->isActive());
 
     QVERIFY(!f.w->HasTrayIcon());
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(1, 1), QCursor::pos());
+    QCoreApplication::sendEvent(f.Get<QLabel>("lblPhase"), &rightClick);  // on to the window
+    QTRY_VERIFY(f.Get<QMenu>("mnuMain")->isVisible());  // the icon's menu, from the window
+    f.Get<QMenu>("mnuMain")->hide();
     f.Get<QAction>("mnuShow")->trigger();  // minimised, never hidden
     QVERIFY(f.View().Window()->isVisible());
     QVERIFY(f.View().Window()->isMinimized());
@@ -195,7 +189,7 @@ class WindowsTest : public QObject {
 
   void mnuShowHidesToTheTrayAndBack() {
     QtWindowFixture f;
-    RecordingTray tray;
+    quo::test::RecordingTray tray;
     f.t.platform.tray = &tray;
     f.Start();
     QCOMPARE(tray.tip, std::string("Quorvanta Update"));
@@ -308,6 +302,17 @@ class WindowsTest : public QObject {
     QCOMPARE(dialog.Window()->windowTitle(), QString("Settings"));
     QCOMPARE(dialog.Get<QGroupBox>("Frame1")->title(), QString("Server"));
     QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
+    OpenDialog(f)->close();  // the close box: the dialog is built again, and translated again
+    QCOMPARE(OpenDialog(f)->windowTitle(), QString("Settings"));
+  }
+
+  // The toolkit's standard buttons speak the program's language; English loads nothing.
+  void standardButtonsInTheProgramsLanguage() {
+    for (const auto& [langue, cancel] : {std::pair(1036, "Annuler"), std::pair(1033, "Cancel")}) {
+      const auto translation = quo::InstallQtTranslation(langue);
+      QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+      QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString(cancel));
+    }
   }
 
   void decodesEveryKindTopDownAtItsFrameRate() {

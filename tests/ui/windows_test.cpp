@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "startup/launch.h"
+#include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
 #include "ui/frm_param.h"
@@ -101,6 +102,18 @@ TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
       std::regex_match(x.t.windowing.boxes[0].text,
                        std::regex("Quorvanta Update V \\d+\\.\\d+\\.\\d+\r\nTéléchargement")))
       << x.t.windowing.boxes[0].text;
+}
+
+// Without an icon in the notification area, the icon's menu is the window's own context menu.
+TEST(FrmTestFTP, TheWindowPopsUpTheIconsMenuOnlyWhenThereIsNoIcon) {
+  for (const bool icon : {false, true}) {
+    test::RecordingTray tray;
+    Window x(false);
+    x.t.platform.tray = icon ? &tray : nullptr;
+    x.w.Form_Load();
+    x.w.View().Raise("", FormEvent::ContextMenu);
+    EXPECT_EQ(x.w.View().LastPopup(), icon ? "" : "mnuMain") << icon;
+  }
 }
 
 // What a run shows lands on the window's controls, each button on its own.

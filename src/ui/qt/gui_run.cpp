@@ -15,6 +15,7 @@
 #include "ui/qt/program_icon.h"
 #include "ui/qt/qt_avi_player.h"
 #include "ui/qt/qt_form.h"
+#include "ui/qt/qt_translation.h"
 #include "ui/qt/qt_tray.h"
 #include "ui/qt/qt_windowing.h"
 #include "ui/startup_window.h"
@@ -57,6 +58,8 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);  // a window hidden to the tray goes on
   QApplication::setWindowIcon(ProgramIcon());
+  // Standard buttons and dialogs in the language start-up settled on.
+  const auto qtTexts = InstallQtTranslation(app.translation.LangueCourante);
   const bool unattended = UnattendedRun();
   QtWindowing windowing(unattended, app.exeName);
   Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);

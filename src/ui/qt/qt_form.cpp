@@ -188,6 +188,10 @@ void QtControl::Repaint() {
 
 QtForm::QtForm(QWidget* window, const FormDesign& design) : Form(design.name), window_(window) {
   window_->installEventFilter(this);
+  // A right click on the window, or on a control with no menu of its own, asks the logic.
+  window_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(window_.get(), &QWidget::customContextMenuRequested, this,
+          [this] { Raise("", FormEvent::ContextMenu); });
   for (const ControlDesign& s : design.controls) {
     QObject* object = window_->findChild<QObject*>(QString::fromStdString(s.name));
     if (object == nullptr) throw Error("The view of " + design.name + " has no " + s.name);
