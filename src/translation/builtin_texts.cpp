@@ -11,8 +11,7 @@ const std::string* BuiltinText(const std::string& key) {
     std::unordered_map<std::string, std::string> m;
     for (const auto& [k, text] : std::initializer_list<std::pair<const char*, const char*>>{
              {"ListeMajIllisible", "Impossible de lire la liste des mises à jour du serveur."},
-             {"DossierMajIntrouvable",
-              "Le dossier de la mise à jour est introuvable sur le serveur :"},
+             {"DossierMajIntrouvable", "Dossier de mise à jour absent du serveur :"},
              {"Miseajourannulée",
               "Mise à jour annulée : rien n'a été installé. Les fichiers téléchargés sont gardés "
               "pour la prochaine fois."},

@@ -60,8 +60,8 @@ void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
     view.SetActionCaption(app.Traduire("Sortir"));
     run.End(RunOutcome::NothingToDo);
   } else if (const FtpResult r = run.SessionFtp->ChangeDirectory(*folder); !r.ok) {
-    Failed(run, view,
-           app.Traduire("DossierMajIntrouvable") + " " + *folder + "\r\n" + FtpErrorLine(app, r));
+    // The phrase names the folder; the server's reply follows (a folder, not a file, is missing).
+    Failed(run, view, app.Traduire("DossierMajIntrouvable") + " " + *folder + "\r\n" + r.error);
   } else if (why = FetchFresh(run, kActions); !why.empty()) {
     Failed(run, view, why);  // the download must never read an older action file
   } else {

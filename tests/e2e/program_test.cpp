@@ -253,7 +253,7 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
       {{"1036", "1"}, {}, "retr-refused", "", 1,
        "Impossible de lire la liste des mises à jour du serveur. | Fichier introuvable sur le "
        "serveur : RETR ListMaj.ini (550"},
-      {{"1036", "1"}, {}, "", "2.1.0=absent", 1, "introuvable sur le serveur : absent"},
+      {{"1036", "1"}, {}, "", "2.1.0=absent", 1, "absent du serveur : absent | CWD absent (550"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.told);

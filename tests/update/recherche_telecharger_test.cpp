@@ -41,7 +41,7 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
       {"listing unanswered", "unanswered=NLST", "ListMaj.ini", list + "1.2.3=upd124\r\n",
        unread + T("ErreurFtpReseau") + " NLST: "},
       {"update folder missing", "", "ListMaj.ini", list + "1.2.3=upd999\r\n",
-       T("DossierMajIntrouvable") + " upd999\r\n" + T("ErreurFtpIntrouvable") + " CWD upd999 (550 "},
+       T("DossierMajIntrouvable") + " upd999\r\nCWD upd999 (550 "},
       {"login refused", "login-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n",
        T("Impossibledeseconnecterauserveur")},
   };
