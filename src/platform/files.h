@@ -22,8 +22,28 @@ class Files {
   virtual bool IsAbsolutePath(const std::string& path) = 0;
   // Creates one directory level. False when it failed (existing directory included).
   virtual bool MakeDirectory(const std::string& path) = 0;
-  // Copies a file's bytes over target (throws). The target is complete or unchanged.
-  virtual void Copy(const std::string& from, const std::string& to) = 0;
+  // The mode a copy gives its target. The setuid, setgid and sticky bits are never given.
+  struct CopyMode {
+    std::string like;         // when this file exists: its mode (and, as root, owner and group)
+    bool keepSource = false;  // else: the source's mode (a file extracted from an archive)
+    bool executable = false;  // else: a new file's mode in that folder (umask), plus execute
+  };
+  // Copies a file's bytes over target (throws). The target is complete or unchanged: the bytes
+  // go to TempCopyName(to), created exclusively (a leftover there is removed first, a link is
+  // never followed), synced, then renamed over target; the temporary file never outlives a
+  // failure. Without a mode the target keeps its own mode, or takes the source's when new.
+  virtual void Copy(const std::string& from, const std::string& to, const CopyMode& mode) = 0;
+  void Copy(const std::string& from, const std::string& to) { Copy(from, to, CopyMode{to}); }
+  // The temporary name of a copy to path: "." + its name + ".quo-tmp", beside it.
+  static std::string TempCopyName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, cut) + "." + path.substr(cut) + ".quo-tmp";
+  }
+  // Makes a file's data, and a folder's entries (names created, renamed or removed), durable
+  // (throws).
+  virtual void SyncFile(const std::string& path) = 0;
+  virtual void SyncDirectory(const std::string& dir) = 0;
   // Renames (moves) a file (throws).
   virtual void Rename(const std::string& from, const std::string& to) = 0;
   // Deletes a file (throws).

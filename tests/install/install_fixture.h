@@ -30,8 +30,9 @@ class HookedFiles : public PosixFiles {
   std::function<void(const std::string& to)> afterCopy;
   std::function<void(const std::string& from, const std::string& to)> beforeRename;
 
-  void Copy(const std::string& from, const std::string& to) override {
-    PosixFiles::Copy(from, to);
+  using PosixFiles::Copy;
+  void Copy(const std::string& from, const std::string& to, const CopyMode& mode) override {
+    PosixFiles::Copy(from, to, mode);
     if (afterCopy) afterCopy(to);
   }
   void Rename(const std::string& from, const std::string& to) override {

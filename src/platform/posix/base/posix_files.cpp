@@ -104,7 +104,7 @@ bool PosixFiles::MakeDirectory(const std::string& path) {
   return !p.empty() && ::mkdir(p.c_str(), 0777) == 0;
 }
 
-void PosixFiles::Copy(const std::string& from, const std::string& to) {
+void PosixFiles::Copy(const std::string& from, const std::string& to, const CopyMode& /*mode*/) {
   Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0) Fail("Cannot open", from, errno);
   struct stat st{};
@@ -122,6 +122,16 @@ void PosixFiles::Copy(const std::string& from, const std::string& to) {
       WriteFully(out, buf.data(), static_cast<std::size_t>(n), tmp);
     }
   });
+}
+
+void PosixFiles::SyncFile(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+  if (fd.get() < 0 || ::fsync(fd.get()) != 0) Fail("Cannot sync", path, errno);
+}
+
+void PosixFiles::SyncDirectory(const std::string& dir) {
+  Fd fd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fsync(fd.get()) != 0) Fail("Cannot sync", dir, errno);
 }
 
 void PosixFiles::Rename(const std::string& from, const std::string& to) {

@@ -11,7 +11,10 @@ class PosixFiles : public Files {
   bool IsDirectory(const std::string& path) override;
   bool IsAbsolutePath(const std::string& path) override { return !path.empty() && path[0] == '/'; }
   bool MakeDirectory(const std::string& path) override;
-  void Copy(const std::string& from, const std::string& to) override;
+  using Files::Copy;
+  void Copy(const std::string& from, const std::string& to, const CopyMode& mode) override;
+  void SyncFile(const std::string& path) override;
+  void SyncDirectory(const std::string& dir) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
   std::string FirstFile(const std::string& dir) override;
