@@ -9,18 +9,18 @@ std::string mdlParamIni::ReadIni(const std::string& section, const std::string& 
   return platform_.ini->Get(nomFichier.empty() ? settingsPath_ : nomFichier, section, key, 1023);
 }
 
-void mdlParamIni::WriteIni(const std::string& section, const std::string& key,
+bool mdlParamIni::WriteIni(const std::string& section, const std::string& key,
                            const std::string& value, const std::string& nomFichier) {
-  platform_.ini->Set(nomFichier.empty() ? settingsPath_ : nomFichier, section, key, value);
+  return platform_.ini->Set(nomFichier.empty() ? settingsPath_ : nomFichier, section, key, value);
 }
 
 std::string mdlParamIni::Read(const std::string& section, const std::string& key) {
   return ReadIni(section, key, "");
 }
 
-void mdlParamIni::Write(const std::string& section, const std::string& key,
+bool mdlParamIni::Write(const std::string& section, const std::string& key,
                         const std::string& value) {
-  WriteIni(section, key, value, "");
+  return WriteIni(section, key, value, "");
 }
 
 }  // namespace quo

@@ -16,13 +16,14 @@ class mdlParamIni {
   // The value (at most 1023 characters), or "" when the file, section or key is missing.
   std::string ReadIni(const std::string& section, const std::string& key,
                       const std::string& nomFichier);
-  // Writes the key (creating the file, section and key as needed). A failing write is silent.
-  void WriteIni(const std::string& section, const std::string& key, const std::string& value,
+  // Writes the key (creating the file, section and key as needed); false when the write failed
+  // (nothing changed then).
+  bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
                 const std::string& nomFichier);
 
   // The same on the settings file.
   std::string Read(const std::string& section, const std::string& key);
-  void Write(const std::string& section, const std::string& key, const std::string& value);
+  bool Write(const std::string& section, const std::string& key, const std::string& value);
 
   const std::string& SettingsPath() const { return settingsPath_; }
 

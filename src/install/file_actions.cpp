@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "engine/error_lines.h"
 #include "engine/update_run.h"
+#include "install/install_journal.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"
 #include "install/target_dir.h"
@@ -22,27 +23,43 @@ ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std:
   s.enregistrement = FlagValue(ini.ReadIni(section, "enregistrement", nomIni));
   s.type = ini.ReadIni(section, "type", nomIni);
   s.kill = ini.ReadIni(section, "kill", nomIni);
+  s.compresse = NumericValue(ini.ReadIni(section, "compresse", nomIni)) == 1;
   return s;
 }
 
+void InstallRun::Record(const std::string& step) const {
+  if (journal != nullptr) journal->Step(step, k);
+}
+
 void CopyWithBackup(UpdateRun& run, const std::string& file, const std::string& dir, bool replace,
-                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done) {
+                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done,
+                    const Files::CopyMode& fresh) {
   Files& files = *run.app.platform.files;
   if (!files.IsDirectory(dir)) files.MakeDirectory(dir);
   const std::string path = dir + file;
   const std::string source = DownloadDir(run.app) + file;
+  const auto copy = [&](const Files::CopyMode& mode) {
+    done.Record("copy");
+    files.Copy(source, path, mode);
+    files.SyncDirectory(dir);
+  };
   if (!files.IsOrdinaryFile(path)) {
-    files.Copy(source, path);
+    copy(fresh);
     return;
   }
-  if (unregisterFirst) UnregisterComponent(run.app, path, kind);
+  if (unregisterFirst) {
+    done.Record("unregister");
+    UnregisterComponent(run.app, path, kind);
+  }
   if (backup && !done.backedUp.contains(path)) {
+    done.Record("backup");
     files.Rename(path, BackupName(dir, file));
+    files.SyncDirectory(dir);
     done.backedUp.insert(path);
-    if (replace) files.Copy(source, path);  // without replace the file is retired
+    if (replace) copy({BackupName(dir, file)});  // without replace the file is retired
     return;
   }
-  if (replace) files.Copy(source, path);
+  if (replace) copy({path});
 }
 
 void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
@@ -50,6 +67,7 @@ void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string&
   try {
     CheckSectionName(section);
     const ActionSection s = ReadSection(run.app, nomIni, section);
+    done.Record("start");
     Processes* processes = run.app.platform.processes;
     if (!s.kill.empty()) KillProcess(processes, FindProcess(processes, s.kill));
 
@@ -60,8 +78,9 @@ void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string&
       // The retry makes no backup: the first attempt made the one a rollback needs (or found
       // nothing to keep), and what lies there now came from this run.
       CopyWithBackup(run, section, target.dir, s.copie, s.backup && attempt == 1, unregisterFirst,
-                     kind, done);
+                     kind, done, {.keepSource = s.compresse, .executable = s.type == "exeX"});
       if (!s.enregistrement) return;
+      done.Record("register");
       if (RegisterComponent(run, target.dir + section, s.type, section)) return;
       if (attempt == 1) run.ErrorText.clear();
     }

@@ -10,23 +10,31 @@
 #include <set>
 #include <string>
 
+#include "platform/files.h"
+
 namespace quo {
 
 class AppContext;
+class InstallJournal;
 struct UpdateRun;
 
 // The keys of a package section; the flags are set when their numeric value is above 0.
 struct ActionSection {
   std::string destination, type, kill;
-  bool copie = false, backup = false, enregistrement = false;
+  bool copie = false, backup = false, enregistrement = false, compresse = false;
 };
 ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std::string& section);
 
 // What one installation run has done so far.
 struct InstallRun {
   // Files this run has moved to their backup: a file installed twice (a section listed twice)
-  // is not backed up again, so the backup always holds the file from before the run.
+  // is not backed up again, so the backup always holds the file from before the run; and only
+  // these backups are put back by a rollback.
   std::set<std::string> backedUp;
+  InstallJournal* journal = nullptr;  // where each step is recorded before it is taken
+  int k = 0;                          // the section being installed
+  // Records a step of section k in the journal (durably) before it is taken.
+  void Record(const std::string& step) const;
 };
 
 void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
@@ -37,9 +45,12 @@ void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string&
 //   - a present file is unregistered first when unregisterFirst (kind = the section's type);
 //   - with backup, the present file is renamed to its backup name (replacing an older backup);
 //   - the new file is copied from the download folder when replace is set or nothing was present.
-// A failing backup or copy throws Error; the present file is never removed before the new one is
-// in place (the copy replaces it at once).
+// A replaced file keeps the mode of the one it replaces; a new one gets fresh (its folder's
+// default or the archive's mode, execute for a program). Each step is journaled first and synced
+// after. A failing backup or copy throws Error; the present file is never removed before the new
+// one is in place (the copy replaces it at once).
 void CopyWithBackup(UpdateRun& run, const std::string& file, const std::string& dir, bool replace,
-                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done);
+                    bool backup, bool unregisterFirst, const std::string& kind, InstallRun& done,
+                    const Files::CopyMode& fresh = {});
 
 }  // namespace quo

@@ -10,7 +10,9 @@
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "install/file_actions.h"
+#include "install/install_journal.h"
 #include "install/mdl_process.h"
+#include "install/recovery.h"
 #include "install/rollback.h"
 #include "install/target_dir.h"
 #include "platform/system.h"
@@ -31,11 +33,42 @@ void Step(std::int16_t& i) {
   ++i;
 }
 
+// What a recovery needs to know of every section, without the action file.
+JournalHead PlanJournal(UpdateRun& run, int n, const std::string& nomIni) {
+  AppContext& app = run.app;
+  JournalHead head{app.ini.Read("temps", "DerniereVersion"),
+                   app.ini.ReadIni("ordre", "versionActuelle", nomIni), run.MyInstallationDest, {}};
+  for (int k = 1; k <= n; ++k) {
+    const std::string section = app.ini.ReadIni("ordre", std::to_string(k), nomIni);
+    if (!IsPlainFileName(section)) continue;  // refused by its installation: nothing written
+    const ActionSection s = ReadSection(app, nomIni, section);
+    try {
+      const std::string dir = TargetDirectory(run, s.destination).dir;
+      head.sections.push_back({k, dir + section, s.backup ? BackupName(dir, section) : "", s.kill,
+                               s.type, s.enregistrement});
+    } catch (const Error&) {
+      // refused by its installation too
+    }
+  }
+  return head;
+}
+
+// After a failure no step handled: what the journal says was done is undone.
+void RollBackWhatWasDone(AppContext& app, InstallJournal& journal) {
+  try {
+    if (const auto state = ReadJournal(app); state && !state->committed) RollBackJournal(app, *state);
+    journal.Remove();
+  } catch (const std::exception&) {
+    // The journal stays: the next start finishes the roll-back.
+  }
+}
+
 }  // namespace
 
 bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni) {
   AppContext& app = run.app;
   std::string section;
+  InstallJournal journal(app);
   try {
     view.MoveDots(true);
     run.TextePhase = app.Traduire("Preparationdelinstallation");
@@ -50,7 +83,10 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
     app.platform.system->SleepMs(10);
     view.PlayAnimation("Synchronize");
 
+    // Nothing changes in the product before the journal can undo it.
+    journal.Begin(PlanJournal(run, n, nomIni));
     InstallRun done;
+    done.journal = &journal;
     std::int16_t i = 1;
     bool complete = true;
     for (; i <= n; Step(i)) {
@@ -63,6 +99,7 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
       view.SetProgress(static_cast<int>(RoundHalfEven(run.Progression * 100.0)));
       app.PumpMessages();
       view.RepaintPhase();
+      done.k = i;
       InstallAction(run, nomIni, section, done);
       if (!run.ErrorText.empty()) {
         complete = false;
@@ -70,12 +107,14 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
       }
     }
     if (complete) {
+      journal.Commit();  // from here a start after a kill finishes the installation
       run.TextePhase = app.Traduire("SuppressiondesfichiersTéléchargés");
       view.ShowPhase(run.TextePhase);
       DeleteDownloads(app);
     } else {
       SetPhase(run, view, app.Traduire("Restaurationdelinstallation"));
-      RestoreInstallation(run, i, nomIni);
+      // A backup that could not be put back keeps the journal: the next start tries again.
+      if (RestoreInstallation(run, i, nomIni, done)) journal.Remove();
     }
     view.MoveDots(false);
     view.PlayAnimation("");
@@ -83,6 +122,7 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
   } catch (const std::exception& e) {
     view.MoveDots(false);
     run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + " Avec " + section;
+    if (journal.Begun()) RollBackWhatWasDone(app, journal);
     return false;
   }
 }

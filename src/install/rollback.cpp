@@ -15,7 +15,8 @@ namespace quo {
 
 namespace {
 
-void RestoreSection(UpdateRun& run, const std::string& nomIni, const std::string& section) {
+void RestoreSection(UpdateRun& run, const std::string& nomIni, const std::string& section,
+                    const InstallRun& done) {
   const ActionSection s = ReadSection(run.app, nomIni, section);
   if (!s.backup) return;
   TargetDir target;
@@ -27,23 +28,31 @@ void RestoreSection(UpdateRun& run, const std::string& nomIni, const std::string
   Files& files = *run.app.platform.files;
   const std::string path = target.dir + section;
   const std::string backup = BackupName(target.dir, section);
-  // The rename replaces the installed file at once: there is no moment without either file.
-  if (files.IsOrdinaryFile(backup)) files.Rename(backup, path);
+  // The rename replaces the installed file at once: there is no moment without either file. A
+  // backup this run did not make (an earlier update's) is not the file this run replaced.
+  if (done.backedUp.contains(path) && files.IsOrdinaryFile(backup)) {
+    files.Rename(backup, path);
+    files.SyncDirectory(target.dir);
+  }
   if (s.enregistrement) RegisterComponent(run, path, s.type, "");
 }
 
 }  // namespace
 
-void RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni) {
+bool RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni,
+                         const InstallRun& done) {
+  bool whole = true;
   for (int i = 1; i <= count; ++i) {
     const std::string section = run.app.ini.ReadIni("ordre", std::to_string(i), nomIni);
     if (!IsPlainFileName(section)) continue;  // refused when installing
     try {
-      RestoreSection(run, nomIni, section);
+      RestoreSection(run, nomIni, section, done);
     } catch (const std::exception& e) {
       run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Avec " + section;
+      whole = false;
     }
   }
+  return whole;
 }
 
 void DeleteDownloads(AppContext& app) {

@@ -7,14 +7,17 @@
 namespace quo {
 
 class AppContext;
+struct InstallRun;
 struct UpdateRun;
 
 // Rolls back sections 1 to count of the action file, in order: for each section with the backup
-// flag, its backup (found by the same directory rules as the installation) is renamed back over
-// the installed file, and a component (backup and enregistrement both set) is registered again.
-// A section that cannot be restored adds CR LF, the error's description, " Avec " and the section
-// name to ErrorText, and the others are still restored. Files without a backup stay as they are.
-void RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni);
+// flag, the backup this run made (found by the same directory rules as the installation) is
+// renamed back over the installed file, and a component (backup and enregistrement both set) is
+// registered again. A section that cannot be restored adds CR LF, the error's description,
+// " Avec " and the section name to ErrorText, and the others are still restored (false is then
+// returned). Files without a backup stay as they are.
+bool RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni,
+                         const InstallRun& done);
 
 // Deletes the ordinary files of the download folder (program directory + "Download/"), in name
 // order, stopping silently at the first that cannot be deleted. Sub-folders and hidden files stay.

@@ -24,6 +24,10 @@ const std::string* BuiltinText(const std::string& key) {
              {"ErreurFtpInterrompu", "Transfert interrompu :"},
              {"Echecdelinstallation", "Échec de l'installation :"},
              {"DossierNonAbsolu", "Le dossier d'installation doit être un chemin complet :"},
+             {"RepriseAnnulee", "Installation interrompue annulée, fichiers d'origine rétablis :"},
+             {"RepriseTerminee", "Installation interrompue menée à son terme :"},
+             {"RepriseImpossible", "Impossible de rétablir l'installation interrompue :"},
+             {"EnregistrementImpossible", "Mise à jour installée, mais elle n'a pas pu être enregistrée :"},
          })
       m.emplace(FoldCase(k), text);
     return m;

@@ -12,6 +12,7 @@
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
+#include "install/install_journal.h"
 #include "install/install_sequence.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -101,9 +102,13 @@ class Download {
     return true;
   }
 
-  void RecordDownload(const std::string& version) {
-    app_.ini.Write("Telechargement", "DerniereDate", FormatDate(app_.platform.system->Now()));
-    app_.ini.Write("Telechargement", "DerniereVersion", version);
+  // False, with the reason in ErrorText, when the settings file could not take the records.
+  bool RecordDownload(const std::string& version) {
+    if (app_.ini.Write("Telechargement", "DerniereDate", FormatDate(app_.platform.system->Now())) &&
+        app_.ini.Write("Telechargement", "DerniereVersion", version))
+      return true;
+    Fail(app_.Traduire("EnregistrementImpossible") + " " + app_.ini.SettingsPath());
+    return false;
   }
 
   bool AskGoAhead() {
@@ -140,7 +145,8 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   // (and would otherwise overwrite the recorded versions with nothing).
   const bool present = !nomIni.empty() && app.platform.files->IsOrdinaryFile(nomIni);
   const std::string version = present ? d.Ordre("versionActuelle") : "";
-  if (!IsVersionText(version)) {
+  const int nb = present ? WholeValue(d.Ordre("nb")) : 0;  // no package to install is no update
+  if (!IsVersionText(version) || nb <= 0) {
     d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni));
     view.EnableButton(RunButton::Options, true);
     run.End(RunOutcome::Failed);
@@ -151,7 +157,6 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
     run.End(RunOutcome::NothingToDo);
     return;
   }
-  const int nb = std::max(0, WholeValue(d.Ordre("nb")));
 
   bool ok = true;
   view.MoveDots(true);
@@ -169,7 +174,9 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   const bool closed = view.CloseRequested();
   if (ok && !closed) {
     view.PlayAnimation("");
-    d.RecordDownload(version);
+    ok = d.RecordDownload(version);
+  }
+  if (ok && !closed) {
     if (!d.AskGoAhead() || view.CloseRequested()) {
       view.EnableButton(RunButton::Options, true);
       run.End(RunOutcome::Cancelled);  // nothing installed; the downloads stay for next time
@@ -192,9 +199,15 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
 
   run.ErrorText.clear();
   const bool installed = Install(run, view, nb, nomIni) && run.ErrorText.empty();
-  app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
-  if (installed) app.ini.Write("temps", "DerniereVersion", version);
-  run.End(installed ? RunOutcome::Installed : RunOutcome::Failed);
+  bool recorded = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
+  if (installed) recorded = app.ini.Write("temps", "DerniereVersion", version) && recorded;
+  if (installed && !recorded) {
+    // The product is installed; the journal, kept, has the next start write the records.
+    d.Fail(app.Traduire("EnregistrementImpossible") + " " + app.ini.SettingsPath());
+  } else if (installed) {
+    InstallJournal(app).Remove();
+  }
+  run.End(installed && recorded ? RunOutcome::Installed : RunOutcome::Failed);
   view.EnableButton(RunButton::Options, true);
 }
 
