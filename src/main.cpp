@@ -41,8 +41,16 @@ int main(int argc, char** argv) {
   quo::AppContext app(platform, system.ProgramPath());
   platform.translationDb = TranslationDbFor(app);
 
+  // An interrupted installation is recovered by the engine's module, loaded only for it.
+  const auto recover = [](quo::AppContext& a) -> std::string {
+    std::string why;
+    auto fn = reinterpret_cast<quo::RecoverEntryFn>(
+        quo::LoadModuleSymbol(a.programDir + quo::kGuiModule, quo::kRecoverEntry, why));
+    if (fn == nullptr) return why;  // the module's own error
+    return fn(&a, &why) == 1 ? std::string() : why;
+  };
   const quo::LaunchPlan plan =
-      quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc));
+      quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc), recover);
   if (plan.status == quo::kExitBusy)
     std::fprintf(stderr, "QuoUpdate: another instance is running; this one ends.\n");
   if (!plan.proceed && plan.error.empty()) return plan.status;

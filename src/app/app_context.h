@@ -18,6 +18,8 @@ class AppContext {
   Platform& platform;
   std::string programDir;  // with a trailing "/"
   std::string exeName;     // base name of the executable
+  // The install journal beside the settings file (its content: install/install_journal.h).
+  std::string JournalPath() const { return programDir + exeName + ".journal"; }
   mdlParamIni ini;
   TranslationTable translation;
 

@@ -69,9 +69,7 @@ std::string DirOf(const std::string& path) { return path.substr(0, path.rfind('/
 
 InstallJournal::InstallJournal(AppContext& app) : app_(app), path_(PathFor(app)) {}
 
-std::string InstallJournal::PathFor(const AppContext& app) {
-  return app.programDir + app.exeName + ".journal";
-}
+std::string InstallJournal::PathFor(const AppContext& app) { return app.JournalPath(); }
 
 void InstallJournal::Begin(const JournalHead& head) {
   std::string text = Line({"head", head.from, head.to, head.root}) + "\r\n";

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/app_context.h"
+#include "app/dates.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "engine/error_lines.h"
@@ -125,6 +126,26 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
     if (journal.Begun()) RollBackWhatWasDone(app, journal);
     return false;
   }
+}
+
+bool InstallAndRecord(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni,
+                      const std::string& version) {
+  AppContext& app = run.app;
+  const bool installed = Install(run, view, NbFichier, nomIni) && run.ErrorText.empty();
+  bool recorded = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
+  if (installed) recorded = app.ini.Write("temps", "DerniereVersion", version) && recorded;
+  if (installed && !recorded) {
+    run.ErrorText += "\r\n" + app.Traduire("EnregistrementImpossible") + " " + app.ini.SettingsPath();
+    return false;
+  }
+  if (installed) {
+    try {
+      InstallJournal(app).Remove();
+    } catch (const std::exception&) {
+      // A journal that stays only has the next start write the same records again.
+    }
+  }
+  return installed;
 }
 
 }  // namespace quo

@@ -18,4 +18,11 @@ struct UpdateRun;
 // failed run are in ErrorText).
 bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni);
 
+// Install, then its records in the settings file (section temps: dernier always, DerniereVersion
+// = version after a clean installation), then the journal's removal, its last act. True when
+// installed and recorded; an installation whose records could not be written is a failure of
+// its own (the product stays installed, the journal makes the next start write the records).
+bool InstallAndRecord(UpdateRun& run, RunView& view, int NbFichier, const std::string& nomIni,
+                      const std::string& version);
+
 }  // namespace quo

@@ -46,7 +46,8 @@ LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std
 
 }  // namespace
 
-LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
+LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
+                      const RecoverFn& recover) {
   LaunchPlan plan;
   try {
     if (!app.platform.system->AcquireSingleInstance()) {
@@ -54,6 +55,14 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args) {
       return plan;
     }
     ExporterTraductions(app.platform, app.programDir, false);
+    // Never while another instance may be installing; before anything decides on a new run.
+    if (recover && app.platform.files->IsOrdinaryFile(app.JournalPath())) {
+      plan.error = recover(app);
+      if (!plan.error.empty()) {
+        plan.status = kExitFailed;
+        return plan;
+      }
+    }
 
     plan.commandLine = ParseCommandLine(args);
     const auto& f = plan.commandLine.fields;

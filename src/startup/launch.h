@@ -3,6 +3,7 @@
 // before any window or heavy library is loaded, whether the run goes on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,14 @@ struct LaunchPlan {
   int langue = 0;
 };
 
-LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args);
+// Finishes or undoes an installation a kill or a power cut interrupted; "" when the product is
+// whole again, else why not.
+using RecoverFn = std::function<std::string(AppContext&)>;
+
+// With recover, a journal left by an interrupted installation is dealt with first, in every
+// mode: a recovery that fails ends the sequence with its message (status 1).
+LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
+                      const RecoverFn& recover = {});
 
 // The server settings of section "Server" with their defaults (the default server address, the
 // program folder as installation folder).

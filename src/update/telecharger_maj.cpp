@@ -12,7 +12,6 @@
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
-#include "install/install_journal.h"
 #include "install/install_sequence.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -198,16 +197,8 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   app.platform.system->SleepMs(50);
 
   run.ErrorText.clear();
-  const bool installed = Install(run, view, nb, nomIni) && run.ErrorText.empty();
-  bool recorded = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
-  if (installed) recorded = app.ini.Write("temps", "DerniereVersion", version) && recorded;
-  if (installed && !recorded) {
-    // The product is installed; the journal, kept, has the next start write the records.
-    d.Fail(app.Traduire("EnregistrementImpossible") + " " + app.ini.SettingsPath());
-  } else if (installed) {
-    InstallJournal(app).Remove();
-  }
-  run.End(installed && recorded ? RunOutcome::Installed : RunOutcome::Failed);
+  const bool installed = InstallAndRecord(run, view, nb, nomIni, version);
+  run.End(installed ? RunOutcome::Installed : RunOutcome::Failed);
   view.EnableButton(RunButton::Options, true);
 }
 

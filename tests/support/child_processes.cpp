@@ -53,7 +53,10 @@ bool ChildProcesses::Terminate(std::uint32_t pid) {
 
 void ChildProcesses::StartDetached(const std::vector<std::string>& argv) {
   started.push_back(argv);
-  ProcfsProcesses::StartDetached(argv);
+  if (waitDetached)
+    ProcfsProcesses::StartAndWait(argv, 5000);
+  else
+    ProcfsProcesses::StartDetached(argv);
 }
 
 bool ChildProcesses::StartAndWait(const std::vector<std::string>& argv, int timeoutMs) {

@@ -29,6 +29,7 @@ class ChildProcesses : public ProcfsProcesses {
 
   bool failSnapshot = false;  // Snapshot throws: the fallback walk runs
   bool recordOnly = false;    // Terminate records and answers true, ending nothing
+  bool waitDetached = false;  // a detached start is waited for (its effects are seen at once)
   std::string registrar;      // "" as on POSIX; a name stands for a platform's registrar
   std::vector<std::uint32_t> terminated;
   std::vector<std::vector<std::string>> started;

@@ -6,6 +6,7 @@
 
 #include "app/app_context.h"
 #include "engine/update_run.h"
+#include "install/recovery.h"
 #include "platform/posix/curl_ftp.h"
 #include "platform/posix/libarchive_rar.h"
 #include "platform/posix/procfs_processes.h"
@@ -97,6 +98,14 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
 }
 
 }  // namespace quo
+
+extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, std::string* message) {
+  quo::ProcfsProcesses processes;
+  quo::Plug<quo::Processes> plug(app->platform.processes, &processes);
+  const quo::RecoveryResult r = quo::RecoverInstallation(*app);
+  *message = r.message;
+  return r.ok ? 1 : 0;
+}
 
 extern "C" QUO_GUI_EXPORT int quo_gui_run(quo::AppContext* app, const quo::LaunchPlan* plan,
                                           int* argc, char** argv) {

@@ -2,6 +2,8 @@
 // window and its start-up sequence, the event loop, and the process's exit status.
 #pragma once
 
+#include <string>
+
 namespace quo {
 
 class AppContext;
@@ -9,12 +11,12 @@ class frmTestFTP;
 struct LaunchPlan;
 
 // Runs until the main window unloads. The status is 0, or in an unattended run
-// (QUOUPDATE_UNATTENDED=1) 0 on success and 1 on failure; 1 when start-up failed.
+// (QUOUPDATE_UNATTENDED=1) that of the run's outcome; that of the start-up when it failed.
 int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv);
 
 // The event loop of a started window: returns once the window has unloaded. In an unattended
-// run a window whose run has reached its end (Finished) is closed; the status is then 0 when
-// the run succeeded and 1 otherwise. An interactive run always gives 0.
+// run a window whose run has reached its end (Finished) is closed; the status is then that of
+// the run's outcome. An interactive run always gives 0.
 int RunEventLoop(frmTestFTP& w, bool unattended);
 
 #if defined(_WIN32)
@@ -28,5 +30,9 @@ int RunEventLoop(frmTestFTP& w, bool unattended);
 using GuiEntryFn = int (*)(AppContext* app, const LaunchPlan* plan, int* argc, char** argv);
 inline constexpr char kGuiModule[] = "libquo_gui.so";
 inline constexpr char kGuiEntry[] = "quo_gui_run";
+// The recovery of an interrupted installation, with the module's process service: 1 when the
+// product is whole again, else 0 and why in message.
+using RecoverEntryFn = int (*)(AppContext* app, std::string* message);
+inline constexpr char kRecoverEntry[] = "quo_recover";
 
 }  // namespace quo
