@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <thread>
 
@@ -45,8 +46,10 @@ struct ProgramFolder {
     fs::copy(kBuild + "LanguesUpdate", dir / "LanguesUpdate", fs::copy_options::recursive);
   }
 
-  // Runs QuoUpdate with the arguments, unattended and offscreen.
-  ProgramResult Run(std::vector<std::string> argv, int timeoutMs = 120000) const {
+  // Runs QuoUpdate with the arguments, unattended and offscreen; killed (SIGKILL, status -1) as
+  // soon as killWhen says so.
+  ProgramResult Run(std::vector<std::string> argv, int timeoutMs = 120000,
+                    const std::function<bool()>& killWhen = {}) const {
     const std::string errPath = dir / "stderr.txt", runtime = dir / "runtime";
     MakeDirs(runtime);
     argv.insert(argv.begin(), dir / "QuoUpdate");
@@ -68,7 +71,7 @@ struct ProgramFolder {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) != pid) {
-      if (std::chrono::steady_clock::now() > deadline) {
+      if (std::chrono::steady_clock::now() > deadline || (killWhen && killWhen())) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
         return {-1, ReadFile(errPath)};
@@ -234,6 +237,39 @@ TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
   EXPECT_TRUE(ParseDate(Setting("temps", "dernier")));
   EXPECT_NE(r.err.find("Des erreurs ont eu lieu"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
+}
+
+// The program killed (SIGKILL) while it installs, in the middle of a section (the replaced program
+// still takes its time to unregister): the next start, with no check due, puts the original
+// product back from the journal before anything else, and says so in the log.
+TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
+  const std::string slow = "#!/bin/sh\n[ \"$1\" = /UNREGSERVER ] && sleep 3\nexit 0\n";
+  Serve("upd/Actions.ini",
+        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=prog\r\n3=c.txt\r\n"
+        "[a.txt]\r\ncopie=1\r\nbackup=1\r\n[prog]\r\ncopie=1\r\nbackup=1\r\n"
+        "enregistrement=1\r\ntype=exeX\r\n[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
+  for (const std::string name : {"a.txt", "prog", "c.txt"}) {
+    Serve("upd/" + name, "new " + name);
+    WriteFile(product / name, name == "prog" ? slow : "old " + name);
+  }
+  fs::permissions(product / "prog", fs::perms::owner_all);
+  Settings(server->address());
+  const std::string journal = program.dir / "QuoUpdate.journal";
+  const ProgramResult killed = program.Run({"2.1.0", product.path(), "1036"}, 120000, [&] {
+    return Exists(journal) && ReadFile(journal).find("unregister\t2") != std::string::npos;
+  });
+  ASSERT_EQ(killed.status, -1) << killed.err;
+  EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
+
+  IniProfile().Set(program.dir / "QuoUpdate.ini", "temps", "frequence", "0");  // no check due
+  const ProgramResult next = Launch({"1036"});
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_EQ(Product("a.txt"), "old a.txt");
+  EXPECT_EQ(Product("prog"), slow);
+  EXPECT_EQ(Product("c.txt"), "old c.txt");
+  EXPECT_FALSE(Exists(journal) || Exists(product / "OLDa.txtBack"));
+  EXPECT_NE(ReadFile(program.dir / "log.txt").find("Installation interrompue annulée"),
+            std::string::npos);
 }
 
 // Every unattended road that does not install ends with its exact status and says why on standard

@@ -18,6 +18,64 @@ namespace {
 
 namespace fs = std::filesystem;
 
+struct PowerCut {};  // not a std::exception: nothing in the program catches it
+
+// The real files service that forgets, at a power cut, every change not made durable yet: a
+// name created, replaced, renamed or removed until its folder is synced, lines appended until
+// their file is. The cut comes right after the cutAt-th change.
+class PowerCutFiles : public PosixFiles {
+ public:
+  int cutAt = 0, changes = 0;
+
+  using PosixFiles::Copy;
+  void Copy(const std::string& from, const std::string& to, const CopyMode& mode) override {
+    Keep(to), PosixFiles::Copy(from, to, mode), Changed();
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    Keep(from), Keep(to), PosixFiles::Rename(from, to), Changed();
+  }
+  void Remove(const std::string& path) override { Keep(path), PosixFiles::Remove(path), Changed(); }
+  void WriteAtomic(const std::string& path, const std::string& content) override {
+    Keep(path), PosixFiles::WriteAtomic(path, content), Changed();
+    durable_[path] = content.size();
+  }
+  void AppendLine(const std::string& path, const std::string& text) override {
+    PosixFiles::AppendLine(path, text), Changed();
+  }
+  void SyncFile(const std::string& path) override {
+    PosixFiles::SyncFile(path);
+    durable_[path] = fs::file_size(path);
+  }
+  void SyncDirectory(const std::string& dir) override {
+    PosixFiles::SyncDirectory(dir);
+    std::erase_if(pending_, [&](const auto& p) { return p.first == dir; });
+  }
+  // The power comes back: what was not durable is as it was before.
+  void Cut() {
+    for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) it->second();
+    for (const auto& [path, size] : durable_)
+      if (fs::exists(path)) fs::resize_file(path, size);
+    pending_.clear(), durable_.clear(), cutAt = changes = 0;
+  }
+
+ private:
+  void Keep(const std::string& path) {
+    const auto before = ReadAll(path);
+    const fs::perms mode = fs::status(path).permissions();
+    pending_.emplace_back(path.substr(0, path.rfind('/') + 1), [path, before, mode] {
+      if (!before) return (void)fs::remove(path);
+      WriteFile(path, *before);
+      fs::permissions(path, mode);
+    });
+  }
+  void Changed() {
+    if (++changes == cutAt) throw PowerCut{};
+  }
+
+  std::vector<std::pair<std::string, std::function<void()>>> pending_;  // by folder
+  std::map<std::string, std::uintmax_t> durable_;
+};
+
 class CrashPoint : public InstallTest {
  protected:
   // Four sections, each replacing a file with a backup: one in a sub-folder, one a program that
@@ -43,10 +101,12 @@ class CrashPoint : public InstallTest {
       if (name == "prog") s.keys["enregistrement"] = "1", s.keys["type"] = "exeX";
       sections.push_back(s);
     }
-    for (const std::string& p : {root + "prog", run.MyDossier + "prog"}) fs::permissions(p, fs::perms::owner_all);
+    for (const std::string& p : {root + "prog", run.MyDossier + "prog"})
+      fs::permissions(p, fs::perms::owner_all);
     WriteActions(sections);
     t.app->ini.Write("temps", "DerniereVersion", "1.3.0");
     files.changes = 0;
+    processes.waitDetached = true;
   }
   // Runs f in a child process killed after its k-th change to the files; false when f ended
   // before that.
@@ -89,7 +149,6 @@ class CrashPoint : public InstallTest {
 };
 
 TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
-  processes.waitDetached = true;
   int lastBeforeCommit = 0, k = 1;
   for (;; ++k) {
     SCOPED_TRACE("installation killed at change " + std::to_string(k));
@@ -108,6 +167,28 @@ TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
     ASSERT_TRUE(KilledAt(lastBeforeCommit, [&] { Installation(); }));
     if (!KilledAt(j, [&] { Recovery(); })) break;
     ExpectRecovered(false);
+  }
+}
+
+// A power cut after any change: what the journal says happened did happen, so the next start
+// still gives back the original, or the committed update.
+TEST_F(CrashPoint, APowerCutLosesOnlyWhatTheJournalCanDoWithout) {
+  PowerCutFiles power;
+  t.platform.files = &power;
+  for (int k = 1;; ++k) {
+    SCOPED_TRACE("power cut after change " + std::to_string(k));
+    LayOut();
+    power.cutAt = k;
+    try {
+      Installation();
+      break;
+    } catch (const PowerCut&) {
+      power.Cut();
+    }
+    // Without a journal, the records tell whether it was never begun or its removal was kept.
+    const auto journal = ReadJournal(*t.app);
+    ExpectRecovered(journal ? journal->committed
+                            : t.app->ini.Read("temps", "DerniereVersion") == "1.4.0");
   }
 }
 
