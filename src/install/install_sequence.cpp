@@ -16,6 +16,7 @@
 #include "install/recovery.h"
 #include "install/rollback.h"
 #include "install/target_dir.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 namespace quo {
@@ -71,6 +72,14 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
   std::string section;
   InstallJournal journal(app);
   try {
+    // An earlier installation's journal is dealt with first: its backups are the only copies of
+    // their originals, and a new installation would make its own over them.
+    if (app.platform.files->IsOrdinaryFile(app.JournalPath())) {
+      if (const RecoveryResult r = RecoverInstallation(app); !r.ok) {
+        run.ErrorText += "\r\n" + r.message;
+        return false;
+      }
+    }
     view.MoveDots(true);
     run.TextePhase = app.Traduire("Preparationdelinstallation");
     const std::int16_t n = ToCounter(NbFichier);

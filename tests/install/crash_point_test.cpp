@@ -104,6 +104,7 @@ class CrashPoint : public InstallTest {
     for (const std::string& p : {root + "prog", run.MyDossier + "prog"})
       fs::permissions(p, fs::perms::owner_all);
     WriteActions(sections);
+    WriteFile(root + "OLDd.binBack", "older");  // an earlier update's: not this run's to restore
     t.app->ini.Write("temps", "DerniereVersion", "1.3.0");
     files.changes = 0;
     processes.waitDetached = true;
@@ -128,6 +129,7 @@ class CrashPoint : public InstallTest {
   // original.
   void ExpectRecovered(bool committed) {
     const auto journal = ReadJournal(*t.app);
+    const bool olderKept = ReadFile(root + "OLDd.binBack") == "older";  // not moved yet
     const RecoveryResult r = RecoverInstallation(*t.app);
     EXPECT_TRUE(r.found == journal.has_value() && r.ok) << r.message;
     std::map<std::string, std::string> expected;
@@ -137,6 +139,7 @@ class CrashPoint : public InstallTest {
       if (committed) expected[(dir.empty() ? "" : dir + "/") + "OLD" + name + "Back"] = Content(name, "old");
     }
     expected["Sub"] = "<dir>";
+    if (olderKept && !committed) expected["OLDd.binBack"] = "older";
     EXPECT_EQ(Tree(root), expected);
     EXPECT_FALSE(Exists(InstallJournal::PathFor(*t.app)));
     EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), committed ? "1.4.0" : "1.3.0");

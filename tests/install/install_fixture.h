@@ -87,9 +87,10 @@ class InstallTest : public ::testing::Test {
   void Package(const std::string& name, const std::string& content) {
     WriteFile(run.MyDossier + name, content);
   }
-  void RunInstall(int nb) {
+  // The installation with its records, as the download runs it.
+  bool RunInstall(int nb) {
     run.ErrorText.clear();
-    Install(run, view, nb, nomIni);
+    return InstallAndRecord(run, view, nb, nomIni, "1.4.0");
   }
   // The messages of ErrorText, each after a CR LF, without the failure phrase that heads them
   // (the program's runs check it).

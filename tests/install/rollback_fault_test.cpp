@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "core/text.h"
+#include "install/recovery.h"
 #include "install/target_dir.h"
 #include "install_fixture.h"
 
@@ -170,8 +171,10 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Range(1, kSections + 1)),
     CaseName);
 
-// A full file system: the copy fails part-way, the backup comes back, no partial file stays.
-TEST_F(InstallTest, FullFileSystemRollsBack) {
+// A full file system: the copy fails part-way, the backup comes back, no partial file stays. A
+// settings file that cannot take the records of an installation makes it a failure of its own:
+// the product stays installed and the next start writes them.
+TEST_F(InstallTest, FullFileSystemRollsBackAndUnwrittenRecordsFail) {
   const std::string small = t.dir / "small/";
   MakeDirs(small);
   if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
@@ -196,6 +199,18 @@ TEST_F(InstallTest, FullFileSystemRollsBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small),
                           std::filesystem::directory_iterator()),
             1);
+
+  run.MyInstallationDest = root;
+  Package("big.bin", "new");
+  std::filesystem::remove(t.settingsPath());
+  MakeDirs(t.settingsPath());  // a folder where the settings file goes
+  EXPECT_FALSE(RunInstall(1));
+  EXPECT_EQ(Errors(), std::vector{t.app->Traduire("EnregistrementImpossible") + " " +
+                                  t.settingsPath()});
+  EXPECT_EQ(ReadFile(root + "big.bin"), "new");
+  std::filesystem::remove(t.settingsPath());
+  EXPECT_TRUE(RecoverInstallation(*t.app).ok);
+  EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), "1.4.0");
 }
 
 }  // namespace
