@@ -33,7 +33,9 @@ class Files {
   // never followed), synced, then renamed over target; the temporary file never outlives a
   // failure. Without a mode the target keeps its own mode, or takes the source's when new.
   virtual void Copy(const std::string& from, const std::string& to, const CopyMode& mode) = 0;
-  void Copy(const std::string& from, const std::string& to) { Copy(from, to, CopyMode{to}); }
+  void Copy(const std::string& from, const std::string& to) {
+    Copy(from, to, CopyMode{.like = to, .keepSource = true});
+  }
   // The temporary name of a copy to path: "." + its name + ".quo-tmp", beside it.
   static std::string TempCopyName(const std::string& path) {
     const auto slash = path.find_last_of('/');

@@ -164,8 +164,11 @@ TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
   EXPECT_TRUE(notRun(ftp->GetFile("", false)));
   ftp->SetDossier(f.local.path().substr(0, f.local.path().size() - 1));  // no final slash
   WriteFile(f.local / "pack.rar", "old");
+  WriteFile(f.spare / "outside", "keep");  // a link at the partial file's name is not followed
+  std::filesystem::create_symlink(f.spare / "outside", f.local / "pack.rar.part");
   EXPECT_TRUE(ftp->GetFile("pack.rar", true).ok);
   EXPECT_EQ(ReadFile(f.local / "pack.rar"), Big());
+  EXPECT_TRUE(ReadFile(f.spare / "outside") == "keep");
   EXPECT_EQ(FtpFixture::Names(f.local), Names{"pack.rar"});
   EXPECT_EQ(FtpFixture::Names(f.root), Names{});
   EXPECT_EQ(f.LogLines("LOGIN "), 1) << f.server->log();
@@ -188,6 +191,8 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     if (c.abandon) f.service.SetLimits({.lowSpeedTimeSec = 1});  // no size limit: Abandon ends it
     auto ftp = f.Serve({{"pack.rar", Big()}}, c.fault).Session();
     WriteFile(f.local / c.name, "old");
+    WriteFile(f.spare / "outside", "keep");
+    std::filesystem::create_symlink(f.spare / "outside", f.local / (c.name + ".part"));
     if (c.abandon) f.t.windowing.onPump = [&] { ftp->Abandon(); };
     const int pumps = f.t.windowing.pumps;
     const auto t0 = Clock::now();
@@ -195,6 +200,7 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     // The limits are a second here; the defaults (half a minute) would show.
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5));
     EXPECT_EQ(ReadFile(f.local / c.name), "old");
+    EXPECT_TRUE(ReadFile(f.spare / "outside") == "keep");
     EXPECT_EQ(FtpFixture::Names(f.local), Names{c.name});
     EXPECT_TRUE(Exists(f.root / "pack.rar")) << "deleted although not downloaded";
     EXPECT_FALSE(ftp->Busy());

@@ -122,17 +122,25 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
 }
 
 // What already stands in the destination, reached here through a link: a file is replaced, a
-// link is not followed, a file where a folder must be fails that entry only. A stop between
-// entries counts the archive incomplete.
+// link (to a folder or a file) is not followed, a file where a folder must be fails that entry
+// only. A stop between entries counts the archive incomplete.
 TEST_F(UnRAR3Test, ExistingEntriesInTheDestination) {
   WriteFile(dest + "a.txt", "old and longer");
   fs::create_directory_symlink(outside, dest + "lib");
   WriteFile(dest + "file", "keep me");
   fs::create_directory_symlink(dest, r.t.dir / "via");
+  WriteFile(r.t.dir / "kept", "kept");
+  fs::create_symlink(r.t.dir / "kept", dest + "m");
+  Rar4Entry m = Rar4File("m", "mode");  // a Unix entry: its mode is kept, without setuid
+  m.hostOs = 3;
+  m.unixMode = 04777;
   WriteFile(arc, Rar({Rar4File("a.txt", "new"), Rar4File("lib\\x.dll", "evil"),
-                      Rar4File("file\\x.dll", "x"), Rar4File("b\\c", "c")}));
+                      Rar4File("file\\x.dll", "x"), Rar4File("b\\c", "c"), m}));
   EXPECT_EQ(2, UnRAR3::ExtraireArchive(*r.t.app, arc, r.t.dir / "via", ""));
   EXPECT_EQ("new", ReadFile(dest + "a.txt"));
+  EXPECT_EQ("mode" + ReadFile(r.t.dir / "kept"), ReadFile(dest + "m") + "kept");
+  const fs::file_status mode = fs::symlink_status(dest + "m");
+  EXPECT_TRUE(fs::is_regular_file(mode) && mode.permissions() == fs::perms::all);
   EXPECT_TRUE(Tree(outside).empty());
   EXPECT_EQ("keep me", ReadFile(dest + "file"));
   EXPECT_EQ("c", ReadFile(dest + "b/c"));

@@ -113,8 +113,11 @@ std::string EndBlock() {
 
 std::uint32_t Attributes(const Rar4Entry& e) {
   using K = Rar4Entry::Kind;
-  if (e.hostOs == 3)
-    return e.kind == K::Directory ? 040755 : e.kind == K::Symlink ? 0120777 : 0100644;
+  if (e.hostOs == 3) {
+    const std::uint32_t mode =
+        e.kind == K::Directory ? 040755 : e.kind == K::Symlink ? 0120777 : 0100644;
+    return e.unixMode == 0 ? mode : (mode & ~07777u) | (e.unixMode & 07777u);
+  }
   return e.kind == K::Directory ? 0x10 : 0x20;
 }
 

@@ -20,6 +20,7 @@ struct Rar4Entry {
   std::string data;  // the file's bytes, or a Symlink's target
   Kind kind = Kind::File;
   std::uint8_t hostOs = 2;  // 2 = Windows, 3 = Unix (links are Unix entries)
+  std::uint16_t unixMode = 0;  // a Unix entry's permission bits; 0: 755 folders, 644 files
   bool encrypted = false;   // sets the password flag; the data is left as given
   // Sizes to claim instead of the data's size (an archive bomb, a lying header).
   std::optional<std::uint64_t> packedSize, unpackedSize;

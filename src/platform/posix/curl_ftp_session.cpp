@@ -1,5 +1,7 @@
 // The FTP commands of a session: open, close, change directory, list, download, delete.
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -133,11 +135,21 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
 FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath) {
   const std::string what = "RETR " + name;
   if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
+  // The partial file is never resumed: whatever lies at its name goes, and it is created afresh
+  // without following a link planted there.
   const std::string part = localPath + ".part";
+  ::unlink(part.c_str());
+  const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   Sink sink;
   sink.max = limits_.maxFileBytes;
-  sink.file = std::fopen(part.c_str(), "wb");
-  if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
+  sink.file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+  if (sink.file == nullptr) {
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(part.c_str());
+    }
+    return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
+  }
   char* escaped = curl_easy_escape(easy_, name.c_str(), static_cast<int>(name.size()));
   Request r;
   r.path = escaped;

@@ -142,13 +142,15 @@ int CopyData(archive* reader, std::uint64_t limit, Sink&& sink) {
 }
 
 int Extract(RarArchive& a, std::uint64_t limit, const std::string& target, bool directory) {
-  if (a.writer == nullptr) {
-    a.writer = archive_write_disk_new();
-    archive_write_disk_set_options(a.writer, ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                                                 ARCHIVE_EXTRACT_SECURE_SYMLINKS |
-                                                 ARCHIVE_EXTRACT_TIME);
-  }
+  if (a.writer == nullptr) a.writer = archive_write_disk_new();
+  // A file keeps the permission bits stored in the archive, never setuid, setgid or sticky; a
+  // folder gets the umask's, like the folders made on the way. A link or file standing at an
+  // entry's name is removed, never followed.
+  archive_write_disk_set_options(a.writer,
+                                 ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                                     ARCHIVE_EXTRACT_TIME | (directory ? 0 : ARCHIVE_EXTRACT_PERM));
   // The entry is ours until the next header: point it at the target in place.
+  archive_entry_set_perm(a.entry, archive_entry_perm(a.entry) & 0777);
   archive_entry_set_pathname_utf8(a.entry, target.c_str());
   const int h = archive_write_header(a.writer, a.entry);
   if (h < ARCHIVE_WARN) {

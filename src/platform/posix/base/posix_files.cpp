@@ -65,24 +65,28 @@ void WriteFully(int fd, const char* data, std::size_t size, const std::string& p
   }
 }
 
-// Writes through a temporary file beside target, then renames it over target.
+// Writes through the temporary file tmp, open as out, then renames it over target. The
+// producer writes the bytes and sets the mode; tmp never outlives a failure.
 template <typename Producer>
-void ReplaceFile(const std::string& target, mode_t mode, Producer&& produce) {
-  std::string tmp = DirName(target) + "/." + BaseName(target) + ".XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  Fd out(::mkstemp(name.data()));
-  if (out.get() < 0) Fail("Cannot create a file in", DirName(target), errno);
-  tmp.assign(name.data());
+void ReplaceThrough(Fd& out, const std::string& tmp, const std::string& target,
+                    Producer&& produce) {
   try {
-    produce(out.get(), tmp);
-    if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0) Fail("Cannot write", tmp, errno);
+    produce(out.get());
+    if (::fsync(out.get()) != 0) Fail("Cannot write", tmp, errno);
     if (::close(out.release()) != 0) Fail("Cannot write", tmp, errno);
     if (::rename(tmp.c_str(), target.c_str()) != 0) Fail("Cannot replace", target, errno);
   } catch (...) {
     ::unlink(tmp.c_str());
     throw;
   }
+}
+
+// The permission bits a new file gets in any folder: 0666 less the umask. The umask can only be
+// read by setting it, so it is put back at once.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -104,13 +108,34 @@ bool PosixFiles::MakeDirectory(const std::string& path) {
   return !p.empty() && ::mkdir(p.c_str(), 0777) == 0;
 }
 
-void PosixFiles::Copy(const std::string& from, const std::string& to, const CopyMode& /*mode*/) {
+void PosixFiles::Copy(const std::string& from, const std::string& to, const CopyMode& mode) {
   Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.get() < 0) Fail("Cannot open", from, errno);
   struct stat st{};
   if (::fstat(in.get(), &st) != 0) Fail("Cannot read", from, errno);
   if (!S_ISREG(st.st_mode)) throw Error("Not a file: " + from);
-  ReplaceFile(to, st.st_mode & 07777, [&](int out, const std::string& tmp) {
+
+  struct stat like{};
+  const bool hasLike =
+      !mode.like.empty() && ::stat(mode.like.c_str(), &like) == 0 && S_ISREG(like.st_mode);
+  mode_t bits = 0;
+  if (hasLike) {
+    bits = like.st_mode;
+  } else if (mode.keepSource) {
+    bits = st.st_mode;
+  } else {
+    bits = NewFileMode();
+    if (mode.executable) bits |= (bits & 0444) >> 2;  // execute wherever reading is allowed
+  }
+  bits &= 0777;  // never setuid, setgid or sticky
+
+  // A leftover of a copy cut short, or a link planted there, is removed (never followed);
+  // whatever cannot be removed makes the exclusive creation fail.
+  const std::string tmp = TempCopyName(to);
+  ::unlink(tmp.c_str());
+  Fd out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (out.get() < 0) Fail("Cannot create a file in", DirName(to), errno);
+  ReplaceThrough(out, tmp, to, [&](int fd) {
     std::vector<char> buf(1 << 20);
     for (;;) {
       const ssize_t n = ::read(in.get(), buf.data(), buf.size());
@@ -119,8 +144,12 @@ void PosixFiles::Copy(const std::string& from, const std::string& to, const Copy
         Fail("Cannot read", from, errno);
       }
       if (n == 0) break;
-      WriteFully(out, buf.data(), static_cast<std::size_t>(n), tmp);
+      WriteFully(fd, buf.data(), static_cast<std::size_t>(n), tmp);
     }
+    // The owner first: changing it may clear mode bits.
+    if (hasLike && ::geteuid() == 0 && ::fchown(fd, like.st_uid, like.st_gid) != 0)
+      Fail("Cannot set the owner of", tmp, errno);
+    if (::fchmod(fd, bits) != 0) Fail("Cannot set the mode of", tmp, errno);
   });
 }
 
@@ -206,8 +235,15 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
 void PosixFiles::WriteAtomic(const std::string& path, const std::string& content) {
   struct stat st{};
   const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  ReplaceFile(path, mode, [&](int out, const std::string& tmp) {
-    WriteFully(out, content.data(), content.size(), tmp);
+  std::string tmp = DirName(path) + "/." + BaseName(path) + ".XXXXXX";
+  std::vector<char> name(tmp.begin(), tmp.end());
+  name.push_back('\0');
+  Fd out(::mkstemp(name.data()));
+  if (out.get() < 0) Fail("Cannot create a file in", DirName(path), errno);
+  tmp.assign(name.data());
+  ReplaceThrough(out, tmp, path, [&](int fd) {
+    WriteFully(fd, content.data(), content.size(), tmp);
+    if (::fchmod(fd, mode) != 0) Fail("Cannot write", tmp, errno);
   });
 }
 
