@@ -3,6 +3,7 @@
 #include "install/install_sequence.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -66,19 +67,35 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
       {"1", "0", false, "new", ""},     // absent: copied whatever the flags say
       {"0.5", "abc", true, "", "old"},  // 0.5 sets a flag, text clears it
   };
+  // A file in place keeps its mode when replaced; a new one gets its folder's default (the
+  // package's own mode, 0600 here, never counts), plus execute for a program.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  namespace fs = std::filesystem;
+  const auto mode = [](const std::string& p) { return fs::status(p).permissions() & fs::perms::all; };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.backup + "/" + c.copie + (c.present ? " present" : " absent"));
-    std::filesystem::remove_all(root);
+    fs::remove_all(root);
     MakeDirs(root);
-    if (c.present) WriteFile(root + "f.bin", "old");
+    if (c.present) WriteFile(root + "f.bin", "old"), fs::permissions(root + "f.bin", fs::perms(0750));
     WriteActions({{"f.bin", {{"backup", c.backup}, {"copie", c.copie}}}});
     Package("f.bin", "new");
+    fs::permissions(run.MyDossier + "f.bin", fs::perms(0600));
     RunInstall(1);
     EXPECT_EQ(run.ErrorText, "");
     EXPECT_EQ(ReadFile(root + "f.bin"), c.file);
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
+    if (!c.file.empty()) {
+      EXPECT_EQ(mode(root + "f.bin"), fs::perms(c.present ? 0750 : 0666 & ~mask));
+    }
   }
+  fs::remove_all(root);
+  MakeDirs(root);
+  WriteActions({{"p", {{"copie", "1"}, {"type", "exeX"}}}});
+  Package("p", "#!/bin/sh\n");
+  RunInstall(1);
+  EXPECT_EQ(mode(root + "p"), fs::perms(0777 & ~mask));
 }
 
 TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
