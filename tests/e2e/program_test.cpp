@@ -262,7 +262,14 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
 
   IniProfile().Set(program.dir / "QuoUpdate.ini", "temps", "frequence", "0");  // no check due
-  const ProgramResult next = Launch({"1036"});
+  // A backup that cannot be put back (a folder in its way): said, logged, kept for later.
+  fs::remove(product / "a.txt"), MakeDirs(product / "a.txt");
+  ProgramResult next = Launch({"1036"});
+  EXPECT_EQ(next.status, 1);
+  EXPECT_NE(next.err.find("Impossible de rétablir l'installation interrompue"), std::string::npos);
+  EXPECT_TRUE(Exists(journal) && Exists(product / "OLDa.txtBack"));
+  fs::remove(product / "a.txt");
+  next = Launch({"1036"});
   EXPECT_EQ(next.status, 0) << next.err;
   EXPECT_EQ(Product("a.txt"), "old a.txt");
   EXPECT_EQ(Product("prog"), slow);
