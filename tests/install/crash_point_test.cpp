@@ -20,12 +20,14 @@ namespace fs = std::filesystem;
 
 struct PowerCut {};  // not a std::exception: nothing in the program catches it
 
-// The real files service that forgets, at a power cut, every change not made durable yet: a
-// name created, replaced, renamed or removed until its folder is synced, lines appended until
-// their file is. The cut comes right after the cutAt-th change.
-class PowerCutFiles : public PosixFiles {
+// The real files service stopped right after its cutAt-th change to the files: by a SIGKILL, or
+// by a power cut (PowerCut thrown), after which Cut() forgets every change not made durable yet:
+// a name created, replaced, renamed or removed until its folder is synced, lines appended until
+// their file is.
+class CutFiles : public PosixFiles {
  public:
   int cutAt = 0, changes = 0;
+  bool kill = true;
 
   using PosixFiles::Copy;
   void Copy(const std::string& from, const std::string& to, const CopyMode& mode) override {
@@ -69,7 +71,8 @@ class PowerCutFiles : public PosixFiles {
     });
   }
   void Changed() {
-    if (++changes == cutAt) throw PowerCut{};
+    if (++changes == cutAt && kill) ::raise(SIGKILL);
+    if (changes == cutAt) throw PowerCut{};
   }
 
   std::vector<std::pair<std::string, std::function<void()>>> pending_;  // by folder
@@ -78,6 +81,7 @@ class PowerCutFiles : public PosixFiles {
 
 class CrashPoint : public InstallTest {
  protected:
+  CrashPoint() { t.platform.files = &cut; }
   // Four sections, each replacing a file with a backup: one in a sub-folder, one a program that
   // registers itself (it logs its calls).
   const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -89,6 +93,7 @@ class CrashPoint : public InstallTest {
   }
   // The product at 1.3.0 and the downloads of 1.4.0, as before any run.
   void LayOut() {
+    cut.Cut();  // counts from nothing (what it puts back goes too)
     fs::remove_all(root), fs::remove_all(run.MyDossier), fs::remove(log);
     fs::remove(InstallJournal::PathFor(*t.app));
     MakeDirs(root + "Sub"), MakeDirs(run.MyDossier);
@@ -106,7 +111,6 @@ class CrashPoint : public InstallTest {
     WriteActions(sections);
     WriteFile(root + "OLDd.binBack", "older");  // an earlier update's: not this run's to restore
     t.app->ini.Write("temps", "DerniereVersion", "1.3.0");
-    files.changes = 0;
     processes.waitDetached = true;
   }
   // Runs f in a child process killed after its k-th change to the files; false when f ended
@@ -114,7 +118,7 @@ class CrashPoint : public InstallTest {
   bool KilledAt(int k, const std::function<void()>& f) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-      files.killAt = k;
+      cut.cutAt = k;
       f();
       ::_exit(0);
     }
@@ -123,7 +127,6 @@ class CrashPoint : public InstallTest {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
   }
   void Installation() { InstallAndRecord(run, view, 4, nomIni, "1.4.0"); }
-  void Recovery() { RecoverInstallation(*t.app); }
 
   // The next start's recovery, and the product it leaves: the update once committed, else the
   // original.
@@ -149,6 +152,7 @@ class CrashPoint : public InstallTest {
   }
 
   std::string log = t.dir / "calls.log";
+  CutFiles cut;
 };
 
 TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
@@ -168,7 +172,7 @@ TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
     SCOPED_TRACE("recovery killed at change " + std::to_string(j));
     LayOut();
     ASSERT_TRUE(KilledAt(lastBeforeCommit, [&] { Installation(); }));
-    if (!KilledAt(j, [&] { Recovery(); })) break;
+    if (!KilledAt(j, [&] { RecoverInstallation(*t.app); })) break;
     ExpectRecovered(false);
   }
 }
@@ -176,17 +180,16 @@ TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
 // A power cut after any change: what the journal says happened did happen, so the next start
 // still gives back the original, or the committed update.
 TEST_F(CrashPoint, APowerCutLosesOnlyWhatTheJournalCanDoWithout) {
-  PowerCutFiles power;
-  t.platform.files = &power;
+  cut.kill = false;
   for (int k = 1;; ++k) {
     SCOPED_TRACE("power cut after change " + std::to_string(k));
     LayOut();
-    power.cutAt = k;
+    cut.cutAt = k;
     try {
       Installation();
       break;
     } catch (const PowerCut&) {
-      power.Cut();
+      cut.Cut();
     }
     // Without a journal, the records tell whether it was never begun or its removal was kept.
     const auto journal = ReadJournal(*t.app);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -26,36 +24,20 @@ struct PackageSection {
 };
 
 // The real files service with hooks that let a test make a step fail at a chosen moment, with
-// real file-system effects (a file removed right after its copy, a folder put in a rename's way),
-// or stop the process dead (SIGKILL) right after its killAt-th change to the files.
+// real file-system effects (a file removed right after its copy, a folder put in a rename's way).
 class HookedFiles : public PosixFiles {
  public:
   std::function<void(const std::string& to)> afterCopy;
   std::function<void(const std::string& from, const std::string& to)> beforeRename;
-  int killAt = 0, changes = 0;
 
   using PosixFiles::Copy;
   void Copy(const std::string& from, const std::string& to, const CopyMode& mode) override {
     PosixFiles::Copy(from, to, mode);
-    Changed();
     if (afterCopy) afterCopy(to);
   }
   void Rename(const std::string& from, const std::string& to) override {
     if (beforeRename) beforeRename(from, to);
     PosixFiles::Rename(from, to);
-    Changed();
-  }
-  void Remove(const std::string& path) override { PosixFiles::Remove(path), Changed(); }
-  void AppendLine(const std::string& path, const std::string& text) override {
-    PosixFiles::AppendLine(path, text), Changed();
-  }
-  void WriteAtomic(const std::string& path, const std::string& content) override {
-    PosixFiles::WriteAtomic(path, content), Changed();
-  }
-
- private:
-  void Changed() {
-    if (++changes == killAt) ::raise(SIGKILL);
   }
 };
 
