@@ -81,7 +81,7 @@ class CutFiles : public PosixFiles {
 
 class CrashPoint : public InstallTest {
  protected:
-  CrashPoint() { t.platform.files = &cut; }
+  CrashPoint() { t.platform.files = &cut, processes.waitDetached = true; }
   // Four sections, each replacing a file with a backup: one in a sub-folder, one a program that
   // registers itself (it logs its calls).
   const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -95,8 +95,7 @@ class CrashPoint : public InstallTest {
   void LayOut() {
     cut.Cut();  // counts from nothing (what it puts back goes too)
     fs::remove_all(root), fs::remove_all(run.MyDossier), fs::remove(log);
-    fs::remove(InstallJournal::PathFor(*t.app));
-    MakeDirs(root + "Sub"), MakeDirs(run.MyDossier);
+    fs::remove(t.app->JournalPath()), MakeDirs(root + "Sub"), MakeDirs(run.MyDossier);
     std::vector<PackageSection> sections;
     for (const auto& [path, dir] : kFiles) {
       const std::string name = path.substr(path.rfind('/') + 1);
@@ -111,17 +110,12 @@ class CrashPoint : public InstallTest {
     WriteActions(sections);
     WriteFile(root + "OLDd.binBack", "older");  // an earlier update's: not this run's to restore
     t.app->ini.Write("temps", "DerniereVersion", "1.3.0");
-    processes.waitDetached = true;
   }
   // Runs f in a child process killed after its k-th change to the files; false when f ended
   // before that.
   bool KilledAt(int k, const std::function<void()>& f) {
     const pid_t pid = ::fork();
-    if (pid == 0) {
-      cut.cutAt = k;
-      f();
-      ::_exit(0);
-    }
+    if (pid == 0) cut.cutAt = k, f(), ::_exit(0);
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
@@ -144,10 +138,10 @@ class CrashPoint : public InstallTest {
     expected["Sub"] = "<dir>";
     if (olderKept && !committed) expected["OLDd.binBack"] = "older";
     EXPECT_EQ(Tree(root), expected);
-    EXPECT_FALSE(Exists(InstallJournal::PathFor(*t.app)));
+    EXPECT_FALSE(Exists(t.app->JournalPath()));
     EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), committed ? "1.4.0" : "1.3.0");
     // Whatever was unregistered is registered again: the last call registers.
-    const std::string calls = Exists(log) ? ReadFile(log) : "";
+    const std::string calls = ReadFile(log);
     EXPECT_TRUE(calls.empty() || calls.ends_with("/REGSERVER\n")) << calls;
   }
 

@@ -204,10 +204,14 @@ class WindowsTest : public QObject {
     show->trigger();
     QVERIFY(window->isVisible() && !window->isMinimized());
     QCOMPARE(show->text(), QString("Cacher"));
-    // The icon's double-click shows a hidden window; its context request pops up mnuMain.
+    // The icon's double-click shows a hidden window; its context request pops up mnuMain, which
+    // the window's own context menu then does not.
     show->trigger();
     tray.doubleClick();
     QVERIFY(window->isVisible());
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(1, 1), QCursor::pos());
+    QCoreApplication::sendEvent(window, &rightClick);
+    QVERIFY(!f.Get<QMenu>("mnuMain")->isVisible());
     tray.contextMenu();
     QTRY_VERIFY(f.Get<QMenu>("mnuMain")->isVisible());
     f.Get<QMenu>("mnuMain")->hide();

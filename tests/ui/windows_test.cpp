@@ -7,7 +7,6 @@
 #include <regex>
 
 #include "startup/launch.h"
-#include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
 #include "ui/frm_param.h"
@@ -39,16 +38,12 @@ TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
     const char* typed;
     bool ok;
     const char* after;
-  } cases[] = {{"01.002.3", true, "1.2.3"},
-               {"123456789.0.0", true, "123456789.0.0"},
-               {"1..3", false, "1..3"},
-               {" 7.8.9", false, " 7.8.9"},
-               {"-1.2.3", false, "-1.2.3"},
-               {"1x.2.3", false, "1x.2.3"},
-               {"1234567890.0.0", false, "1234567890.0.0"},
-               {"1.2", false, "1.2"},
-               {"1.2.3.4", false, "1.2.3.4"},
-               {"", false, ""}};
+  } cases[] = {{"01.002.3", true, "1.2.3"}, {"123456789.0.0", true, "123456789.0.0"},
+               {"1..3", false, "1..3"},     {" 7.8.9", false, " 7.8.9"},
+               {"-1.2.3", false, "-1.2.3"}, {"1x.2.3", false, "1x.2.3"},
+               {"1.2", false, "1.2"},       {"1234567890.0.0", false, "1234567890.0.0"},
+               {"1.2.3.", false, "1.2.3."}, {"+1.2.3", false, "+1.2.3"},
+               {"", false, ""},             {"1.2.3.4", false, "1.2.3.4"}};
   for (const auto& c : cases) {
     Window x;
     x.w["txtVersion"].SetText(c.typed);
@@ -102,18 +97,6 @@ TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
       std::regex_match(x.t.windowing.boxes[0].text,
                        std::regex("Quorvanta Update V \\d+\\.\\d+\\.\\d+\r\nTéléchargement")))
       << x.t.windowing.boxes[0].text;
-}
-
-// Without an icon in the notification area, the icon's menu is the window's own context menu.
-TEST(FrmTestFTP, TheWindowPopsUpTheIconsMenuOnlyWhenThereIsNoIcon) {
-  for (const bool icon : {false, true}) {
-    test::RecordingTray tray;
-    Window x(false);
-    x.t.platform.tray = icon ? &tray : nullptr;
-    x.w.Form_Load();
-    x.w.View().Raise("", FormEvent::ContextMenu);
-    EXPECT_EQ(x.w.View().LastPopup(), icon ? "" : "mnuMain") << icon;
-  }
 }
 
 // What a run shows lands on the window's controls, each button on its own.

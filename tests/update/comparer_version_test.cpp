@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/text.h"
-
 namespace quo {
 namespace {
 
@@ -30,14 +28,6 @@ TEST(ComparerVersionTest, BIsNewerThanAInOrdinaryVersionOrder) {
       {"1.2.3.4", "1.2.3.5", false},
   };
   for (const Case& c : cases) EXPECT_EQ(c.newer, ComparerVersion(c.a, c.b)) << c.a << " < " << c.b;
-}
-
-// Three numbers of 1 to 9 digits, nothing else: no sign, letter, blank, or number too large.
-TEST(ComparerVersionTest, IsVersionTextWantsThreeNumbers) {
-  for (const char* v : {"1.2.3", "0.0.0", "123456789.0.1"}) EXPECT_TRUE(IsVersionText(v)) << v;
-  for (const char* v : {"", "1.2", "1.2.3.4", "a.b.c", "1..3", "1.2.3.", ".1.2", "1.4.0b", "-1.2.3",
-                        "+1.2.3", "1x.2.3", " 1.2.3", "1234567890.1.1", "1.2.3 "})
-    EXPECT_FALSE(IsVersionText(v)) << v;
 }
 
 }  // namespace
