@@ -63,8 +63,6 @@ std::optional<std::vector<std::string>> Fields(std::string line) {
   return fields;
 }
 
-std::string DirOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
-
 }  // namespace
 
 InstallJournal::InstallJournal(AppContext& app) : app_(app), path_(PathFor(app)) {}
@@ -79,7 +77,7 @@ void InstallJournal::Begin(const JournalHead& head) {
             "\r\n";
   Files& files = *app_.platform.files;
   files.WriteAtomic(path_, text);
-  files.SyncDirectory(DirOf(path_));
+  files.SyncDirectory(app_.programDir);
   begun_ = true;
 }
 
@@ -96,7 +94,7 @@ void InstallJournal::Commit() { Append({"commit"}); }
 void InstallJournal::Remove() {
   Files& files = *app_.platform.files;
   if (files.IsOrdinaryFile(path_)) files.Remove(path_);
-  files.SyncDirectory(DirOf(path_));
+  files.SyncDirectory(app_.programDir);
   begun_ = false;
 }
 
