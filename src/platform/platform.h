@@ -16,6 +16,7 @@ class Processes;
 class Tray;
 class AnimationService;
 class TranslationDb;
+class Crypto;
 
 struct Platform {
   Files* files = nullptr;
@@ -28,6 +29,7 @@ struct Platform {
   Tray* tray = nullptr;
   AnimationService* animation = nullptr;
   TranslationDb* translationDb = nullptr;
+  Crypto* crypto = nullptr;
 };
 
 }  // namespace quo

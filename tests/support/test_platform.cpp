@@ -10,6 +10,7 @@ TestApp::TestApp(const std::string& exeName) {
   platform.system = &system;
   platform.ini = &ini;
   platform.windowing = &windowing;
+  platform.crypto = &crypto;
   app = std::make_unique<AppContext>(platform, system.programPath);
 }
 

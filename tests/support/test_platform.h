@@ -16,6 +16,7 @@
 #include "platform/posix/base/ini_profile.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
+#include "platform/posix/openssl_crypto.h"
 #include "platform/windowing.h"
 #include "support/temp_dir.h"
 
@@ -82,6 +83,7 @@ struct TestApp {
   IniProfile ini;
   TestSystem system;
   TestWindowing windowing;
+  OpenSslCrypto crypto;
   Platform platform;
   std::unique_ptr<AppContext> app;
 

@@ -9,6 +9,7 @@
 #include "install/recovery.h"
 #include "platform/posix/curl_ftp.h"
 #include "platform/posix/libarchive_rar.h"
+#include "platform/posix/openssl_crypto.h"
 #include "platform/posix/procfs_processes.h"
 #include "platform/windowing.h"
 #include "startup/launch.h"
@@ -77,6 +78,8 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   Plug<FtpService> plugFtp(app.platform.ftp, &ftp);
   LibarchiveRar rar;
   Plug<RarLibrary> plugRar(app.platform.rar, &rar);
+  OpenSslCrypto crypto;
+  Plug<Crypto> plugCrypto(app.platform.crypto, &crypto);
   QtFormFactory forms;
   UpdateRun run(app);
   frmTestFTP w(run, forms);
