@@ -43,6 +43,10 @@ struct UpdateRun {
   float Progression = 0;               // 0 to 1
   std::string ErrorText;               // one error per line, each after CR LF
   bool MajDisponible = false;
+  // The publisher's public keys the run trusts (raw bytes); none: updates are not verified.
+  std::vector<std::string> ClesConfiance;
+  bool MajVerifiee = false;  // the update found was signed by one of them
+  bool AvertiNonVerifiee = false;  // standard error was told that updates are not verified
   // Components installed whose registration this system cannot do (dll and ocx off Windows).
   std::vector<std::string> NonEnregistres;
 

@@ -139,19 +139,19 @@ void SckFtp::AddSlashToDossier() {
   if (dossier_.empty() || dossier_.back() != '/') dossier_ += "/";
 }
 
-FtpResult SckFtp::Download(const std::string& nomFic) {
+FtpResult SckFtp::Download(const std::string& nomFic, const DownloadCheck& check) {
   if (!IsSafeLocalName(nomFic))
     return FtpResult::Fail("RETR " + Printable(nomFic) + ": refused file name", FtpFault::Local);
   if (abandon_) return FtpResult::Fail("RETR " + nomFic + ": abandoned", FtpFault::Abandoned);
-  return session_->Download(nomFic, dossier_ + nomFic);
+  return session_->Download(nomFic, dossier_ + nomFic, check);
 }
 
-FtpResult SckFtp::GetFile(const std::string& nomFic, bool DelAfter) {
+FtpResult SckFtp::GetFile(const std::string& nomFic, bool DelAfter, const DownloadCheck& check) {
   if (nomFic.empty() || !connected_) return NotRun();
   return Trapped(busy_, [&] {
     AddSlashToDossier();
     busy_ = true;
-    const FtpResult r = Download(nomFic);
+    const FtpResult r = Download(nomFic, check);
     // The server's copy goes only once the local one is complete.
     if (DelAfter && r.ok) DelFile(nomFic);
     busy_ = false;

@@ -48,7 +48,7 @@ class SckFtp {
   std::string ListFile();
   // How the last ListFile went (without an open session: nothing to do).
   const FtpResult& LastList() const { return lastList_; }
-  FtpResult GetFile(const std::string& nomFic, bool DelAfter);
+  FtpResult GetFile(const std::string& nomFic, bool DelAfter, const DownloadCheck& check = {});
   FtpResult GetAllFile();
   FtpResult DelFile(const std::string& nomFic);
   FtpResult DelAllFile();
@@ -62,7 +62,7 @@ class SckFtp {
  private:
   void CalculeEtat();
   void AddSlashToDossier();
-  FtpResult Download(const std::string& nomFic);
+  FtpResult Download(const std::string& nomFic, const DownloadCheck& check = {});
 
   AppContext& app_;
   std::unique_ptr<FtpSession> session_;

@@ -3,6 +3,7 @@
 // description of the failure; the others report through their result and never throw.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,14 @@ class Files {
   // (a hidden file). Directories, devices and hidden files count as absent.
   virtual bool IsOrdinaryFile(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
+  // Size in bytes of the ordinary file at path (links followed); nullopt when there is none.
+  virtual std::optional<std::int64_t> FileSize(const std::string& path) = 0;
+  // The room left for this program in the file system that holds dir, and which file system it
+  // is (two folders with the same volume share their room); nullopt when it cannot be told.
+  struct Room {
+    std::uint64_t bytes = 0, volume = 0;
+  };
+  virtual std::optional<Room> FreeSpace(const std::string& dir) = 0;
   // True when path names its place without the current directory: it starts at the root of the
   // file system (a drive path or a network share on Windows). Looks at the text only.
   virtual bool IsAbsolutePath(const std::string& path) = 0;

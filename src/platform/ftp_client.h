@@ -12,7 +12,8 @@
 // - During every operation the progress function runs at least every 100 ms (it lets window
 //   events run); when it returns false the operation stops and fails as abandoned.
 // - Download writes "<local>.part" and renames it over <local> only when the whole file
-//   arrived: a failed download leaves an older <local> untouched and no .part behind.
+//   arrived: a failed download leaves an older <local> untouched and no .part behind, except a
+//   download that may be resumed, which keeps what arrived for the next attempt.
 // - Names and directories holding control characters (CR, LF, NUL...) are refused before any
 //   command is sent.
 #pragma once
@@ -25,11 +26,17 @@
 
 namespace quo {
 
+class Sha256;
+
 // Every time limit of the FTP client, in one place.
 struct FtpLimits {
   int connectTimeoutMs = 15000;           // TCP connection (control and data), network check
   int replyTimeoutSec = 30;               // wait for any one server reply
   int lowSpeedTimeSec = 30;               // a transfer slower than 1 byte/s for this long fails
+  // A transfer whose average rate since it began is below the floor fails once it has run for
+  // minRateAfterSec (0 bytes/s: no floor).
+  std::int64_t minRateBytesPerSec = 10000;
+  int minRateAfterSec = 60;
   std::int64_t maxFileBytes = 8LL << 30;  // a download growing beyond this fails
 };
 
@@ -67,6 +74,15 @@ struct FtpResult {
   static FtpResult Fail(std::string why, FtpFault fault) { return {false, std::move(why), fault}; }
 };
 
+// What a download knows of the file before it arrives.
+struct DownloadCheck {
+  std::int64_t size = -1;  // its size when known: a file growing beyond fails at once
+  // A "<local>.part" left by an earlier attempt is continued from its end (REST) when it is an
+  // ordinary file not longer than size; a failed attempt keeps its .part.
+  bool resume = false;
+  Sha256* hash = nullptr;  // when given: fed every byte of the file, in order, from its start
+};
+
 // Returns false to abandon the running operation. done/total: bytes of a download (total 0
 // when unknown).
 using FtpProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
@@ -94,7 +110,8 @@ class FtpSession {
   // Names of the current directory (NLST), in the server's order, without "." and "..".
   virtual FtpResult List(std::vector<std::string>& names) = 0;
   // Downloads the file name of the current directory to localPath (see the contract above).
-  virtual FtpResult Download(const std::string& name, const std::string& localPath) = 0;
+  virtual FtpResult Download(const std::string& name, const std::string& localPath,
+                             const DownloadCheck& check) = 0;
   // Deletes the file name of the current directory; ok only on the server's 250.
   virtual FtpResult Delete(const std::string& name) = 0;
 

@@ -28,6 +28,16 @@ const std::string* BuiltinText(const std::string& key) {
              {"RepriseTerminee", "Installation interrompue menée à son terme :"},
              {"RepriseImpossible", "Impossible de rétablir l'installation interrompue :"},
              {"EnregistrementImpossible", "Mise à jour installée, mais elle n'a pas pu être enregistrée :"},
+             {"CleSignatureInvalide", "Clé de signature non valide (paramètre CleSignature), aucune mise à jour n'est acceptée :"},
+             {"MajNonVerifiees", "Les mises à jour ne sont pas vérifiées : aucune clé de signature n'est définie."},
+             {"SignatureAbsente", "Mise à jour refusée, signature absente :"},
+             {"SignatureInvalide", "Mise à jour refusée, signature non valide :"},
+             {"PaquetSansEmpreinte", "Mise à jour refusée, paquet sans empreinte (sha256 et taille) :"},
+             {"VersionDepartNonPrevue", "Mise à jour refusée, elle n'est pas prévue pour la version installée :"},
+             {"MajPasPlusRecente", "Mise à jour refusée, elle n'est pas plus récente que la version installée"},
+             {"TailleDifferente", "taille reçue / attendue :"},
+             {"EmpreinteDifferente", "empreinte SHA-256 différente de celle annoncée"},
+             {"EspaceInsuffisant", "Espace disque insuffisant (octets nécessaires / libres) :"},
          })
       m.emplace(FoldCase(k), text);
     return m;

@@ -1,5 +1,6 @@
 #include "update/recherche_maj.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "app/app_context.h"
@@ -9,6 +10,9 @@
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "platform/system.h"
+#include "core/text.h"
+#include "platform/ftp_client.h"
+#include "update/verified_update.h"
 #include "update/version_liste.h"
 
 namespace quo {
@@ -21,6 +25,25 @@ void EnableButtons(RunView& view, bool on) {
   view.EnableButton(RunButton::Search, on);
 }
 
+// The publisher's keys the run trusts. A setting that holds something else than a key refuses
+// every update (a key was meant to be trusted); no key at all is told once on standard error.
+bool TrustKeys(UpdateRun& run, RunView& view) {
+  AppContext& app = run.app;
+  const TrustedKeys trusted = ReadTrustedKeys(app);
+  run.ClesConfiance = trusted.keys;
+  run.MajVerifiee = false;
+  if (!trusted.bad.empty()) {
+    SetPhase(run, view, app.Traduire("CleSignatureInvalide") + " " + trusted.bad);
+    run.End(RunOutcome::Refused);
+    return false;
+  }
+  if (trusted.keys.empty() && !run.AvertiNonVerifiee) {
+    view.Warn(app.Traduire("MajNonVerifiees"));
+    run.AvertiNonVerifiee = true;
+  }
+  return true;
+}
+
 // Connects, lists the update directory and reads the version list; true when an update was
 // found (its action file fetched, the session left open on its folder).
 bool Search(UpdateRun& run, RunView& view) {
@@ -31,6 +54,14 @@ bool Search(UpdateRun& run, RunView& view) {
   ftp.SetURL(run.MyAdresse);
   ftp.SetPass(run.MyMotPasse);
   ftp.SetUser(run.MyUser);
+  if (FtpService* service = app.platform.ftp) {
+    // The floor on a transfer's average rate (bytes per second, 0: none).
+    const std::string floor = app.ini.Read("Server", "DebitMinimal");
+    FtpLimits limits = service->Limits();
+    limits.minRateBytesPerSec = floor.empty() ? FtpLimits{}.minRateBytesPerSec
+                                              : std::max<std::int64_t>(0, WholeValue(floor));
+    service->SetLimits(limits);
+  }
   SetPhase(run, view, app.Traduire("Connectionauserveurencours"));
   view.PlayAnimation("PulseConnect");
   view.MoveDots(true);
@@ -78,7 +109,7 @@ bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
     run.SessionFtp.reset();  // an earlier session closes its handles
     run.MajDisponible = false;
     run.End(RunOutcome::Running);
-    if (CheckInstallFolder(run, view)) {
+    if (CheckInstallFolder(run, view) && TrustKeys(run, view)) {
       result = Search(run, view);
     } else {
       view.EnableButton(RunButton::Action, true);

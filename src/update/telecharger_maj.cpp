@@ -16,7 +16,9 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "update/comparer_version.h"
+#include "platform/crypto.h"
 #include "update/download_files.h"
+#include "update/package_plan.h"
 #include "update/unrar3.h"
 
 namespace quo {
@@ -57,45 +59,96 @@ class Download {
   }
 
   // Fetches one package; false (with the reason in ErrorText) when it did not arrive whole.
-  bool Fetch(const std::string& name) {
-    if (!IsPackageName(name)) {
-      Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_));
-      return false;
-    }
-    const bool compresse = NumericValue(app_.ini.ReadIni(name, "compresse", nomIni_)) == 1;
+  bool Fetch(const PackageFacts& p) {
     if (run_.MyDossierCompresse.empty()) {
       run_.MyDossierCompresse = DossierCompresse(run_.MyDossier);
       app_.platform.files->MakeDirectory(run_.MyDossierCompresse);
     }
-    const std::string dossier = compresse ? run_.MyDossierCompresse : run_.MyDossier;
-    const std::string file = compresse ? NomArchive(name) : name;
-    if (!FetchFresh(dossier, file, name)) return false;
-    if (!compresse) return true;
-    const std::string path = dossier + file;
+    const std::string dossier = p.compresse ? run_.MyDossierCompresse : run_.MyDossier;
+    if (!FetchChecked(dossier, p)) return false;
+    if (!p.compresse) return true;
+    const std::string path = dossier + p.file;
     const int nbErreurs = UnRAR3::ExtraireArchive(app_, path, run_.MyDossier, "",
                                                   [this] { return !view_.CloseRequested(); });
     if (nbErreurs > 0) {
-      Corrupted(name);
+      Corrupted(p.name);
       return false;
     }
     return true;
   }
 
+  // Downloads a package file and checks it against the size and digest the action file gives
+  // (hashed as it arrives). A download continued from an earlier run's part that does not check
+  // out is fetched once more from its start.
+  bool FetchChecked(const std::string& dossier, const PackageFacts& p) {
+    const std::string path = dossier + p.file;
+    const bool continued = p.Verifiable() && app_.platform.files->IsOrdinaryFile(path + ".part");
+    Crypto* crypto = app_.platform.crypto;
+    for (int attempt = 0;; ++attempt) {
+      const auto hash = p.sha256 && crypto ? crypto->NewSha256() : nullptr;
+      if (!FetchFresh(dossier, p.file, p.name, {p.taille, p.Verifiable(), hash.get()})) return false;
+      const std::string differs =
+          CheckPackage(app_, p, path, hash ? std::optional(hash->Final()) : std::nullopt);
+      if (differs.empty()) return true;
+      RemoveStale(app_, path);
+      if (!continued || attempt > 0) {
+        Fail(p.file + "  " + app_.Traduire("Fichiercorrompue") + " : " + differs);
+        return false;
+      }
+    }
+  }
+
   // Downloads file into dossier, never leaving an older copy to stand in for it (that would also
   // let an archive be judged by the count of an earlier extraction).
-  bool FetchFresh(const std::string& dossier, const std::string& file, const std::string& name) {
+  bool FetchFresh(const std::string& dossier, const std::string& file, const std::string& name,
+                  const DownloadCheck& check) {
     if (!RemoveStale(app_, dossier + file)) {
       Corrupted(name);
       return false;
     }
     ftp_.SetDossier(dossier);
-    const FtpResult r = ftp_.GetFile(file, false);
+    const FtpResult r = ftp_.GetFile(file, false, check);
     if (!r.ok && !r.error.empty()) {
       Fail(FtpErrorLine(app_, r));
       return false;
     }
     if (!app_.platform.files->IsOrdinaryFile(dossier + file)) {
       Corrupted(name);
+      return false;
+    }
+    return true;
+  }
+
+  // The checks made before any package is fetched; false, with the reason in ErrorText and the
+  // outcome recorded, when the download must not begin.
+  bool Prepare(int nb, std::vector<PackageFacts>& packages) {
+    std::string why;
+    auto read = ReadPackages(app_, nomIni_, nb, why);
+    if (!read) {
+      Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_));
+      if (!why.empty()) run_.ErrorText += " : " + why;
+      run_.End(RunOutcome::Failed);
+      return false;
+    }
+    packages = std::move(*read);
+    if (run_.MajVerifiee) {
+      // The action file the search checked is the one installed from.
+      why = CheckSignature(app_, run_.ClesConfiance, nomIni_, kActions);
+      if (why.empty()) why = CheckSignedActions(run_, nomIni_);
+      if (!why.empty()) {
+        Fail(why);
+        run_.End(RunOutcome::Refused);
+        return false;
+      }
+      if (const std::string stale = ClearStaleDownloads(run_, packages); !stale.empty()) {
+        Fail(FtpErrorLine(app_, FtpResult::Fail(stale, FtpFault::Local)));
+        run_.End(RunOutcome::Failed);
+        return false;
+      }
+    }
+    if (why = CheckRoom(run_, packages); !why.empty()) {
+      Fail(why);
+      run_.End(RunOutcome::Failed);
       return false;
     }
     return true;
@@ -157,6 +210,11 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
     return;
   }
 
+  std::vector<PackageFacts> packages;
+  if (!d.Prepare(nb, packages)) {
+    view.EnableButton(RunButton::Options, true);
+    return;
+  }
   bool ok = true;
   view.MoveDots(true);
   view.PlayAnimation("WebfolderCopy1File");
@@ -165,9 +223,9 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
       ok = false;
       break;
     }
-    const std::string name = d.Ordre(std::to_string(i));
-    d.ShowProgress(i, nb, name);
-    ok = d.Fetch(name);
+    const PackageFacts& p = packages[static_cast<std::size_t>(i - 1)];
+    d.ShowProgress(i, nb, p.name);
+    ok = d.Fetch(p);
   }
   // A window closed during the download ends the run before its installation.
   const bool closed = view.CloseRequested();

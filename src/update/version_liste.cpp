@@ -10,6 +10,7 @@
 #include "ftp/sck_ftp.h"
 #include "platform/files.h"
 #include "update/download_files.h"
+#include "update/verified_update.h"
 
 namespace quo {
 
@@ -33,12 +34,32 @@ std::string FetchFresh(UpdateRun& run, const std::string& name) {
   return app.platform.files->IsOrdinaryFile(local) ? "" : FtpErrorLine(app, here);
 }
 
+// A search the publisher's signature does not back: it says why and nothing is available.
+void Refused(UpdateRun& run, RunView& view, const std::string& text) {
+  SetPhase(run, view, text);
+  run.End(RunOutcome::Refused);
+}
+
+// With trusted keys, the signature of a file just fetched: fetched in turn and checked. "" when it
+// holds or nothing is verified, else why not.
+std::string Verified(UpdateRun& run, const std::string& name) {
+  if (run.ClesConfiance.empty()) return "";
+  AppContext& app = run.app;
+  const std::string sig = name + ".sig";
+  if (!RemoveStale(app, run.MyDossier + sig)) return app.Traduire("SignatureAbsente") + " " + sig;
+  const FtpResult r = run.SessionFtp->GetFile(sig, false);
+  const std::string why = CheckSignature(app, run.ClesConfiance, run.MyDossier + name, name);
+  return r.ok || why.empty() ? why : why + "\r\n" + FtpErrorLine(app, r);
+}
+
 }  // namespace
 
 std::optional<std::string> LitVersionListe(UpdateRun& run, const std::string& name,
-                                           std::string& why) {
+                                           std::string& why, bool& refused) {
+  refused = false;
   if (!run.SessionFtp) return "";
   why = FetchFresh(run, name);
+  if (why.empty()) why = Verified(run, name), refused = !why.empty();
   if (!why.empty()) return std::nullopt;
   return run.app.ini.ReadIni("versions", run.MyVersion, run.MyDossier + name);
 }
@@ -51,9 +72,13 @@ void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
   SetPhase(run, view, app.Traduire("RecherchedesMiseàJour"));
   const auto it = std::find(names.begin(), names.end(), std::string(kListMaj));
   std::string why;
+  bool refused = false;
   const std::optional<std::string> folder =
-      it == names.end() ? std::string() : LitVersionListe(run, *it, why);
-  if (!folder) {
+      it == names.end() ? std::string() : LitVersionListe(run, *it, why, refused);
+  const std::string actions = run.MyDossier + kActions;
+  if (refused) {
+    Refused(run, view, why);
+  } else if (!folder) {
     Failed(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + why);
   } else if (folder->empty()) {
     SetPhase(run, view, app.Traduire("Aucunenouvelemiseàjourdedisponible"));
@@ -64,7 +89,12 @@ void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {
     Failed(run, view, app.Traduire("DossierMajIntrouvable") + " " + *folder + "\r\n" + r.error);
   } else if (why = FetchFresh(run, kActions); !why.empty()) {
     Failed(run, view, why);  // the download must never read an older action file
+  } else if (why = Verified(run, kActions); !why.empty()) {
+    Refused(run, view, why);
+  } else if (!run.ClesConfiance.empty() && !(why = CheckSignedActions(run, actions)).empty()) {
+    Refused(run, view, why);
   } else {
+    run.MajVerifiee = !run.ClesConfiance.empty();
     run.MajDisponible = true;
     SetPhase(run, view, app.Traduire("Denouvellesmisesàjoursontdisponibles"));
     view.SetActionCaption(app.Traduire("Mettreajour"));

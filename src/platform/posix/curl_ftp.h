@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -25,7 +26,8 @@ class CurlFtpSession : public FtpSession {
   FtpResult ChangeDirectory(const std::string& newDir) override;
   std::string CurrentDirectory() const override { return cwd_; }
   FtpResult List(std::vector<std::string>& names) override;
-  FtpResult Download(const std::string& name, const std::string& localPath) override;
+  FtpResult Download(const std::string& name, const std::string& localPath,
+                     const DownloadCheck& check) override;
   FtpResult Delete(const std::string& name) override;
   void SetProgress(FtpProgress progress) override { progress_ = std::move(progress); }
 
@@ -43,6 +45,7 @@ class CurlFtpSession : public FtpSession {
   static int CloseSocket(void* self, curl_socket_t socket);
   CURLcode Run(const Request& request, bool fresh);
   CURLcode RunWithRetry(const Request& request);
+  bool TooSlow(std::int64_t bytes, std::chrono::steady_clock::duration spent) const;
   FtpResult Outcome(CURLcode rc, const std::string& what) const;
   const Exchange* LastExchange(const std::string& command) const;
   void OnHeader(bool incoming, const char* data, size_t size);
@@ -57,7 +60,7 @@ class CurlFtpSession : public FtpSession {
   std::set<curl_socket_t> sockets_;  // open sockets of the session's connections
   std::vector<Exchange> exchanges_;  // of the running request
   std::string lineIn_;               // incoming reply line being assembled
-  bool abandoned_ = false, stalled_ = false;
+  bool abandoned_ = false, stalled_ = false, slow_ = false;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

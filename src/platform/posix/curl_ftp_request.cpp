@@ -2,8 +2,10 @@
 #include "platform/posix/curl_ftp_request.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -40,21 +42,36 @@ std::string UrlHost(const std::string& host) {
 }  // namespace
 
 void CurlFtpSession::Sink::Restart() {
-  const bool written = bytes > 0;
   bytes = 0;
   tooBig = writeFailed = false;
   if (text != nullptr) text->clear();
-  // Truncating a file costs a full write-back at close on ext4: only after a partial attempt.
-  if (file != nullptr && written) {
-    std::fflush(file);
-    if (::ftruncate(::fileno(file), 0) != 0) writeFailed = true;
-    std::rewind(file);
+  if (file == nullptr) return;
+  // Truncating a file costs a full write-back at close on ext4: only when there is more to cut.
+  std::fflush(file);
+  const int fd = ::fileno(file);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || (st.st_size != offset && ::ftruncate(fd, offset) != 0))
+    writeFailed = true;
+  if (hash != nullptr) {
+    hash->Reset();
+    std::vector<char> buffer(1 << 20);
+    for (std::int64_t at = 0; at < offset && !writeFailed;) {
+      const auto want = static_cast<size_t>(std::min<std::int64_t>(offset - at, buffer.size()));
+      const ssize_t n = ::pread(fd, buffer.data(), want, at);
+      if (n <= 0) {
+        writeFailed = true;
+        break;
+      }
+      hash->Update(buffer.data(), static_cast<size_t>(n));
+      at += n;
+    }
   }
+  if (::fseeko(file, offset, SEEK_SET) != 0) writeFailed = true;
 }
 
 size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
   auto* s = static_cast<Sink*>(self);
-  if (s->bytes + static_cast<std::int64_t>(n) > s->max) {
+  if (s->offset + s->bytes + static_cast<std::int64_t>(n) > s->max) {
     s->tooBig = true;
     return 0;
   }
@@ -67,6 +84,7 @@ size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
     s->writeFailed = true;
     return 0;
   }
+  if (s->hash != nullptr) s->hash->Update(data, n);
   return n;
 }
 
@@ -121,7 +139,7 @@ const CurlFtpSession::Exchange* CurlFtpSession::LastExchange(const std::string& 
 CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   exchanges_.clear();
   lineIn_.clear();
-  stalled_ = false;
+  stalled_ = slow_ = false;
   errorBuffer_[0] = '\0';
   if (r.sink != nullptr) r.sink->Restart();
 
@@ -152,6 +170,8 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_DEBUGDATA, this);
   curl_easy_setopt(easy_, CURLOPT_NOBODY, r.nobody ? 1L : 0L);
   curl_easy_setopt(easy_, CURLOPT_DIRLISTONLY, r.listOnly ? 1L : 0L);
+  if (r.resumeFrom > 0)
+    curl_easy_setopt(easy_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(r.resumeFrom));
   if (r.sink != nullptr) {
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Sink::Write);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, r.sink);
@@ -162,7 +182,8 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
 
   CURLcode result = CURLE_OK;
   curl_multi_add_handle(multi_, easy_);
-  auto lastPump = std::chrono::steady_clock::now(), lastByteAt = lastPump;
+  const auto began = std::chrono::steady_clock::now();
+  auto lastPump = began, lastByteAt = began;
   std::int64_t lastBytes = 0;
   for (bool done = false; !done;) {
     int running = 0;
@@ -190,6 +211,11 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
       result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
+    if (r.sink != nullptr && TooSlow(got, now - began)) {
+      slow_ = true;
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
     if (now - lastPump >= kPumpEvery) {
       lastPump = now;
       curl_off_t total = 0;
@@ -208,10 +234,16 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   return result;
 }
 
+bool CurlFtpSession::TooSlow(std::int64_t bytes, std::chrono::steady_clock::duration spent) const {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(spent).count();
+  return limits_.minRateBytesPerSec > 0 && ms >= limits_.minRateAfterSec * 1000LL &&
+         bytes * 1000 < limits_.minRateBytesPerSec * ms;
+}
+
 CURLcode CurlFtpSession::RunWithRetry(const Request& r) {
   abandoned_ = false;
   CURLcode rc = Run(r, false);
-  if (rc == CURLE_OK || abandoned_ || stalled_) return rc;
+  if (rc == CURLE_OK || abandoned_ || stalled_ || slow_) return rc;
   long connects = 0;
   curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
   bool saw421 = false;
@@ -230,6 +262,12 @@ FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
   if (abandoned_) return FtpResult::Fail(what + ": abandoned", FtpFault::Abandoned);
   if (stalled_) {
     return FtpResult::Fail(what + ": no data for " + std::to_string(limits_.lowSpeedTimeSec) + " s",
+                           FtpFault::Network);
+  }
+  if (slow_) {
+    return FtpResult::Fail(what + ": slower than " + std::to_string(limits_.minRateBytesPerSec) +
+                               " bytes/s on average after " +
+                               std::to_string(limits_.minRateAfterSec) + " s",
                            FtpFault::Network);
   }
   std::string reply;

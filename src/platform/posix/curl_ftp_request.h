@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/crypto.h"
 #include "platform/posix/curl_ftp.h"
 
 namespace quo {
@@ -14,9 +15,13 @@ namespace quo {
 struct CurlFtpSession::Sink {
   std::FILE* file = nullptr;
   std::string* text = nullptr;
-  std::int64_t bytes = 0, max = 0;
+  Sha256* hash = nullptr;  // of the whole file, its first offset bytes included
+  std::int64_t offset = 0;  // bytes of the file kept from an earlier attempt
+  std::int64_t bytes = 0, max = 0;  // bytes of this attempt; the file's largest size
   bool tooBig = false, writeFailed = false;
 
+  // Back to the state before the request: the file cut to its first offset bytes, the hash fed
+  // with them.
   void Restart();
   static size_t Write(char* data, size_t, size_t n, void* self);
 };
@@ -24,6 +29,7 @@ struct CurlFtpSession::Sink {
 struct CurlFtpSession::Request {
   std::string path;  // escaped, after the "/" that follows the host
   bool nobody = true, listOnly = false;
+  std::int64_t resumeFrom = 0;
   std::vector<std::string> quote;
   Sink* sink = nullptr;
 };

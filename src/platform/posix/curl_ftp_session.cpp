@@ -1,8 +1,10 @@
 // The FTP commands of a session: open, close, change directory, list, download, delete.
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/posix/curl_ftp.h"
@@ -132,17 +134,39 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
   return FtpResult::Ok();
 }
 
-FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath) {
+namespace {
+
+// The partial file of a download: the one an earlier attempt left when it may be continued (an
+// ordinary file, not longer than the file), else a new one; whatever else lies at its name goes,
+// and no link planted there is followed. offset: the bytes kept.
+int OpenPart(const std::string& part, const DownloadCheck& check, std::int64_t& offset) {
+  offset = 0;
+  if (check.resume) {
+    const int fd = ::open(part.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        (check.size < 0 || st.st_size <= check.size)) {
+      offset = st.st_size;
+      return fd;
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  ::unlink(part.c_str());
+  return ::open(part.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+}  // namespace
+
+FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath,
+                                   const DownloadCheck& check) {
   const std::string what = "RETR " + name;
   if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
-  // The partial file is never resumed: whatever lies at its name goes, and it is created afresh
-  // without following a link planted there.
   const std::string part = localPath + ".part";
-  ::unlink(part.c_str());
-  const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   Sink sink;
-  sink.max = limits_.maxFileBytes;
-  sink.file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+  const int fd = OpenPart(part, check, sink.offset);
+  sink.max = check.size >= 0 ? std::min(check.size, limits_.maxFileBytes) : limits_.maxFileBytes;
+  sink.hash = check.hash;
+  sink.file = fd < 0 ? nullptr : ::fdopen(fd, "r+b");
   if (sink.file == nullptr) {
     if (fd >= 0) {
       ::close(fd);
@@ -156,14 +180,28 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   curl_free(escaped);
   r.nobody = false;
   r.sink = &sink;
+  r.resumeFrom = sink.offset;
   if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
-  const CURLcode rc = RunWithRetry(r);
+  CURLcode rc = CURLE_OK;
+  if (sink.offset > 0 && sink.offset == check.size) {
+    sink.Restart();  // an earlier attempt got it all: only its hash is left to take
+  } else {
+    rc = RunWithRetry(r);
+    // A server that cannot continue the file sends it again from its start.
+    if (sink.offset > 0 && (rc == CURLE_FTP_COULDNT_USE_REST || rc == CURLE_BAD_DOWNLOAD_RESUME ||
+                            rc == CURLE_RANGE_ERROR)) {
+      sink.offset = r.resumeFrom = 0;
+      rc = RunWithRetry(r);
+    }
+  }
   const bool closed = std::fclose(sink.file) == 0;
   if (rc == CURLE_OK && closed && !sink.writeFailed &&
       std::rename(part.c_str(), localPath.c_str()) == 0) {
     return FtpResult::Ok();
   }
-  std::remove(part.c_str());
+  // What arrived is kept for the next attempt only when it can be trusted to be the file's start.
+  if (!check.resume || sink.tooBig || sink.writeFailed || !closed || rc == CURLE_OK)
+    std::remove(part.c_str());
   if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed", FtpFault::Local);
   if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part, FtpFault::Local);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,6 +96,20 @@ bool PosixFiles::IsOrdinaryFile(const std::string& path) {
   struct stat st{};
   if (path.empty() || path.back() == '/' || ::stat(path.c_str(), &st) != 0) return false;
   return S_ISREG(st.st_mode) && BaseName(path).front() != '.';
+}
+
+std::optional<std::int64_t> PosixFiles::FileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+std::optional<Files::Room> PosixFiles::FreeSpace(const std::string& dir) {
+  struct statvfs fs {};
+  struct stat st {};
+  if (::statvfs(dir.c_str(), &fs) != 0 || ::stat(dir.c_str(), &st) != 0) return std::nullopt;
+  return Room{static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize,
+              static_cast<std::uint64_t>(st.st_dev)};
 }
 
 bool PosixFiles::IsDirectory(const std::string& path) {
