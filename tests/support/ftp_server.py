@@ -15,6 +15,9 @@ Fault modes (each an option):
   --drop-after N         close data and control connections after N bytes of a RETR
   --abort-after N        close the data connection after N bytes of a RETR and reply 426
   --stall-after N        send N bytes of a RETR, then nothing more (connections stay open)
+  --short-after N        send N bytes of a RETR, close the data connection and reply 226
+  --throttle N           send a RETR at N bytes per second
+  --size-refused         answer SIZE with 502 (the client learns no size)
   --endless              a RETR sends an endless stream of zero bytes (no SIZE)
   --unanswered CMD       never answer the command CMD (repeatable)
   --idle-close SECONDS   close an idle control connection with 421 after SECONDS
@@ -25,7 +28,7 @@ import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 def log(line):
@@ -47,6 +50,9 @@ class FaultyDTP(DTPHandler):  # drops, aborts or stalls after ARGS.limit bytes o
             return DTPHandler.send(self, data[:left])
         if ARGS.stall_after is not None:
             self._stalled = True
+        elif ARGS.short_after is not None:
+            self._resp = ("226 Transfer complete.", lambda *a: None)
+            self.close()
         elif ARGS.abort_after is not None:
             self._resp = ("426 Connection closed; transfer aborted.", lambda *a: None)
             self.close()
@@ -87,8 +93,8 @@ class Handler(FTPHandler):
             return
         if cmd == "PASS" and ARGS.login_refused:
             self.respond("530 Login refused.")
-        elif cmd == "SIZE" and ARGS.endless:  # a client told a size would stop there
-            self.respond("502 No size for an endless file.")
+        elif cmd == "SIZE" and (ARGS.endless or ARGS.size_refused):  # a client told a size
+            self.respond("502 No size here.")                          # would stop there
         elif getattr(ARGS, cmd.lower() + "_refused", False):
             self.respond("550 %s refused." % cmd)
         else:
@@ -114,10 +120,11 @@ def main():
         p.add_argument("--" + name)
     p.add_argument("--idle-close", type=float)
     p.add_argument("--unanswered", action="append", default=[], type=str.upper)
-    for name in ("greeting", "long-greeting", "drop-after", "abort-after", "stall-after"):
+    for name in ("greeting", "long-greeting", "drop-after", "abort-after", "stall-after",
+                 "short-after", "throttle"):
         p.add_argument("--" + name, type=int)
     for name in ("no-greeting", "endless-greeting", "login-refused", "pwd-refused",
-                 "retr-refused", "dele-refused", "endless"):
+                 "retr-refused", "dele-refused", "size-refused", "endless"):
         p.add_argument("--" + name, action="store_true")
     ARGS = p.parse_args()
     LOG = open(ARGS.log or os.devnull, "a", 1, encoding="utf-8", errors="replace")
@@ -127,11 +134,14 @@ def main():
     Handler.authorizer = authorizer
     if ARGS.idle_close is not None:
         Handler.timeout = ARGS.idle_close
-    limits = [n for n in (ARGS.drop_after, ARGS.abort_after, ARGS.stall_after) if n is not None]
+    limits = [n for n in (ARGS.drop_after, ARGS.abort_after, ARGS.stall_after, ARGS.short_after)
+              if n is not None]
     if limits:
         ARGS.limit = limits[0]
         Handler.dtp_handler = FaultyDTP
-    if limits or ARGS.endless:
+    if ARGS.throttle:
+        Handler.dtp_handler = type("Throttled", (ThrottledDTPHandler,), {"write_limit": ARGS.throttle})
+    if limits or ARGS.endless or ARGS.throttle:
         Handler.use_sendfile = False
 
     server = FTPServer((ARGS.host, 0), Handler)

@@ -62,7 +62,10 @@ struct UpdateRig : RarApp {
              "Fichiercorrompue Télechargementdesfichiersterminé. Linstallationvadébuter "
              "Installationde Deserreursonteutlieus Miseajourcorrectementterminée "
              "ListeMajIllisible DossierMajIntrouvable ErreurFtpIntrouvable ErreurFtpReseau "
-             "ErreurFtpInterrompu Miseajourannulée ComposantsNonEnregistres DossierNonAbsolu");
+             "ErreurFtpInterrompu Miseajourannulée ComposantsNonEnregistres DossierNonAbsolu "
+             "ErreurFtpLocal SignatureAbsente SignatureInvalide CleSignatureInvalide MajNonVerifiees "
+             "MajPasPlusRecente VersionDepartNonPrevue PaquetSansEmpreinte TailleDifferente "
+             "EmpreinteDifferente EspaceInsuffisant");
          keys >> k;)
       lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
     t.app->translation.LoadText(lng);

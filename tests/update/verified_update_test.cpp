@@ -1,0 +1,121 @@
+// Verified updates against a real FTP server: what trusted keys let through, the package facts
+// any action file may give, continued downloads, the room check and the floor on the rate.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/base64.h"
+#include "platform/posix/openssl_crypto.h"
+#include "update/update_rig.h"
+#include "writers/rar4_writer.h"
+
+namespace quo::test {
+namespace {
+
+struct Key {
+  std::string secret = OpenSslCrypto::NewSecretKey(), pub = *OpenSslCrypto::PublicKeyOf(secret);
+  std::string Sign(const std::string& bytes) const {
+    return Base64Encode(*OpenSslCrypto::Sign(secret, bytes)) + "\r\n";
+  }
+};
+
+std::string Sha(const std::string& bytes) {
+  const auto h = OpenSslCrypto().NewSha256();
+  h->Update(bytes.data(), bytes.size());
+  const Sha256Digest d = h->Final();
+  return HexEncode(std::string(d.begin(), d.end()));
+}
+
+struct NoRoom : PosixFiles {
+  std::optional<Room> FreeSpace(const std::string&) override { return Room{100000, 1}; }
+};
+
+// Version 1.2.4 for 1.2.3: a.dll plain, b.dll in b.rar, each with its facts; the list and the
+// action file signed by key, which the settings trust.
+struct SignedRig : UpdateRig {
+  using UpdateRig::UpdateRig;
+  Key key, other;
+  std::string a = std::string(70000, 'a'), rar = writers::BuildRar4({{"b.dll", "bee"}}).bytes;
+  std::string version = "1.2.4", depart, factsB;
+  std::string Actions() const {
+    return "[ordre]\r\nversionActuelle=" + version + "\r\n" + depart + "nb=2\r\n1=a.dll\r\n2=b.dll\r\n" +
+           "[a.dll]\r\ncopie=1\r\nsha256=" + Sha(a) + "\r\ntaille=" + std::to_string(a.size()) +
+           "\r\n[b.dll]\r\ncompresse=1\r\ncopie=1\r\n" +
+           (factsB.empty() ? "sha256=" + Sha(rar) + "\r\ntaille=" + std::to_string(rar.size()) : factsB) + "\r\n";
+  }
+  void Publish(const Key& by) {
+    ServeUpdate(Actions());
+    Serve("upd124/a.dll", a);
+    Serve("upd124/b.rar", rar);
+    Serve("ListMaj.ini.sig", by.Sign(ReadFile(served / "maj/ListMaj.ini")));
+    Serve("upd124/Actions.ini.sig", by.Sign(Actions()));
+  }
+};
+
+TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
+  using O = RunOutcome;
+  const auto sig = [](SignedRig& r, const std::string& s) { r.Serve("upd124/Actions.ini.sig", s); };
+  struct Case {
+    std::string what;
+    std::function<void(SignedRig&)> change;  // after the signed publication
+    O outcome;
+    std::string says;  // in the phase or the errors
+    std::vector<std::string> faults = {};
+    std::string logHas = "";  // in the server's log
+  };
+  const std::vector<Case> cases = {
+      {"signed", [](SignedRig&) {}, O::Installed, ""},
+      {"trusted second", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", Base64Encode(r.other.pub) + " , " + Base64Encode(r.key.pub)); }, O::Installed, ""},
+      {"half a .part kept", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a.substr(0, 35000)); }, O::Installed, "", {}, "REST 35000"},
+      {"a .part of other bytes", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), std::string(35000, 'x')); }, O::Installed, "", {}, "REST 35000"},
+      {".part longer than taille", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a + "a"); }, O::Installed, ""},
+      {"versionsDepart names it", [](SignedRig& r) { r.depart = "versionsDepart=1.2.2, 1.2.3\r\n", r.Publish(r.key); }, O::Installed, ""},
+      {"package changed", [](SignedRig& r) { r.Serve("upd124/a.dll", "b" + r.a.substr(1)); }, O::Failed, "EmpreinteDifferente"},
+      {"package a byte longer", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a + "a"); }, O::Failed, "ErreurFtpLocal"},
+      {"package a byte shorter", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a.substr(1)); }, O::Failed, "TailleDifferente"},
+      {"archive changed", [](SignedRig& r) { r.rar.back() ^= 1; r.Serve("upd124/b.rar", r.rar); }, O::Failed, "EmpreinteDifferente"},
+      {"action file changed", [](SignedRig& r) { r.Serve("upd124/Actions.ini", r.Actions() + " "); }, O::Refused, "SignatureInvalide"},
+      {"no Actions.ini.sig", [](SignedRig& r) { std::filesystem::remove(r.served / "maj/upd124/Actions.ini.sig"); }, O::Refused, "SignatureAbsente"},
+      {"no ListMaj.ini.sig", [](SignedRig& r) { std::filesystem::remove(r.served / "maj/ListMaj.ini.sig"); }, O::Refused, "SignatureAbsente"},
+      {"signed by another key", [](SignedRig& r) { r.Publish(r.other); }, O::Refused, "SignatureInvalide"},
+      {"signature not base64", [&](SignedRig& r) { sig(r, "%%%%\r\n"); }, O::Refused, "SignatureInvalide"},
+      {"signature cut short", [&](SignedRig& r) { sig(r, Base64Encode(std::string(63, 'x'))); }, O::Refused, "SignatureInvalide"},
+      {"a key that is not one", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", "AAAA"); }, O::Refused, "CleSignatureInvalide"},
+      {"the installed version", [](SignedRig& r) { r.version = "1.2.3", r.Publish(r.key); }, O::Refused, "MajPasPlusRecente"},
+      {"an older version", [](SignedRig& r) { r.version = "1.2.2", r.Publish(r.key); }, O::Refused, "MajPasPlusRecente"},
+      {"versionsDepart without it", [](SignedRig& r) { r.depart = "versionsDepart=1.2.1,1.2.2\r\n", r.Publish(r.key); }, O::Refused, "VersionDepartNonPrevue"},
+      {"a package without facts", [](SignedRig& r) { r.factsB = "taille=3", r.Publish(r.key); }, O::Refused, "PaquetSansEmpreinte"},
+      {"no room", [](SignedRig& r) { static NoRoom small; r.t.platform.files = &small; }, O::Failed, "EspaceInsuffisant"},
+      {"unsigned, no key", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""); }, O::Installed, ""},
+      {"unsigned, cut short", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""); }, O::Failed, "TailleDifferente", {"size-refused", "short-after=40000"}},
+      {"unsigned, sha256 not hex", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsB = "sha256=" + std::string(64, 'g'), r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
+      {"unsigned, taille beyond 8 GiB", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsB = "taille=8589934593", r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
+      {"slower than the floor", [](SignedRig& r) { r.t.app->ini.Write("Server", "DebitMinimal", "100000"); }, O::Failed, "ErreurFtpReseau", {"throttle=10000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SignedRig r(c.faults);
+    r.ftp.SetLimits({.connectTimeoutMs = 2000, .replyTimeoutSec = 2, .lowSpeedTimeSec = 2, .minRateAfterSec = 1});
+    r.t.app->ini.Write("Server", "CleSignature", Base64Encode(r.key.pub));
+    r.Publish(r.key);
+    WriteFile(r.Local("old.dll"), "left by an earlier run");
+    c.change(r);
+    if (r.Search()) r.Update();
+    EXPECT_EQ(c.outcome, r.run.Outcome());
+    const std::string told = r.view.Phase() + r.run.ErrorText;
+    EXPECT_NE(std::string::npos, told.find(c.says.empty() ? "" : T(c.says))) << told;
+    EXPECT_TRUE((c.outcome == O::Installed ? r.a : "") == ReadFile(r.Product("a.dll")));
+    EXPECT_EQ(c.outcome == O::Installed ? "bee" : "", ReadFile(r.Product("b.dll")));
+    const bool keyed = !r.Setting("Server", "CleSignature").empty();
+    EXPECT_EQ(keyed ? 0u : 1u, r.view.warnings.size());
+    // A verified update leaves nothing an earlier run brought where packages are taken from.
+    // (a successful installation empties them anyway).
+    EXPECT_EQ((keyed && c.outcome != O::Refused) || c.outcome == O::Installed,
+              !std::filesystem::exists(r.Local("old.dll")));
+    EXPECT_NE(std::string::npos, r.server->log().find(c.logHas));
+    EXPECT_FALSE(c.outcome == O::Refused && std::filesystem::exists(r.Local("a.dll")));
+  }
+}
+
+}  // namespace
+}  // namespace quo::test
