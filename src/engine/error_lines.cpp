@@ -12,6 +12,7 @@ std::string Phrase(const AppContext& app, FtpFault fault) {
     case FtpFault::Refused: return app.Traduire("ErreurFtpRefus");
     case FtpFault::Local: return app.Traduire("ErreurFtpLocal");
     case FtpFault::Abandoned: return app.Traduire("ErreurFtpInterrompu");
+    case FtpFault::Tls: return app.Traduire("ConnexionSecuriseeImpossible");
     case FtpFault::None:
     case FtpFault::Network: break;
   }

@@ -71,6 +71,7 @@ void SckFtp::CalculeEtat() {
 void SckFtp::Connect() {
   busy_ = true;
   connected_ = false;
+  lastConnect_ = NotRun();
   session_.reset();
   FtpService* ftp = app_.platform.ftp;
   const auto address = ParseFtpAddress(url_, port_);
@@ -84,12 +85,13 @@ void SckFtp::Connect() {
     return;
   }
   app_.Pause(kConnectPauseMs);
-  session_ = ftp->NewSession({address->host, address->port, user_, pass_, modePassif_});
+  session_ = ftp->NewSession({address->host, address->port, user_, pass_, modePassif_, tls_, ca_});
   session_->SetProgress([this](std::int64_t, std::int64_t) {
     app_.PumpMessages();
     return !abandon_;
   });
   const FtpSession::OpenReplies replies = session_->Open();
+  lastConnect_ = replies.result;
   app_.Pause(kConnectPauseMs);
   app_.Pause(kConnectPauseMs);
   if (StartsWith(replies.greeting, "220")) {

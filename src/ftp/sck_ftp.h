@@ -28,6 +28,11 @@ class SckFtp {
   int NbFile() const;
   bool ModePassif() const { return modePassif_; }
   void SetModePassif(bool v) { modePassif_ = v; }
+  // FTP over TLS, with the certificate authorities' file ("" for the system's; see FtpLogin).
+  bool Tls() const { return tls_; }
+  void SetTls(bool v) { tls_ = v; }
+  std::string CA() const { return ca_; }
+  void SetCA(const std::string& v) { ca_ = v; }
   int Port() const { return port_; }
   void SetPort(int v);
   std::string Filtre() const { return filtre_; }
@@ -43,6 +48,9 @@ class SckFtp {
   std::string Etat() const { return etat_; }
 
   void Connect();
+  // How the last Connect's login went, with the failure's description (error "" when no session
+  // was opened: no address, no network).
+  const FtpResult& LastConnect() const { return lastConnect_; }
   void Deconnect();
   // The names of the current directory, each after "#"; "" when the listing failed too.
   std::string ListFile();
@@ -68,9 +76,9 @@ class SckFtp {
   std::unique_ptr<FtpSession> session_;
   int port_ = 21;
   std::string user_ = "anonymous", pass_ = "quorvanta", url_ = "127.0.0.1";
-  std::string etat_, filtre_, dossier_ = "/", nbFile_ = "0", listeFichiers_;
-  FtpResult lastList_;
-  bool modePassif_ = true, connected_ = false, busy_ = false, abandon_ = false;
+  std::string etat_, filtre_, dossier_ = "/", nbFile_ = "0", listeFichiers_, ca_;
+  FtpResult lastList_, lastConnect_;
+  bool modePassif_ = true, tls_ = false, connected_ = false, busy_ = false, abandon_ = false;
 };
 
 }  // namespace quo

@@ -45,6 +45,11 @@ struct FtpLogin {
   int port = 21;
   std::string user, password;
   bool passive = true;  // false: active mode, the server connects back to us
+  // Explicit FTP over TLS: AUTH TLS, then the control and data connections protected, or no
+  // session at all (never plain FTP). The server's certificate must verify against caFile
+  // (PEM), or the system's authorities when caFile is "".
+  bool tls = false;
+  std::string caFile;
 };
 
 // The kind of a failure, which decides the words the user reads before its description.
@@ -55,6 +60,7 @@ enum class FtpFault {
   Network,    // no connection, no answer in time, the connection lost
   Local,      // this side: a name it will not send, a file it cannot write, a file too large
   Abandoned,  // stopped by the program (the window closed)
+  Tls,        // no secure connection: certificate not verified, AUTH TLS refused, handshake failed
 };
 
 // The kind of failure a final reply line tells (a failure without a 4xx or 5xx reply is the
@@ -94,8 +100,11 @@ class FtpSession {
   // Opens the control connection and logs in. greeting: the server's first reply line;
   // pwd: the reply line to the PWD that follows the login ("" when none came). The session is
   // usable when the greeting starts with "220" and pwd with "257"; the caller decides.
+  // result: ok when the connection and the login ran through, else why not (a refused login, a
+  // certificate that does not verify...).
   struct OpenReplies {
     std::string greeting, pwd;
+    FtpResult result;
   };
   virtual OpenReplies Open() = 0;
   // Closes the control connection (harmless when none is open).

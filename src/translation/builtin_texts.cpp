@@ -22,6 +22,8 @@ const std::string* BuiltinText(const std::string& key) {
              {"ErreurFtpReseau", "La communication avec le serveur a échoué :"},
              {"ErreurFtpLocal", "Le téléchargement a échoué sur ce poste :"},
              {"ErreurFtpInterrompu", "Transfert interrompu :"},
+             {"ConnexionSecuriseeImpossible",
+              "Connexion sécurisée impossible (certificat du serveur non vérifié ou TLS refusé) :"},
              {"Echecdelinstallation", "Échec de l'installation :"},
              {"DossierNonAbsolu", "Le dossier d'installation doit être un chemin complet :"},
              {"RepriseAnnulee", "Installation interrompue annulée, fichiers d'origine rétablis :"},

@@ -4,11 +4,13 @@
 #include <exception>
 
 #include "app/app_context.h"
+#include "core/text.h"
 #include "engine/error_lines.h"
 #include "engine/install_folder.h"
 #include "engine/run_view.h"
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
+#include "platform/files.h"
 #include "platform/system.h"
 #include "core/text.h"
 #include "platform/ftp_client.h"
@@ -54,6 +56,10 @@ bool Search(UpdateRun& run, RunView& view) {
   ftp.SetURL(run.MyAdresse);
   ftp.SetPass(run.MyMotPasse);
   ftp.SetUser(run.MyUser);
+  ftp.SetTls(NumericValue(app.ini.Read("Server", "TLS")) == 1);
+  std::string ca = app.ini.Read("Server", "CA");  // a relative name lies in the program folder
+  if (!ca.empty() && !app.platform.files->IsAbsolutePath(ca)) ca = app.programDir + ca;
+  ftp.SetCA(ca);
   if (FtpService* service = app.platform.ftp) {
     // The floor on a transfer's average rate (bytes per second, 0: none).
     const std::string floor = app.ini.Read("Server", "DebitMinimal");
@@ -71,7 +77,9 @@ bool Search(UpdateRun& run, RunView& view) {
   view.MoveDots(false);
   if (!ftp.Connected() || view.CloseRequested()) {
     view.PlayAnimation("");
-    SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur"));
+    const FtpResult& why = ftp.LastConnect();
+    const std::string said = why.error.empty() ? "" : "\r\n" + FtpErrorLine(app, why);
+    SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur") + said);
     view.SetActionCaption(app.Traduire("Sortir"));
     view.EnableButton(RunButton::Action, true);
     view.EnableButton(RunButton::Search, true);

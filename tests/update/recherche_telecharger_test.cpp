@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "support/vsftpd_server.h"
 #include "update/update_rig.h"
 #include "writers/rar4_writer.h"
 
@@ -65,6 +66,39 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
       EXPECT_EQ(3, std::count_if(r.view.enabled.begin(), r.view.enabled.end(),
                                  [](auto& b) { return b.second; }));
     }
+  }
+}
+
+// With TLS=1 the server's certificate must verify against CA= (a relative name lies in the
+// program folder) or the system's authorities, and a server without AUTH TLS is never used in
+// clear. A refused connection says why.
+TEST(RechercheMajTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
+  const std::string actions = UpdateRig::Actions({{"a.dll", false}});
+  const struct {
+    std::string what, ca, says;  // says: in the failure's line ("" when the search succeeds)
+    bool vsftpd = true;
+  } cases[] = {{"the server's authority", "ca.pem", ""},
+               {"another authority", "other.pem", "certificate"},
+               {"the system's authorities", "", "certificate"},
+               {"a server without AUTH TLS", "ca.pem", "AUTH", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UpdateRig r;
+    VsftpdServer tls(r.served.path());
+    r.ServeUpdate(actions);
+    std::filesystem::copy_file(tls.ca(), r.t.dir / "ca.pem");
+    std::filesystem::copy_file(tls.otherCa(), r.t.dir / "other.pem");
+    r.t.app->ini.Write("Server", "TLS", "1");
+    r.t.app->ini.Write("Server", "CA", c.ca);
+    if (c.vsftpd) r.run.MyAdresse = tls.address(), r.run.MyUser = "anonymous";
+    EXPECT_EQ(r.Search(), c.says.empty()) << tls.log();
+    EXPECT_EQ(ReadFile(r.Local("Actions.ini")), c.says.empty() ? actions : "");
+    const std::string phase = r.view.Phase();
+    const std::string failed = T("Impossibledeseconnecterauserveur") + "\r\n" +
+                               r.t.app->Traduire("ConnexionSecuriseeImpossible") + " login: ";
+    EXPECT_EQ(phase.starts_with(failed) && phase.find(c.says) != phase.npos, !c.says.empty())
+        << phase;
+    EXPECT_EQ(r.server->log().find("USER"), std::string::npos) << "a login in clear";
   }
 }
 

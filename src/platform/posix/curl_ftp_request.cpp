@@ -35,6 +35,22 @@ bool IsFinalReply(const std::string& line) {
   return line.size() == 3 || line[3] == ' ';
 }
 
+// The failures of the secure connection itself (not of a command sent over it).
+bool IsTlsFailure(CURLcode rc) {
+  switch (rc) {
+    case CURLE_USE_SSL_FAILED:  // AUTH TLS refused
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH: return true;
+    default: return false;
+  }
+}
+
 std::string UrlHost(const std::string& host) {
   return host.find(':') != std::string::npos ? "[" + host + "]" : host;
 }
@@ -160,6 +176,13 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.lowSpeedTimeSec));
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
   if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
+  if (login_.tls) {
+    curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    curl_easy_setopt(easy_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!login_.caFile.empty()) curl_easy_setopt(easy_, CURLOPT_CAINFO, login_.caFile.c_str());
+  }
   if (fresh) curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
   curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpSession::OpenSocket);
   curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
@@ -273,9 +296,10 @@ FtpResult CurlFtpSession::Outcome(CURLcode rc, const std::string& what) const {
   std::string reply;
   for (auto it = exchanges_.rbegin(); it != exchanges_.rend() && reply.empty(); ++it)
     reply = it->reply;
-  const FtpFault fault = FaultOfReply(reply);
+  const FtpFault fault = IsTlsFailure(rc) ? FtpFault::Tls : FaultOfReply(reply);
   // A refusal is told by the server's own reply; curl's paraphrase of it adds nothing.
-  if (fault != FtpFault::Network) return FtpResult::Fail(what + " (" + reply + ")", fault);
+  if (fault != FtpFault::Network && fault != FtpFault::Tls)
+    return FtpResult::Fail(what + " (" + reply + ")", fault);
   std::string why = what + ": " + (errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc));
   if (!reply.empty()) why += " (" + reply + ")";
   return FtpResult::Fail(why, fault);

@@ -58,9 +58,10 @@ void CurlFtpSession::Drop() {
   // curl would send QUIT and wait for its reply up to the reply timeout, with no window events
   // meanwhile: say QUIT ourselves and shut the control connection (the only socket left open
   // between requests), so curl's own QUIT fails at once.
+  // A protected connection gets no clear text: shutting it is enough.
   for (const curl_socket_t s : sockets_) {
     static const char kQuit[] = "QUIT\r\n";
-    ::send(s, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (!login_.tls) ::send(s, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     ::shutdown(s, SHUT_RDWR);
   }
   curl_easy_cleanup(easy_);
@@ -76,12 +77,13 @@ void CurlFtpSession::Close() {
 
 FtpSession::OpenReplies CurlFtpSession::Open() {
   OpenReplies replies;
-  Run(Request{}, true);
+  const CURLcode rc = Run(Request{}, true);
   if (!exchanges_.empty() && exchanges_.front().command.empty()) {
     replies.greeting = exchanges_.front().reply;
   }
   if (const Exchange* pwd = LastExchange("PWD")) replies.pwd = pwd->reply;
   cwd_ = PathOf257(replies.pwd);
+  replies.result = Outcome(rc, "login");
   return replies;
 }
 
