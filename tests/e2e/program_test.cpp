@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -206,6 +207,7 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
   EXPECT_EQ(Setting("temps", "DerniereVersion"), "2.1.1");
   EXPECT_TRUE(ParseDate(Setting("temps", "dernier"))) << ReadFile(program.dir / "QuoUpdate.ini");
   EXPECT_NE(r.err.find("Mise à jour correctement terminée."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ne sont pas vérifiées : aucune clé"), std::string::npos) << r.err;
   // Nothing registers a dll here: it is installed, and named once on standard error.
   EXPECT_EQ(Product("Lib.dll"), "lib 2.1.1");
   const std::string unregistered = "sur ce système) : " + product / "Lib.dll";
@@ -309,6 +311,58 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_empty(product.path()));
+  }
+}
+
+// The keeper signs with quo-sign, the settings trust its public key: the signed update installs;
+// a changed package fails (1); a changed action file, a missing signature or an older version
+// is refused (2) before any package is fetched. The product is untouched but by the good one.
+TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
+  const auto sign = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), QUO_SIGN_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = -1;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0)
+      ::waitpid(pid, &status, 0);
+    ASSERT_EQ(status, 0) << args[1];
+  };
+  const std::string secret = served / "secret.key", pub = served / "public.key";
+  sign({"keygen", secret, pub});
+  const struct {
+    std::string what, version;
+    std::function<void()> change;
+    int status;
+    std::string told;
+  } cases[] = {
+      {"signed", "2.1.1", [] {}, 0, "Mise à jour correctement terminée."},
+      {"package changed", "2.1.1", [&] { Serve("upd/Quorvanta.exe", "exe 6.6.6"); }, 1,
+       "Quorvanta.exe  Fichier corrompu : empreinte SHA-256"},
+      {"action file changed", "2.1.1",
+       [&] { Serve("upd/Actions.ini", ReadFile(served / "maj/upd/Actions.ini") + "\r\n"); }, 2,
+       "signature non valide : Actions.ini"},
+      {"no signature", "2.1.1", [&] { fs::remove(served / "maj/upd/Actions.ini.sig"); }, 2,
+       "signature absente : Actions.ini.sig"},
+      {"older version", "2.0.9", [] {}, 2, "pas plus récente que la version installée (2.1.0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=" + c.version +
+                                 "\r\n1=Quorvanta.exe\r\n[Quorvanta.exe]\r\ncopie=1\r\n");
+    Serve("upd/Quorvanta.exe", "exe " + c.version);
+    sign({"sign", served / "maj/upd", secret});
+    sign({"sign-list", served / "maj/ListMaj.ini", secret});
+    c.change();
+    WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
+    Settings(server->address());
+    IniProfile().Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature", ReadFile(pub));
+    const ProgramResult r = Launch({"1036"});
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    EXPECT_EQ(Product("Quorvanta.exe"), c.status == 0 ? "exe 2.1.1" : "exe 2.1.0");
+    EXPECT_FALSE(c.status == 2 && Exists(program.dir / "Download/Quorvanta.exe"));
   }
 }
 
