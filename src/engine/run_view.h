@@ -41,8 +41,10 @@ class RunView {
   virtual void UnloadMe() = 0;
   // The user asked to close the window: the run stops at its next safe point.
   virtual bool CloseRequested() const = 0;
-  // Tells a line on standard error too, for whoever started the program.
+  // Tells a line on standard error, for whoever started the program.
   virtual void Warn(const std::string& line) = 0;
+  // The phase texts go to standard error as they are shown (an unattended run).
+  virtual bool PhaseOnStandardError() const = 0;
 };
 
 // Sets the run's phase text and shows it at once.

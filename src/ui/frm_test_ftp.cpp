@@ -133,7 +133,7 @@ bool frmTestFTP::AskGoAhead(const std::string& text) {
 void frmTestFTP::TraySetTip(const std::string& text) { quo::TraySetTip(*this, text); }
 
 void frmTestFTP::Warn(const std::string& line) {
-  if (!phaseLogged_) std::fprintf(stderr, "QuoUpdate: %s\n", line.c_str());
+  std::fprintf(stderr, "QuoUpdate: %s\n", line.c_str());
 }
 
 frmParam& frmTestFTP::Param() {

@@ -50,7 +50,8 @@ class frmTestFTP : public RunView {
   void UnloadMe() override;
   bool CloseRequested() const override { return closeRequested_; }
   void Warn(const std::string& line) override;
-  // The phase label's texts already go to standard error (an unattended run): Warn adds nothing.
+  bool PhaseOnStandardError() const override { return phaseLogged_; }
+  // The phase label's texts go to standard error (an unattended run).
   void SetPhaseLogged(bool logged) { phaseLogged_ = logged; }
   // The settings dialog (created, and its load logic run, on first use).
   frmParam& Param();

@@ -46,7 +46,7 @@ void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sor
     for (std::size_t i = 0; i < run.NonEnregistres.size(); ++i)
       line += (i == 0 ? " " : ", ") + run.NonEnregistres[i];
     text += "\r\n" + line;
-    view.Warn(line);
+    if (!view.PhaseOnStandardError()) view.Warn(line);  // else the phase tells it
   }
   view.ShowPhase(text);
   view.RepaintPhase();

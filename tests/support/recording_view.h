@@ -41,6 +41,7 @@ class RecordingView : public RunView {
   void UnloadMe() override { unloaded = true; }
   bool CloseRequested() const override { return closed; }
   void Warn(const std::string& line) override { warnings.push_back(line); }
+  bool PhaseOnStandardError() const override { return false; }
 };
 
 }  // namespace quo::test
