@@ -80,6 +80,7 @@ void CurlFtpSession::Sink::Restart() {
       }
       hash->Update(buffer.data(), static_cast<size_t>(n));
       at += n;
+      if (pump && at % (32 << 20) == 0) pump();
     }
   }
   if (::fseeko(file, offset, SEEK_SET) != 0) writeFailed = true;
