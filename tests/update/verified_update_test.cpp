@@ -68,6 +68,7 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
       {"trusted second", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", Base64Encode(r.other.pub) + " , " + Base64Encode(r.key.pub)); }, O::Installed, ""},
       {"half a .part kept", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a.substr(0, 35000)); }, O::Installed, "", {}, "REST 35000"},
       {"a .part of other bytes", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), std::string(35000, 'x')); }, O::Installed, "", {}, "REST 35000"},
+      {".part linked to a product file", [](SignedRig& r) { std::filesystem::create_hard_link(r.Product("keep.txt"), r.Local("a.dll.part")); }, O::Installed, ""},
       {".part longer than taille", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a + "a"); }, O::Installed, ""},
       {"versionsDepart names it", [](SignedRig& r) { r.depart = "versionsDepart=1.2.2, 1.2.3\r\n", r.Publish(r.key); }, O::Installed, ""},
       {"package changed", [](SignedRig& r) { r.Serve("upd124/a.dll", "b" + r.a.substr(1)); }, O::Failed, "EmpreinteDifferente"},
@@ -99,12 +100,14 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
     r.t.app->ini.Write("Server", "CleSignature", Base64Encode(r.key.pub));
     r.Publish(r.key);
     WriteFile(r.Local("old.dll"), "left by an earlier run");
+    WriteFile(r.Product("keep.txt"), "precious");
     c.change(r);
     if (r.Search()) r.Update();
     EXPECT_EQ(c.outcome, r.run.Outcome());
     const std::string told = r.view.Phase() + r.run.ErrorText;
     EXPECT_NE(std::string::npos, told.find(c.says.empty() ? "" : T(c.says))) << told;
     EXPECT_TRUE((c.outcome == O::Installed ? r.a : "") == ReadFile(r.Product("a.dll")));
+    EXPECT_TRUE(ReadFile(r.Product("keep.txt")) == "precious");
     EXPECT_EQ(c.outcome == O::Installed ? "bee" : "", ReadFile(r.Product("b.dll")));
     const bool keyed = !r.Setting("Server", "CleSignature").empty();
     EXPECT_EQ(keyed ? 0u : 1u, r.view.warnings.size());

@@ -139,15 +139,16 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
 namespace {
 
 // The partial file of a download: the one an earlier attempt left when it may be continued (an
-// ordinary file, not longer than the file), else a new one; whatever else lies at its name goes,
-// and no link planted there is followed. offset: the bytes kept.
+// ordinary file of ours with no other name, not longer than the file), else a new one; whatever
+// else lies at its name goes, and no link planted there is followed or written through.
+// offset: the bytes kept.
 int OpenPart(const std::string& part, const DownloadCheck& check, std::int64_t& offset) {
   offset = 0;
   if (check.resume) {
     const int fd = ::open(part.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        (check.size < 0 || st.st_size <= check.size)) {
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+        st.st_uid == ::geteuid() && (check.size < 0 || st.st_size <= check.size)) {
       offset = st.st_size;
       return fd;
     }
