@@ -154,6 +154,29 @@ class UpdateRoad : public ::testing::Test {
     return program.Run(extra);
   }
   std::string Product(const std::string& name) { return ReadFile(product / name); }
+  // Runs the keeper's signing tool; the test stops unless it succeeds.
+  void QuoSign(std::vector<std::string> args) {
+    args.insert(args.begin(), QUO_SIGN_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = -1;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0)
+      ::waitpid(pid, &status, 0);
+    ASSERT_EQ(status, 0) << args[1];
+  }
+  // A key pair made by the keeper, its public key trusted by the settings, and the update folder
+  // and version list signed with it.
+  void SignAndTrust(const std::string& address) {
+    if (!Exists(served / "secret.key"))
+      QuoSign({"keygen", served / "secret.key", served / "public.key"});
+    QuoSign({"sign", served / "maj/upd", served / "secret.key"});
+    QuoSign({"sign-list", served / "maj/ListMaj.ini", served / "secret.key"});
+    Settings(address);
+    IniProfile().Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature",
+                     ReadFile(served / "public.key"));
+  }
   bool DownloadsKept() { return Exists(program.dir / "Download/Actions.ini"); }
 
   ProgramFolder program;
@@ -318,19 +341,6 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
 // a changed package fails (1); a changed action file, a missing signature or an older version
 // is refused (2) before any package is fetched. The product is untouched but by the good one.
 TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
-  const auto sign = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), QUO_SIGN_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0)
-      ::waitpid(pid, &status, 0);
-    ASSERT_EQ(status, 0) << args[1];
-  };
-  const std::string secret = served / "secret.key", pub = served / "public.key";
-  sign({"keygen", secret, pub});
   const struct {
     std::string what, version;
     std::function<void()> change;
@@ -352,18 +362,38 @@ TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
     Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=" + c.version +
                                  "\r\n1=Quorvanta.exe\r\n[Quorvanta.exe]\r\ncopie=1\r\n");
     Serve("upd/Quorvanta.exe", "exe " + c.version);
-    sign({"sign", served / "maj/upd", secret});
-    sign({"sign-list", served / "maj/ListMaj.ini", secret});
+    SignAndTrust(server->address());
     c.change();
     WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
-    Settings(server->address());
-    IniProfile().Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature", ReadFile(pub));
     const ProgramResult r = Launch({"1036"});
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
     EXPECT_EQ(Product("Quorvanta.exe"), c.status == 0 ? "exe 2.1.1" : "exe 2.1.0");
     EXPECT_FALSE(c.status == 2 && Exists(program.dir / "Download/Quorvanta.exe"));
   }
+}
+
+// The program killed (SIGKILL) while it downloads a signed package from a slow server: the next
+// run asks only for the rest (REST), checks the whole file and installs it.
+TEST_F(UpdateRoad, AKilledSignedDownloadIsContinuedByTheNextRun) {
+  const std::string big(400000, 'q');
+  Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n"
+                           "[Quorvanta.exe]\r\ncopie=1\r\n");
+  Serve("upd/Quorvanta.exe", big);
+  server = std::make_unique<FtpTestServer>(
+      FtpTestServer::Options{.root = served.path(), .faults = {"throttle=100000"}});
+  SignAndTrust(server->address());
+  const std::string part = program.dir / "Download/Quorvanta.exe.part";
+  const ProgramResult killed = program.Run({"2.1.0", product.path(), "1036"}, 120000, [&] {
+    return Exists(part) && fs::file_size(part) >= 65536;
+  });
+  ASSERT_EQ(killed.status, -1) << killed.err;
+  server = std::make_unique<FtpTestServer>(FtpTestServer::Options{.root = served.path()});
+  SignAndTrust(server->address());
+  const ProgramResult r = Launch();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Product("Quorvanta.exe") == big);
+  EXPECT_NE(server->log().find("REST "), std::string::npos);
 }
 
 }  // namespace
