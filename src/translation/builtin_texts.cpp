@@ -22,8 +22,7 @@ const std::string* BuiltinText(const std::string& key) {
              {"ErreurFtpReseau", "La communication avec le serveur a échoué :"},
              {"ErreurFtpLocal", "Le téléchargement a échoué sur ce poste :"},
              {"ErreurFtpInterrompu", "Transfert interrompu :"},
-             {"ConnexionSecuriseeImpossible",
-              "Connexion sécurisée impossible (certificat du serveur non vérifié ou TLS refusé) :"},
+             {"ConnexionSecuriseeImpossible", "Connexion TLS impossible :"},
              {"Echecdelinstallation", "Échec de l'installation :"},
              {"DossierNonAbsolu", "Le dossier d'installation doit être un chemin complet :"},
              {"RepriseAnnulee", "Installation interrompue annulée, fichiers d'origine rétablis :"},
@@ -37,8 +36,8 @@ const std::string* BuiltinText(const std::string& key) {
              {"PaquetSansEmpreinte", "Mise à jour refusée, paquet sans empreinte (sha256 et taille) :"},
              {"VersionDepartNonPrevue", "Mise à jour refusée, elle n'est pas prévue pour la version installée :"},
              {"MajPasPlusRecente", "Mise à jour refusée, elle n'est pas plus récente que la version installée"},
-             {"TailleDifferente", "taille reçue / attendue :"},
-             {"EmpreinteDifferente", "empreinte SHA-256 différente de celle annoncée"},
+             {"TailleDifferente", "taille reçue/attendue"},
+             {"EmpreinteDifferente", "SHA-256 différent"},
              {"EspaceInsuffisant", "Espace disque insuffisant (octets nécessaires / libres) :"},
          })
       m.emplace(FoldCase(k), text);

@@ -79,7 +79,7 @@ std::string CheckPackage(AppContext& app, const PackageFacts& package, const std
                          const std::optional<Sha256Digest>& digest) {
   const auto size = app.platform.files->FileSize(path);
   if (package.taille >= 0 && size != package.taille) {
-    return app.Traduire("TailleDifferente") + " " + (size ? std::to_string(*size) : "?") + " / " +
+    return app.Traduire("TailleDifferente") + " " + (size ? std::to_string(*size) : "?") + "/" +
            std::to_string(package.taille);
   }
   if (package.sha256 &&

@@ -35,7 +35,10 @@ bool TrustKeys(UpdateRun& run, RunView& view) {
   run.ClesConfiance = trusted.keys;
   run.MajVerifiee = false;
   if (!trusted.bad.empty()) {
-    SetPhase(run, view, app.Traduire("CleSignatureInvalide") + " " + trusted.bad);
+    // The start of the text only: a key does not wrap, and this is enough to find it.
+    const std::string& bad = trusted.bad;
+    SetPhase(run, view, app.Traduire("CleSignatureInvalide") + " " +
+                            (bad.size() > 12 ? bad.substr(0, 12) + "..." : bad));
     run.End(RunOutcome::Refused);
     return false;
   }

@@ -92,7 +92,7 @@ class Download {
       if (differs.empty()) return true;
       RemoveStale(app_, path);
       if (!continued || attempt > 0) {
-        Fail(p.file + "  " + app_.Traduire("Fichiercorrompue") + " : " + differs);
+        Fail(p.file + "  " + app_.Traduire("Fichiercorrompue") + " (" + differs + ")");
         return false;
       }
     }
@@ -126,7 +126,7 @@ class Download {
     auto read = ReadPackages(app_, nomIni_, nb, why);
     if (!read) {
       Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_));
-      if (!why.empty()) run_.ErrorText += " : " + why;
+      if (!why.empty()) run_.ErrorText += " (" + why + ")";
       run_.End(RunOutcome::Failed);
       return false;
     }

@@ -110,7 +110,7 @@ std::string CheckSignedActions(UpdateRun& run, const std::string& nomIni) {
     const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
     std::string why;
     const auto facts = ReadPackageFacts(app, nomIni, name, why);
-    if (!facts) return std::string(kActions) + "  " + app.Traduire("Fichiercorrompue") + " : " + why;
+    if (!facts) return std::string(kActions) + "  " + app.Traduire("Fichiercorrompue") + " (" + why + ")";
     if (!facts->Verifiable()) return app.Traduire("PaquetSansEmpreinte") + " " + name;
   }
   return "";

@@ -349,7 +349,7 @@ TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
   } cases[] = {
       {"signed", "2.1.1", [] {}, 0, "Mise à jour correctement terminée."},
       {"package changed", "2.1.1", [&] { Serve("upd/Quorvanta.exe", "exe 6.6.6"); }, 1,
-       "Quorvanta.exe  Fichier corrompu : empreinte SHA-256"},
+       "Quorvanta.exe  Fichier corrompu (SHA-256 différent)"},
       {"action file changed", "2.1.1",
        [&] { Serve("upd/Actions.ini", ReadFile(served / "maj/upd/Actions.ini") + "\r\n"); }, 2,
        "signature non valide : Actions.ini"},

@@ -62,12 +62,13 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
     std::string says;  // in the phase or the errors
     std::vector<std::string> faults = {};
     std::string logHas = "";  // in the server's log
+    int fetchesOfA = -1;      // RETR a.dll in the server's log (-1: not counted)
   };
   const std::vector<Case> cases = {
       {"signed", [](SignedRig&) {}, O::Installed, ""},
       {"trusted second", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", Base64Encode(r.other.pub) + " , " + Base64Encode(r.key.pub)); }, O::Installed, ""},
-      {"half a .part kept", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a.substr(0, 35000)); }, O::Installed, "", {}, "REST 35000"},
-      {"a .part of other bytes", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), std::string(35000, 'x')); }, O::Installed, "", {}, "REST 35000"},
+      {"half a .part kept", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a.substr(0, 35000)); }, O::Installed, "", {}, "REST 35000", 1},
+      {"a .part of other bytes", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), std::string(35000, 'x')); }, O::Installed, "", {}, "REST 35000", 2},
       {".part linked to a product file", [](SignedRig& r) { std::filesystem::create_hard_link(r.Product("keep.txt"), r.Local("a.dll.part")); }, O::Installed, ""},
       {".part longer than taille", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a + "a"); }, O::Installed, ""},
       {"versionsDepart names it", [](SignedRig& r) { r.depart = "versionsDepart=1.2.2, 1.2.3\r\n", r.Publish(r.key); }, O::Installed, ""},
@@ -115,7 +116,10 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
     // (a successful installation empties them anyway).
     EXPECT_EQ((keyed && c.outcome != O::Refused) || c.outcome == O::Installed,
               !std::filesystem::exists(r.Local("old.dll")));
-    EXPECT_NE(std::string::npos, r.server->log().find(c.logHas));
+    const std::string log = r.server->log();
+    EXPECT_NE(std::string::npos, log.find(c.logHas));
+    const auto fetchesOfA = std::ranges::count(Split(log, '\n'), "RETR a.dll");
+    EXPECT_TRUE(c.fetchesOfA < 0 || c.fetchesOfA == fetchesOfA) << fetchesOfA;
     EXPECT_FALSE(c.outcome == O::Refused && std::filesystem::exists(r.Local("a.dll")));
   }
 }
