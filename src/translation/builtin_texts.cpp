@@ -36,7 +36,7 @@ const std::string* BuiltinText(const std::string& key) {
              {"PaquetSansEmpreinte", "Mise à jour refusée, paquet sans empreinte (sha256 et taille) :"},
              {"VersionDepartNonPrevue", "Mise à jour refusée, elle n'est pas prévue pour la version installée :"},
              {"MajPasPlusRecente", "Mise à jour refusée, elle n'est pas plus récente que la version installée"},
-             {"TailleDifferente", "taille reçue/attendue"},
+             {"TailleDifferente", "taille"},
              {"EmpreinteDifferente", "SHA-256 différent"},
              {"EspaceInsuffisant", "Espace disque insuffisant (octets nécessaires / libres) :"},
          })
