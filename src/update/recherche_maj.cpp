@@ -11,9 +11,8 @@
 #include "engine/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "platform/files.h"
-#include "platform/system.h"
-#include "core/text.h"
 #include "platform/ftp_client.h"
+#include "platform/system.h"
 #include "update/verified_update.h"
 #include "update/version_liste.h"
 
