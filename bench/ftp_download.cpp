@@ -33,7 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Run {
-  double seconds = 0;
+  double seconds = 0, cpuSeconds = 0;  // time since start; user and system time of the child
   long maxRssKb = 0;
   bool ok = false;
   double longestPauseMs = 0;  // GetFile only
@@ -51,6 +51,8 @@ Run Finish(pid_t pid, Clock::time_point start) {
   ::wait4(pid, &status, 0, &usage);
   Run r;
   r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  r.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   r.maxRssKb = usage.ru_maxrss;
   r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return r;
@@ -158,7 +160,7 @@ int main(int argc, char** argv) {
 
   enum { kGet, kHashed, kCurl, kContenders };
   const char* const names[kContenders] = {"GetFile", "hashed GetFile", "curl"};
-  std::vector<double> times[kContenders];
+  std::vector<double> times[kContenders], cpuTimes[kContenders];
   long rss[kContenders] = {};
   double longestPause = 0;
   const auto size = static_cast<std::uintmax_t>(bytes);
@@ -187,6 +189,7 @@ int main(int argc, char** argv) {
         runs[kCurl].seconds);
     for (int who = 0; who < kContenders; ++who) {
       times[who].push_back(runs[who].seconds);
+      cpuTimes[who].push_back(runs[who].cpuSeconds);
       rss[who] = std::max(rss[who], runs[who].maxRssKb);
     }
     longestPause = std::max(longestPause, runs[kHashed].longestPauseMs);
@@ -195,9 +198,9 @@ int main(int argc, char** argv) {
   double median[kContenders];
   for (int who = 0; who < kContenders; ++who) {
     median[who] = Median(times[who]);
-    std::printf("%-15s median %.3f s (%.0f MiB/s), peak RSS %.1f MB\n",
+    std::printf("%-15s median %.3f s (%.0f MiB/s), CPU %.3f s, peak RSS %.1f MB\n",
                 (names[who] + std::string(":")).c_str(), median[who], mb / median[who],
-                rss[who] / 1024.0);
+                Median(cpuTimes[who]), rss[who] / 1024.0);
   }
   std::printf("SHA-256 alone, in memory: %.3f s (%.0f MiB/s)\n", hashSeconds, mb / hashSeconds);
   std::printf("ratio GetFile/curl (speed): %.2f (target >= 0.90); GetFile peak RSS %s 64 MB\n",
