@@ -67,11 +67,11 @@ Run GetFileInChild(const std::string& address, const std::string& dir, long long
                    const quo::Sha256Digest* expected) {
   int report[2];
   if (::pipe(report) != 0) return {};
+  quo::test::TestApp t;  // made here, so its program folder goes when the child is done
   std::fflush(nullptr);
   const auto start = Clock::now();
   const pid_t pid = ::fork();
   if (pid == 0) {
-    quo::test::TestApp t;
     quo::CurlFtpService service;
     t.platform.ftp = &service;
     quo::SckFtp ftp(*t.app);
