@@ -28,6 +28,9 @@ class FtpTestServer {
   int port() const { return port_; }
   std::string address() const;  // "127.0.0.1:port" or "[::1]:port"
   std::string log() const { return ReadFile(work_ / "log.txt"); }
+  // pyftpdlib's own log (its error output), one line per transfer: "RETR <path> completed=1
+  // bytes=<sent by this transfer> seconds=...".
+  std::string output() const { return ReadFile(work_ / "stderr.txt"); }
 
  private:
   void Stop();

@@ -9,10 +9,10 @@
 
 namespace quo::test {
 
-TempDir::TempDir() {
-  char tmpl[] = "/tmp/quo_test_XXXXXX";
-  if (::mkdtemp(tmpl) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = std::string(tmpl) + "/";
+TempDir::TempDir(const std::string& base) {
+  std::string tmpl = base + "/quo_test_XXXXXX";
+  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed in " + base);
+  path_ = tmpl + "/";
 }
 
 TempDir::~TempDir() {

@@ -1,4 +1,5 @@
-// A fresh folder under /tmp for one test, removed with everything in it at the end.
+// A fresh folder under /tmp (or another base folder) for one test, removed with everything in it
+// at the end.
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@ namespace quo::test {
 
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const std::string& base = "/tmp");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
