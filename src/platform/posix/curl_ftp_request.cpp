@@ -14,7 +14,7 @@ namespace quo {
 namespace {
 
 constexpr size_t kMaxReplyLine = 512;
-constexpr auto kPumpEvery = std::chrono::milliseconds(50);
+constexpr auto kPumpEvery = std::chrono::milliseconds(25);
 
 // A reply line as kept: control characters replaced, cut to kMaxReplyLine.
 std::string CleanLine(std::string line) {
@@ -80,7 +80,8 @@ void CurlFtpSession::Sink::Restart() {
       }
       hash->Update(buffer.data(), static_cast<size_t>(n));
       at += n;
-      if (pump && at % (32 << 20) == 0) pump();
+      // An abandon asked meanwhile is honoured by the transfer's first report.
+      if (tick && at % (8 << 20) == 0) tick();
     }
   }
   if (::fseeko(file, offset, SEEK_SET) != 0) writeFailed = true;
@@ -102,7 +103,7 @@ size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
     return 0;
   }
   if (s->hash != nullptr) s->hash->Update(data, n);
-  return n;
+  return !s->tick || s->tick() ? n : 0;
 }
 
 curl_socket_t CurlFtpSession::OpenSocket(void* self, curlsocktype, curl_sockaddr* a) {
@@ -158,7 +159,13 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   lineIn_.clear();
   stalled_ = slow_ = false;
   errorBuffer_[0] = '\0';
-  if (r.sink != nullptr) r.sink->Restart();
+  lastPump_ = std::chrono::steady_clock::now();
+  if (r.sink != nullptr) {
+    // Window events also run from inside a long stretch of curl's work (one call of
+    // curl_multi_perform can take in tens of megabytes), and while kept bytes are hashed.
+    r.sink->tick = [this, sink = r.sink] { return PumpIfDue(sink->offset + sink->bytes); };
+    r.sink->Restart();
+  }
 
   curl_easy_reset(easy_);
   const std::string url =
@@ -207,7 +214,7 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   CURLcode result = CURLE_OK;
   curl_multi_add_handle(multi_, easy_);
   const auto began = std::chrono::steady_clock::now();
-  auto lastPump = began, lastByteAt = began;
+  auto lastByteAt = began;
   std::int64_t lastBytes = 0;
   for (bool done = false; !done;) {
     int running = 0;
@@ -240,15 +247,9 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
       result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
-    if (now - lastPump >= kPumpEvery) {
-      lastPump = now;
-      curl_off_t total = 0;
-      curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
-      if (progress_ && !progress_(got, total < 0 ? 0 : total)) {
-        abandoned_ = true;
-        result = CURLE_ABORTED_BY_CALLBACK;
-        break;
-      }
+    if (!PumpIfDue(got)) {
+      result = CURLE_ABORTED_BY_CALLBACK;
+      break;
     }
     curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kPumpEvery.count()), nullptr);
   }
@@ -256,6 +257,17 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
   curl_slist_free_all(quote);
   return result;
+}
+
+bool CurlFtpSession::PumpIfDue(std::int64_t done) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < kPumpEvery) return true;
+  lastPump_ = now;
+  curl_off_t total = 0;
+  curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+  if (!progress_ || progress_(done, total < 0 ? 0 : total)) return true;
+  abandoned_ = true;
+  return false;
 }
 
 bool CurlFtpSession::TooSlow(std::int64_t bytes, std::chrono::steady_clock::duration spent) const {

@@ -17,7 +17,8 @@ struct CurlFtpSession::Sink {
   std::FILE* file = nullptr;
   std::string* text = nullptr;
   Sha256* hash = nullptr;  // of the whole file, its first offset bytes included
-  std::function<void()> pump;  // lets window events run while the kept bytes are hashed
+  // Lets window events run when they are due; false when the transfer is abandoned.
+  std::function<bool()> tick;
   std::int64_t offset = 0;  // bytes of the file kept from an earlier attempt
   std::int64_t bytes = 0, max = 0;  // bytes of this attempt; the file's largest size
   bool tooBig = false, writeFailed = false;

@@ -169,9 +169,6 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   const int fd = OpenPart(part, check, sink.offset);
   sink.max = check.size >= 0 ? std::min(check.size, limits_.maxFileBytes) : limits_.maxFileBytes;
   sink.hash = check.hash;
-  sink.pump = [this, &sink] {
-    if (progress_) progress_(sink.offset, sink.max);
-  };
   sink.file = fd < 0 ? nullptr : ::fdopen(fd, "r+b");
   if (sink.file == nullptr) {
     if (fd >= 0) {

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "platform/posix/pipelined_sha256.h"
+
 namespace quo {
 
 namespace {
@@ -60,7 +62,9 @@ class EvpSha256 : public Sha256 {
 
 }  // namespace
 
-std::unique_ptr<Sha256> OpenSslCrypto::NewSha256() { return std::make_unique<EvpSha256>(); }
+std::unique_ptr<Sha256> OpenSslCrypto::NewSha256() {
+  return std::make_unique<PipelinedSha256>(std::make_unique<EvpSha256>());
+}
 
 bool OpenSslCrypto::IsPublicKey(const std::string& key) { return PublicKey(key) != nullptr; }
 
