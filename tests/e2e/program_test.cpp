@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -157,14 +156,7 @@ class UpdateRoad : public ::testing::Test {
   // Runs the keeper's signing tool; the test stops unless it succeeds.
   void QuoSign(std::vector<std::string> args) {
     args.insert(args.begin(), QUO_SIGN_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0)
-      ::waitpid(pid, &status, 0);
-    ASSERT_EQ(status, 0) << args[1];
+    ASSERT_EQ(RunProgram(args), 0) << args[1];
   }
   // A key pair made by the keeper, its public key trusted by the settings, and the update folder
   // and version list signed with it.

@@ -1,6 +1,7 @@
 #include "support/child_processes.h"
 
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,18 @@
 #include "support/temp_dir.h"
 
 namespace quo::test {
+
+int RunProgram(std::vector<std::string> argv) {
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  int status = 0;
+  if (::posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 
 static int childrenMade = 0;
 

@@ -12,6 +12,10 @@
 
 namespace quo::test {
 
+// The exit status of the program run with these arguments (argv[0] its path) and waited for;
+// -1 when it could not start or did not exit.
+int RunProgram(std::vector<std::string> argv);
+
 class ChildProcesses : public ProcfsProcesses {
  public:
   // includeSelf: the test process itself is listed too (as the updater would see itself).

@@ -1,14 +1,13 @@
 // quo-sign run as a separate process on a temporary update folder and real key files.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "core/base64.h"
 #include "platform/posix/openssl_crypto.h"
+#include "support/child_processes.h"
 #include "support/temp_dir.h"
 
 namespace quo::test {
@@ -17,14 +16,7 @@ namespace {
 // The exit status of quo-sign run with the arguments (-1 when it did not exit).
 int QuoSign(std::vector<std::string> args) {
   args.insert(args.begin(), QUO_SIGN_PROGRAM);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  int status = 0;
-  if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return RunProgram(args);
 }
 
 const std::string kAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
