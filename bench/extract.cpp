@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/libarchive_rar.h"
+#include "platform/shared/libarchive_rar.h"
 #include "support/test_platform.h"
 #include "update/unrar3.h"
 #include "writers/rar4_writer.h"

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "ftp/sck_ftp.h"
-#include "platform/posix/curl_ftp.h"
+#include "platform/shared/curl_ftp.h"
 #include "platform/posix/openssl_crypto.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"

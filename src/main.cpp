@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/base/ini_profile.h"
-#include "platform/posix/base/module_loader.h"
+#include "platform/shared/base/ini_profile.h"
+#include "platform/module_loader.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
 #include "app/app_context.h"
 #include "app/exit_status.h"
 #include "startup/launch.h"
-#include "ui/qt/gui_run.h"
+#include "ui/run_entry.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "app/dates.h"
-#include "platform/posix/base/ini_profile.h"
+#include "platform/shared/base/ini_profile.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"

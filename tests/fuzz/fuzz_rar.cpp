@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/libarchive_rar.h"
+#include "platform/shared/libarchive_rar.h"
 #include "writers/rar4_writer.h"
 
 namespace fs = std::filesystem;

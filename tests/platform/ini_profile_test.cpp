@@ -1,5 +1,5 @@
 // The INI service against real files: the reading rules, and writes that keep every other byte.
-#include "platform/posix/base/ini_profile.h"
+#include "platform/shared/base/ini_profile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -13,7 +13,7 @@
 
 #include "app/app_context.h"
 #include "platform/platform.h"
-#include "platform/posix/base/ini_profile.h"
+#include "platform/shared/base/ini_profile.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/base/posix_system.h"
 #include "platform/posix/openssl_crypto.h"

@@ -16,8 +16,8 @@
 
 #include "core/text.h"
 #include "engine/update_run.h"
-#include "platform/posix/curl_ftp.h"
-#include "platform/posix/libarchive_rar.h"
+#include "platform/shared/curl_ftp.h"
+#include "platform/shared/libarchive_rar.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"

@@ -11,7 +11,7 @@
 #include "core/base64.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/posix/base/ini_profile.h"
+#include "platform/shared/base/ini_profile.h"
 #include "platform/posix/base/posix_files.h"
 #include "platform/posix/openssl_crypto.h"
 #include "update/download_files.h"

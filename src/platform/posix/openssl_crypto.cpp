@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "platform/posix/pipelined_sha256.h"
+#include "platform/shared/pipelined_sha256.h"
 
 namespace quo {
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "ui/run_entry.h"
+
 namespace quo {
 
 class AppContext;
@@ -18,21 +20,5 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv);
 // run a window whose run has reached its end (Finished) is closed; the status is then that of
 // the run's outcome. An interactive run always gives 0.
 int RunEventLoop(frmTestFTP& w, bool unattended);
-
-#if defined(_WIN32)
-#define QUO_GUI_EXPORT __declspec(dllexport)
-#else
-#define QUO_GUI_EXPORT __attribute__((visibility("default")))
-#endif
-
-// The module's entry point, looked up by the launcher (kGuiEntry in the program folder's
-// kGuiModule); same meaning as RunGui.
-using GuiEntryFn = int (*)(AppContext* app, const LaunchPlan* plan, int* argc, char** argv);
-inline constexpr char kGuiModule[] = "libquo_gui.so";
-inline constexpr char kGuiEntry[] = "quo_gui_run";
-// The recovery of an interrupted installation, with the module's process service: 1 when the
-// product is whole again, else 0 and why in message.
-using RecoverEntryFn = int (*)(AppContext* app, std::string* message);
-inline constexpr char kRecoverEntry[] = "quo_recover";
 
 }  // namespace quo

@@ -1,4 +1,4 @@
-#include "platform/posix/base/module_loader.h"
+#include "platform/module_loader.h"
 
 #include <dlfcn.h>
 

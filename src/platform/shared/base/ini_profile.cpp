@@ -1,4 +1,4 @@
-#include "platform/posix/base/ini_profile.h"
+#include "platform/shared/base/ini_profile.h"
 
 #include <sys/stat.h>
 

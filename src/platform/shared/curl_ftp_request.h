@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/crypto.h"
-#include "platform/posix/curl_ftp.h"
+#include "platform/shared/curl_ftp.h"
 
 namespace quo {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/pipelined_sha256.h"
+#include "platform/shared/pipelined_sha256.h"
 
 #include <algorithm>
 #include <cstring>

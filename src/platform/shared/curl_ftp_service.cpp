@@ -7,7 +7,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "platform/posix/curl_ftp.h"
+#include "platform/shared/curl_ftp.h"
 
 namespace quo {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/posix/curl_ftp.h"
-#include "platform/posix/curl_ftp_request.h"
+#include "platform/shared/curl_ftp.h"
+#include "platform/shared/curl_ftp_request.h"
 
 namespace quo {
 

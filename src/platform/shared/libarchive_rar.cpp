@@ -1,4 +1,4 @@
-#include "platform/posix/libarchive_rar.h"
+#include "platform/shared/libarchive_rar.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -1,5 +1,5 @@
 // The libcurl multi loop that runs one request of a session, and the reply lines it keeps.
-#include "platform/posix/curl_ftp_request.h"
+#include "platform/shared/curl_ftp_request.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
