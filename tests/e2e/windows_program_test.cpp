@@ -1,0 +1,310 @@
+// QuoUpdate.exe as a separate process under Wine (a Windows child of this test), in a program
+// folder made from the build's, against the project's FTP server on the Linux side and real files
+// on the C: drive. The product launches it with one command tail of fields split on "/", its
+// folder written with "\". Nothing here names a process to end: the Windows process walk is not
+// restricted to this test's children.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "app/dates.h"
+#include "core/base64.h"
+#include "platform/shared/base/ini_profile.h"
+#include "support/ftp_server.h"
+#include "support/native_services.h"
+#include "support/temp_dir.h"
+#include "support/test_key.h"
+#include "writers/rar4_writer.h"
+
+namespace quo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The build and the fixtures, seen from Wine through its Z: drive.
+const std::string kBuild = "Z:" QUO_PROGRAM_BUILD_DIR, kRarFixtures = "Z:" QUO_FIXTURES_DIR "/rar/";
+NativeFiles files;  // the settings file read and written as the program does
+
+fs::path Native(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+std::wstring Wide(const std::string& s) { return Native(s).wstring(); }
+std::string Backslashed(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// The marks of the test component (Composant.txt in its folder) once they end with last:
+// registrations run detached from the program, and may end after it.
+std::string Marks(const std::string& dir, const std::string& last) {
+  for (int i = 0; i < 500 && !ReadFile(dir + "Composant.txt").ends_with(last); ++i) Sleep(20);
+  return ReadFile(dir + "Composant.txt");
+}
+
+struct ProgramResult {
+  int status = -1;  // exit status; -1 when it was ended (TerminateProcess) or never started
+  std::string err;  // what it wrote on standard error
+};
+
+// The launcher, its module and the language files of the build in a temporary folder.
+struct ProgramFolder {
+  ProgramFolder() {
+    for (const char* f : {"QuoUpdate.exe", "quo_gui.dll"})
+      fs::copy_file(Native(kBuild + f), Native(dir / f));
+    fs::copy(Native(kBuild + "LanguesUpdate"), Native(dir / "LanguesUpdate"));
+  }
+
+  // Runs QuoUpdate.exe with the command tail, unattended unless told; whileRunning, given the
+  // process id every 20 ms, ends it (TerminateProcess, status -1) when it answers true.
+  ProgramResult Run(const std::string& tail, bool unattended = true,
+                    const std::function<bool(DWORD)>& whileRunning = {}) const {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE err = CreateFileW(Wide(dir / "stderr.txt").c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW si{.cb = sizeof si, .dwFlags = STARTF_USESTDHANDLES, .hStdError = err};
+    const std::wstring exe = Wide(Backslashed(dir / "QuoUpdate.exe"));
+    std::wstring line = L"\"" + exe + L"\" " + Wide(tail);
+    SetEnvironmentVariableW(L"QUOUPDATE_UNATTENDED", unattended ? L"1" : nullptr);
+    PROCESS_INFORMATION pi{};
+    const bool started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &si, &pi);
+    CloseHandle(err);
+    if (!started) return {-1, "not started: error " + std::to_string(GetLastError())};
+    DWORD status = static_cast<DWORD>(-1);
+    for (int waited = 0; WaitForSingleObject(pi.hProcess, 20) == WAIT_TIMEOUT; waited += 20) {
+      if (waited > 120000 || (whileRunning && whileRunning(pi.dwProcessId))) {
+        TerminateProcess(pi.hProcess, status);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+      }
+    }
+    GetExitCodeProcess(pi.hProcess, &status);
+    CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+    return {static_cast<int>(status), ReadFile(dir / "stderr.txt")};
+  }
+
+  TempDir dir;
+};
+
+// The visible top-level window of a process; nullptr while it has none.
+HWND WindowOf(DWORD pid) {
+  std::pair<DWORD, HWND> found{pid, nullptr};
+  EnumWindows([](HWND w, LPARAM p) -> BOOL {
+    auto& f = *reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == f.first && IsWindowVisible(w)) f.second = w;
+    return f.second == nullptr;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
+// Started by hand (no QUOUPDATE_UNATTENDED), this build says in a real message box that it has no
+// window yet, and OK ends it with status 2. The translators' database is not read here: one log
+// line says so and the language files are used as they are. A launch with no check due never
+// loads quo_gui.dll (garbage below), which a run that goes on does (and fails, naming it).
+TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
+  ProgramFolder program;
+  fs::copy_file(Native("Z:" QUO_TEST_DATA_DIR "/mdb/traduction.mdb"),
+                Native(program.dir / "TraductionUpdate.mdb"));
+  wchar_t title[64] = L"", text[512] = L"";
+  ProgramResult r = program.Run("", false, [&](DWORD pid) {
+    if (const HWND box = WindowOf(pid)) {
+      GetWindowTextW(box, title, 64), GetDlgItemTextW(box, 0xFFFF, text, 512);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return false;
+  });
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(std::wstring(title), L"QuoUpdate");
+  EXPECT_NE(std::wstring(text).find(L"Cette version Windows n'a pas encore de fenêtre"),
+            std::wstring::npos) << r.err;
+  EXPECT_NE(ReadFile(program.dir / "log.txt").find("TraductionUpdate.mdb"), std::string::npos);
+  EXPECT_EQ(ReadFile(program.dir / "LanguesUpdate/1036.lng"),
+            ReadFile(kBuild + "LanguesUpdate/1036.lng"));
+
+  WriteFile(program.dir / "quo_gui.dll", "not a module");
+  r = program.Run("2.1.0/C:\\Quorvanta\\/1036");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  r = program.Run("2.1.0/C:\\Quorvanta\\/1036/1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("quo_gui.dll"), std::string::npos) << r.err;
+}
+
+class UpdateRoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDirs(served / "maj/upd");
+    Serve("ListMaj.ini", "[versions]\r\n2.1.0=upd\r\n");
+    server = std::make_unique<FtpTestServer>(FtpTestServer::Options{.root = served.path()});
+    Settings(server->address());
+  }
+
+  // A file of the update channel (below "maj/" on the server).
+  void Serve(const std::string& path, const std::string& content) {
+    WriteFile(served / ("maj/" + path), content);
+  }
+  void Settings(const std::string& address, int frequence = 1) {
+    WriteFile(program.dir / "QuoUpdate.ini",
+              "[Server]\r\nAdresse=" + address + "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n"
+              "[temps]\r\nfrequence=" + std::to_string(frequence) + "\r\n");
+  }
+  std::string Setting(const std::string& section, const std::string& key) {
+    return IniProfile(files).Get(program.dir / "QuoUpdate.ini", section, key, 100);
+  }
+  // Launched by the product: version/product folder/language, then the fields given.
+  ProgramResult Launch(const std::string& more = "",
+                       const std::function<bool(DWORD)>& whileRunning = {}) {
+    return program.Run("2.1.0/" + Backslashed(product.path()) + "/1036" + more, true, whileRunning);
+  }
+  std::string Product(const std::string& name) { return ReadFile(product / name); }
+  bool DownloadsKept() { return Exists(program.dir / "Download/Actions.ini"); }
+
+  ProgramFolder program;
+  TempDir product, served;
+  std::unique_ptr<FtpTestServer> server;
+};
+
+// Plain files with backups, a destination subfolder, a RAR 4 package with a Unicode name, a RAR 5
+// package made by the RAR program, and a component unregistered, replaced and registered again
+// by regsvr32. The fifth field names the server for this run; the settings keep theirs.
+TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
+  if (!fs::is_directory(Native(kRarFixtures)))
+    GTEST_SKIP() << "fixtures folder " << kRarFixtures << " absent";
+  const std::string component = ReadFile("Z:" QUO_TEST_COMPONENT);
+  Serve("upd/Actions.ini",
+        "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
+        "3=Données-été.dat\r\n4=test.bin\r\n5=Composant.dll\r\n"
+        "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\n[Notes.txt]\r\ndestination=Docs\r\ncopie=1\r\n"
+        "backup=1\r\n[Données-été.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n"
+        "[test.bin]\r\ncompresse=1\r\ncopie=1\r\n"
+        "[Composant.dll]\r\ncopie=1\r\nbackup=1\r\nenregistrement=1\r\ntype=dll\r\n");
+  Serve("upd/Quorvanta.exe", "exe 2.1.1");
+  Serve("upd/Notes.txt", "notes 2.1.1");
+  Serve("upd/Données-été.rar",
+        writers::BuildRar4({writers::Rar4File("Données-été.dat", "données 2.1.1")}).bytes);
+  Serve("upd/test.rar", ReadFile(kRarFixtures + "rar5_compressed.rar"));
+  Serve("upd/Composant.dll", component);
+  WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
+  WriteFile(product / "Composant.dll", component);
+  MakeDirs(product / "Docs");
+  WriteFile(product / "Docs/Notes.txt", "notes 2.1.0");
+  Settings("127.0.0.1:1");
+
+  const ProgramResult r = Launch("/0/" + server->address());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Mise à jour correctement terminée."), std::string::npos) << r.err;
+  EXPECT_EQ(Product("Quorvanta.exe"), "exe 2.1.1");
+  EXPECT_EQ(Product("OLDQuorvanta.exeBack"), "exe 2.1.0");
+  EXPECT_EQ(Product("Docs/Notes.txt"), "notes 2.1.1");
+  EXPECT_EQ(Product("Docs/OLDNotes.txtBack"), "notes 2.1.0");
+  EXPECT_EQ(Product("Plugins/Greffons/Données-été.dat"), "données 2.1.1");
+  EXPECT_EQ(Sha256Hex(Product("test.bin")),
+            "588870a2dade35c2650fbb7898c9a9c7f21fce7c281198604e8d0c9737f2c375");
+  EXPECT_EQ(Marks(product.path(), "registered\r\n"), "unregistered\r\nregistered\r\n");
+  EXPECT_TRUE(Product("Composant.dll") == component && Product("OLDComposant.dllBack") == component);
+  EXPECT_FALSE(DownloadsKept());
+  EXPECT_EQ(Setting("Server", "Adresse"), "127.0.0.1:1");
+  EXPECT_EQ(Setting("temps", "DerniereVersion"), "2.1.1");
+  EXPECT_TRUE(ParseDate(Setting("temps", "dernier"))) << ReadFile(program.dir / "QuoUpdate.ini");
+}
+
+TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
+  std::string order = "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n", sections;
+  for (int i = 1; i <= 5; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    order += std::to_string(i) + "=" + name + "\r\n";
+    sections +=
+        "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
+    Serve("upd/" + name, "new " + std::to_string(i));
+    WriteFile(product / name, "old " + std::to_string(i));
+  }
+  Serve("upd/Actions.ini", order + sections);
+  WriteFile(product / "Bloque", "a file where section 3 needs a folder");
+
+  const ProgramResult r = Launch();
+  EXPECT_EQ(r.status, 1) << r.err;
+  for (int i = 1; i <= 5; ++i)
+    EXPECT_EQ(Product("f" + std::to_string(i) + ".txt"), "old " + std::to_string(i)) << i;
+  EXPECT_FALSE(Exists(product / "OLDf1.txtBack"));  // put back under its own name
+  EXPECT_TRUE(DownloadsKept());
+  EXPECT_EQ(Setting("temps", "DerniereVersion"), "");
+  EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
+}
+
+// QuoUpdate.exe ended (TerminateProcess) in the middle of a section, while the replaced server
+// takes its time to unregister: the next start, with no check due, puts the original product back
+// from the journal before anything else, registers the server again, and says so in the log.
+TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
+  const std::string slow = ReadFile("Z:" QUO_TEST_SERVER_PROGRAM);
+  Serve("upd/Actions.ini",
+        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=prog.exe\r\n3=c.txt\r\n"
+        "[a.txt]\r\ncopie=1\r\nbackup=1\r\n[prog.exe]\r\ncopie=1\r\nbackup=1\r\n"
+        "enregistrement=1\r\ntype=exeX\r\n[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
+  for (const std::string name : {"a.txt", "prog.exe", "c.txt"}) {
+    Serve("upd/" + name, "new " + name);
+    WriteFile(product / name, name == "prog.exe" ? slow : "old " + name);
+  }
+  const ProgramResult killed =
+      Launch("", [&](DWORD) { return Exists(product / "Composant.txt"); });
+  ASSERT_EQ(killed.status, -1) << killed.err;
+  EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
+  ASSERT_TRUE(Exists(program.dir / "QuoUpdate.journal"));
+
+  Settings(server->address(), 0);  // no check due
+  const ProgramResult next = Launch();
+  EXPECT_EQ(next.status, 0) << next.err;
+  for (const std::string name : {"a.txt", "prog.exe", "c.txt"})
+    EXPECT_TRUE(Product(name) == (name == "prog.exe" ? slow : "old " + name)) << name;
+  EXPECT_FALSE(Exists(program.dir / "QuoUpdate.journal") || Exists(product / "OLDa.txtBack"));
+  EXPECT_NE(ReadFile(program.dir / "log.txt").find("Installation interrompue annulée"),
+            std::string::npos);
+  EXPECT_EQ(Marks(product.path(), "registered\r\n"), "unregistered\r\nregistered\r\n");
+}
+
+// The publisher signs the version list and the action file, which gives each package's SHA-256
+// and size; the settings trust the key. The signed update installs; a package changed after the
+// signature fails (1); a changed action file is refused (2) before any package is fetched.
+TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
+  const TestKey key;
+  const struct {
+    std::string what;
+    std::function<void()> change;
+    int status;
+    std::string told;
+  } cases[] = {
+      {"signed", [] {}, 0, "Mise à jour correctement terminée."},
+      {"package changed", [&] { Serve("upd/Quorvanta.exe", "exe 6.6.6"); }, 1,
+       "Quorvanta.exe  Fichier corrompu (SHA-256 différent)"},
+      {"action file changed",
+       [&] { Serve("upd/Actions.ini", ReadFile(served / "maj/upd/Actions.ini") + "\r\n"); }, 2,
+       "signature non valide : Actions.ini"},
+  };
+  const std::string package = "exe 2.1.1",
+                    actions = "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n"
+                              "[Quorvanta.exe]\r\ncopie=1\r\nsha256=" + Sha256Hex(package) +
+                              "\r\ntaille=" + std::to_string(package.size()) + "\r\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Serve("upd/Quorvanta.exe", package);
+    Serve("upd/Actions.ini", actions);
+    Serve("upd/Actions.ini.sig", key.Sign(actions));
+    Serve("ListMaj.ini.sig", key.Sign(ReadFile(served / "maj/ListMaj.ini")));
+    Settings(server->address());
+    IniProfile(files).Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature",
+                          Base64Encode(key.pub));
+    c.change();
+    WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
+    const ProgramResult r = Launch();
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    EXPECT_EQ(Product("Quorvanta.exe"), c.status == 0 ? "exe 2.1.1" : "exe 2.1.0");
+    EXPECT_FALSE(c.status == 2 && Exists(program.dir / "Download/Quorvanta.exe"));
+  }
+}
+
+}  // namespace
+}  // namespace quo::test
