@@ -33,7 +33,7 @@ quo::TranslationDb* TranslationDbFor(quo::AppContext& app) {
 int main(int argc, char** argv) {
   quo::PosixFiles files;
   quo::PosixSystem system;
-  quo::IniProfile ini;
+  quo::IniProfile ini(files);
   quo::Platform platform;
   platform.files = &files;
   platform.system = &system;
