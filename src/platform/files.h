@@ -58,7 +58,11 @@ class Files {
   }
   // The temporary name of a copy to path: "." + its name + ".quo-tmp", beside it.
   static std::string TempCopyName(const std::string& path) {
+#if defined(_WIN32)
+    const auto slash = path.find_last_of("/\\");
+#else
     const auto slash = path.find_last_of('/');
+#endif
     const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
     return path.substr(0, cut) + "." + path.substr(cut) + ".quo-tmp";
   }
