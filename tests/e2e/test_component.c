@@ -5,20 +5,19 @@
    takes three seconds, as a slow server's would. */
 #include <windows.h>
 
-static HINSTANCE self; /* the DLL; NULL in the program: its own file */
+extern IMAGE_DOS_HEADER __ImageBase; /* this module: the DLL, or the program */
 
 static HRESULT Mark(const char* line) {
   char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
+  DWORD n = GetModuleFileNameA((HMODULE)&__ImageBase, path, MAX_PATH);
   while (n > 0 && path[n - 1] != '\\' && path[n - 1] != '/') --n;
   if (n == 0 || n + sizeof "Composant.txt" > MAX_PATH) return E_FAIL;
   lstrcpyA(path + n, "Composant.txt");
   HANDLE f = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (f == INVALID_HANDLE_VALUE) return E_FAIL;
   DWORD written = 0;
-  const BOOL ok = WriteFile(f, line, (DWORD)lstrlenA(line), &written, NULL);
-  CloseHandle(f);
+  const BOOL ok = f != INVALID_HANDLE_VALUE && WriteFile(f, line, lstrlenA(line), &written, NULL);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
   return ok ? S_OK : E_FAIL;
 }
 
@@ -29,12 +28,6 @@ int main(int argc, char** argv) {
   return 0;
 }
 #else
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  (void)reserved;
-  if (reason == DLL_PROCESS_ATTACH) self = instance;
-  return TRUE;
-}
-
 __declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) { return Mark("registered\r\n"); }
 __declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void) { return Mark("unregistered\r\n"); }
 #endif

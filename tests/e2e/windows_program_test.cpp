@@ -1,11 +1,8 @@
-// QuoUpdate.exe as a separate process under Wine (a Windows child of this test), in a program
-// folder made from the build's, against the project's FTP server on the Linux side and real files
-// on the C: drive. The product launches it with one command tail of fields split on "/", its
-// folder written with "\". Nothing here names a process to end: the Windows process walk is not
-// restricted to this test's children.
-#include <windows.h>
-
+// QuoUpdate.exe as a separate Windows process under Wine, in a program folder made from the
+// build's, against the project's FTP server on the Linux side and real files on the C: drive.
+// Nothing here names a process to end: the Windows process walk sees more than this test's own.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -29,17 +26,20 @@ namespace fs = std::filesystem;
 const std::string kBuild = "Z:" QUO_PROGRAM_BUILD_DIR, kRarFixtures = "Z:" QUO_FIXTURES_DIR "/rar/";
 NativeFiles files;  // the settings file read and written as the program does
 
-fs::path Native(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+fs::path Native(const std::string& path) {
+  return fs::path(std::u8string(path.begin(), path.end()));
+}
 std::wstring Wide(const std::string& s) { return Native(s).wstring(); }
 std::string Backslashed(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
-// The marks of the test component (Composant.txt in its folder) once they end with last:
-// registrations run detached from the program, and may end after it.
-std::string Marks(const std::string& dir, const std::string& last) {
-  for (int i = 0; i < 500 && !ReadFile(dir + "Composant.txt").ends_with(last); ++i) Sleep(20);
+// The marks of the test component (Composant.txt in its folder), once they are those awaited or
+// after 10 s: registrations run detached from the program, and may end after it.
+const std::string kReregistered = "unregistered\r\nregistered\r\n";
+std::string Marks(const std::string& dir, const std::string& awaited = kReregistered) {
+  for (int i = 0; i < 500 && ReadFile(dir + "Composant.txt") != awaited; ++i) Sleep(20);
   return ReadFile(dir + "Composant.txt");
 }
 
@@ -88,17 +88,14 @@ struct ProgramFolder {
   TempDir dir;
 };
 
-// The visible top-level window of a process; nullptr while it has none.
-HWND WindowOf(DWORD pid) {
-  std::pair<DWORD, HWND> found{pid, nullptr};
-  EnumWindows([](HWND w, LPARAM p) -> BOOL {
-    auto& f = *reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+// The shown dialog box (a message box) of a process; nullptr while it has none.
+HWND BoxOf(DWORD pid) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
-    if (owner == f.first && IsWindowVisible(w)) f.second = w;
-    return f.second == nullptr;
-  }, reinterpret_cast<LPARAM>(&found));
-  return found.second;
+    if (owner == pid && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
 }
 
 // Started by hand (no QUOUPDATE_UNATTENDED), this build says in a real message box that it has no
@@ -111,7 +108,7 @@ TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
                 Native(program.dir / "TraductionUpdate.mdb"));
   wchar_t title[64] = L"", text[512] = L"";
   ProgramResult r = program.Run("", false, [&](DWORD pid) {
-    if (const HWND box = WindowOf(pid)) {
+    if (const HWND box = BoxOf(pid)) {
       GetWindowTextW(box, title, 64), GetDlgItemTextW(box, 0xFFFF, text, 512);
       PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
@@ -120,7 +117,7 @@ TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_EQ(std::wstring(title), L"QuoUpdate");
   EXPECT_NE(std::wstring(text).find(L"Cette version Windows n'a pas encore de fenêtre"),
-            std::wstring::npos) << r.err;
+            std::wstring::npos);
   EXPECT_NE(ReadFile(program.dir / "log.txt").find("TraductionUpdate.mdb"), std::string::npos);
   EXPECT_EQ(ReadFile(program.dir / "LanguesUpdate/1036.lng"),
             ReadFile(kBuild + "LanguesUpdate/1036.lng"));
@@ -190,22 +187,22 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
   Serve("upd/Composant.dll", component);
   WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
   WriteFile(product / "Composant.dll", component);
-  MakeDirs(product / "Docs");
+  MakeDirs(product / "Docs"), MakeDirs(product / "Plugins");
   WriteFile(product / "Docs/Notes.txt", "notes 2.1.0");
   Settings("127.0.0.1:1");
 
   const ProgramResult r = Launch("/0/" + server->address());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("Mise à jour correctement terminée."), std::string::npos) << r.err;
-  EXPECT_EQ(Product("Quorvanta.exe"), "exe 2.1.1");
-  EXPECT_EQ(Product("OLDQuorvanta.exeBack"), "exe 2.1.0");
-  EXPECT_EQ(Product("Docs/Notes.txt"), "notes 2.1.1");
-  EXPECT_EQ(Product("Docs/OLDNotes.txtBack"), "notes 2.1.0");
-  EXPECT_EQ(Product("Plugins/Greffons/Données-été.dat"), "données 2.1.1");
+  const std::pair<std::string, std::string> installed[] = {
+      {"Quorvanta.exe", "exe 2.1.1"}, {"OLDQuorvanta.exeBack", "exe 2.1.0"},
+      {"Docs/Notes.txt", "notes 2.1.1"}, {"Docs/OLDNotes.txtBack", "notes 2.1.0"},
+      {"Plugins/Greffons/Données-été.dat", "données 2.1.1"},
+      {"Composant.dll", component}, {"OLDComposant.dllBack", component}};
+  for (const auto& [name, content] : installed) EXPECT_TRUE(Product(name) == content) << name;
   EXPECT_EQ(Sha256Hex(Product("test.bin")),
             "588870a2dade35c2650fbb7898c9a9c7f21fce7c281198604e8d0c9737f2c375");
-  EXPECT_EQ(Marks(product.path(), "registered\r\n"), "unregistered\r\nregistered\r\n");
-  EXPECT_TRUE(Product("Composant.dll") == component && Product("OLDComposant.dllBack") == component);
+  EXPECT_EQ(Marks(product.path()), kReregistered);
   EXPECT_FALSE(DownloadsKept());
   EXPECT_EQ(Setting("Server", "Adresse"), "127.0.0.1:1");
   EXPECT_EQ(Setting("temps", "DerniereVersion"), "2.1.1");
@@ -248,8 +245,7 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
     Serve("upd/" + name, "new " + name);
     WriteFile(product / name, name == "prog.exe" ? slow : "old " + name);
   }
-  const ProgramResult killed =
-      Launch("", [&](DWORD) { return Exists(product / "Composant.txt"); });
+  const ProgramResult killed = Launch("", [&](DWORD) { return Exists(product / "Composant.txt"); });
   ASSERT_EQ(killed.status, -1) << killed.err;
   EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
   ASSERT_TRUE(Exists(program.dir / "QuoUpdate.journal"));
@@ -262,7 +258,7 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   EXPECT_FALSE(Exists(program.dir / "QuoUpdate.journal") || Exists(product / "OLDa.txtBack"));
   EXPECT_NE(ReadFile(program.dir / "log.txt").find("Installation interrompue annulée"),
             std::string::npos);
-  EXPECT_EQ(Marks(product.path(), "registered\r\n"), "unregistered\r\nregistered\r\n");
+  EXPECT_EQ(Marks(product.path()), kReregistered);
 }
 
 // The publisher signs the version list and the action file, which gives each package's SHA-256
