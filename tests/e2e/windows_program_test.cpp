@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 // The build and the fixtures, seen from Wine through its Z: drive.
 const std::string kBuild = "Z:" QUO_PROGRAM_BUILD_DIR, kRarFixtures = "Z:" QUO_FIXTURES_DIR "/rar/";
-NativeFiles files;  // the settings file read and written as the program does
+NativeFiles files;  // the settings file read as the program reads it
 
 fs::path Native(const std::string& path) {
   return fs::path(std::u8string(path.begin(), path.end()));
@@ -144,10 +144,12 @@ class UpdateRoad : public ::testing::Test {
   void Serve(const std::string& path, const std::string& content) {
     WriteFile(served / ("maj/" + path), content);
   }
-  void Settings(const std::string& address, int frequence = 1) {
+  // The settings, with the publisher's key trusted when given.
+  void Settings(const std::string& address, int frequence = 1, const std::string& key = "") {
     WriteFile(program.dir / "QuoUpdate.ini",
               "[Server]\r\nAdresse=" + address + "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n"
-              "[temps]\r\nfrequence=" + std::to_string(frequence) + "\r\n");
+              "CleSignature=" + key + "\r\n[temps]\r\nfrequence=" + std::to_string(frequence) +
+                  "\r\n");
   }
   std::string Setting(const std::string& section, const std::string& key) {
     return IniProfile(files).Get(program.dir / "QuoUpdate.ini", section, key, 100);
@@ -176,8 +178,8 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
         "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n2=Notes.txt\r\n"
         "3=Données-été.dat\r\n4=test.bin\r\n5=Composant.dll\r\n"
         "[Quorvanta.exe]\r\ncopie=1\r\nbackup=1\r\n[Notes.txt]\r\ndestination=Docs\r\ncopie=1\r\n"
-        "backup=1\r\n[Données-été.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\ncopie=1\r\n"
-        "[test.bin]\r\ncompresse=1\r\ncopie=1\r\n"
+        "backup=1\r\n[Données-été.dat]\r\ncompresse=1\r\ndestination=Plugins\\Greffons\r\n"
+        "copie=1\r\n[test.bin]\r\ncompresse=1\r\ncopie=1\r\n"
         "[Composant.dll]\r\ncopie=1\r\nbackup=1\r\nenregistrement=1\r\ntype=dll\r\n");
   Serve("upd/Quorvanta.exe", "exe 2.1.1");
   Serve("upd/Notes.txt", "notes 2.1.1");
@@ -289,9 +291,7 @@ TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
     Serve("upd/Actions.ini", actions);
     Serve("upd/Actions.ini.sig", key.Sign(actions));
     Serve("ListMaj.ini.sig", key.Sign(ReadFile(served / "maj/ListMaj.ini")));
-    Settings(server->address());
-    IniProfile(files).Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature",
-                          Base64Encode(key.pub));
+    Settings(server->address(), 1, Base64Encode(key.pub));
     c.change();
     WriteFile(product / "Quorvanta.exe", "exe 2.1.0");
     const ProgramResult r = Launch();
