@@ -56,14 +56,23 @@ struct ProgramFolder {
     fs::copy(Native(kBuild + "LanguesUpdate"), Native(dir / "LanguesUpdate"));
   }
 
-  // Runs QuoUpdate.exe with the command tail, unattended unless told; whileRunning, given the
-  // process id every 20 ms, ends it (TerminateProcess, status -1) when it answers true.
+  // Wine hands a program's standard handles to what it starts, even uninherited: the program's
+  // children may hold its error output a while after it ended.
+  ~ProgramFolder() {
+    for (int i = 0; i < 250 && Exists(dir / "stderr.txt"); ++i)
+      if (!DeleteFileW(Wide(dir / "stderr.txt").c_str())) Sleep(20);
+  }
+
+  // Runs QuoUpdate.exe with the command tail, unattended unless told (then without standard
+  // handles: Wine's desktop process, which its window starts, would keep them); whileRunning,
+  // given the process id every 20 ms, ends it (TerminateProcess, status -1) when it answers true.
   ProgramResult Run(const std::string& tail, bool unattended = true,
                     const std::function<bool(DWORD)>& whileRunning = {}) const {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    const HANDLE err = CreateFileW(Wide(dir / "stderr.txt").c_str(), GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE err = !unattended ? nullptr
+                                   : CreateFileW(Wide(dir / "stderr.txt").c_str(), GENERIC_WRITE,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOW si{.cb = sizeof si, .dwFlags = STARTF_USESTDHANDLES, .hStdError = err};
     const std::wstring exe = Wide(Backslashed(dir / "QuoUpdate.exe"));
     std::wstring line = L"\"" + exe + L"\" " + Wide(tail);
@@ -261,6 +270,8 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   EXPECT_NE(ReadFile(program.dir / "log.txt").find("Installation interrompue annulée"),
             std::string::npos);
   EXPECT_EQ(Marks(product.path()), kReregistered);
+  // The server program the first run started ends its slow unregistration on its own.
+  for (int i = 0; i < 250 && !DeleteFileW(Wide(product / "prog.exe").c_str()); ++i) Sleep(20);
 }
 
 // The publisher signs the version list and the action file, which gives each package's SHA-256
