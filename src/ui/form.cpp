@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include "core/error.h"
+#include "ui/caption_log.h"
 
 namespace quo {
 
@@ -47,6 +48,28 @@ std::vector<Control*> MemoryForm::Controls() const {
   std::vector<Control*> out;
   for (const auto& c : controls_) out.push_back(c.get());
   return out;
+}
+
+namespace {
+
+class LoggedControl : public Control {
+ public:
+  LoggedControl(const Control& c, std::FILE* log, std::string prefix)
+      : Control(c), log_(log, std::move(prefix)) {}
+  void SetCaption(const std::string& v) override {
+    log_.Log(v);
+    Control::SetCaption(v);
+  }
+
+ private:
+  CaptionLog log_;
+};
+
+}  // namespace
+
+void MemoryForm::LogCaptions(const std::string& control, std::FILE* log, std::string prefix) {
+  for (auto& c : controls_)
+    if (c->Name() == control) c = std::make_unique<LoggedControl>(*c, log, std::move(prefix));
 }
 
 std::unique_ptr<Form> MemoryFormFactory::Create(const std::string& name) {

@@ -3,6 +3,7 @@
 // (Top, Height) is in twips. Properties a kind of control lacks are stored and ignored.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -144,6 +145,8 @@ class MemoryForm : public Form {
  public:
   explicit MemoryForm(const FormDesign& design);
   std::vector<Control*> Controls() const override;
+  // From now on, every new caption of the named control is told on log (CaptionLog).
+  void LogCaptions(const std::string& control, std::FILE* log, std::string prefix);
 
  private:
   std::vector<std::unique_ptr<Control>> controls_;

@@ -4,8 +4,6 @@
 // ("retr-refused", "unanswered=PWD"...; "" for none); the script describes them and the log.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
@@ -34,10 +32,12 @@ class FtpTestServer {
 
  private:
   void Stop();
+  // The script and its options, with the paths the server sees.
+  std::vector<std::string> Arguments(const std::string& root, const std::string& work) const;
 
   Options options_;
   TempDir work_;  // log and error output, outside the served folder
-  pid_t pid_ = -1;
+  long pid_ = -1;  // the server's process (on Windows: 1 while it runs; Wine cannot wait for it)
   int port_ = 0;
 };
 

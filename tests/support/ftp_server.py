@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """FTP server for the tests and the benchmarks (pyftpdlib, run by Debian's /usr/bin/python3).
 
-Serves --root to one user on --host, on an ephemeral port written first to stdout ("PORT <n>").
+Serves --root to one user on --host, on an ephemeral port written first to stdout ("PORT <n>"),
+or to --port-file. A server started by a Windows test under Wine (which cannot wait for or kill
+a Linux process) is given --port-file, --stop-file (it ends when that file appears or its
+folder goes), --stderr and --max-seconds (it never outlives them).
 --log gets every command received (PASS masked), "CONNECT" per control connection and
 "LOGIN <user>" per accepted login.
 
@@ -26,6 +29,7 @@ Fault modes (each an option):
 import argparse
 import os
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
@@ -116,9 +120,11 @@ def main():
     p = argparse.ArgumentParser(description="FTP server for the tests")
     p.set_defaults(user="quo", password="secret", host="127.0.0.1")
     p.add_argument("--root", required=True)
-    for name in ("user", "password", "host", "log", "nlst-file"):
+    for name in ("user", "password", "host", "log", "nlst-file", "port-file", "stop-file",
+                 "stderr"):
         p.add_argument("--" + name)
     p.add_argument("--idle-close", type=float)
+    p.add_argument("--max-seconds", type=float, default=900)
     p.add_argument("--unanswered", action="append", default=[], type=str.upper)
     for name in ("greeting", "long-greeting", "drop-after", "abort-after", "stall-after",
                  "short-after", "throttle"):
@@ -127,6 +133,9 @@ def main():
                  "retr-refused", "dele-refused", "size-refused", "endless"):
         p.add_argument("--" + name, action="store_true")
     ARGS = p.parse_args()
+    if ARGS.stderr:
+        sys.stderr = open(ARGS.stderr, "a", 1, encoding="utf-8", errors="replace")
+        os.dup2(sys.stderr.fileno(), 2)
     LOG = open(ARGS.log or os.devnull, "a", 1, encoding="utf-8", errors="replace")
 
     authorizer = DummyAuthorizer()
@@ -145,15 +154,26 @@ def main():
         Handler.use_sendfile = False
 
     server = FTPServer((ARGS.host, 0), Handler)
-    print("PORT %d" % server.address[1], flush=True)
+    if ARGS.port_file:
+        with open(ARGS.port_file + ".new", "w") as f:
+            f.write("PORT %d\n" % server.address[1])
+        os.rename(ARGS.port_file + ".new", ARGS.port_file)
+    else:
+        print("PORT %d" % server.address[1], flush=True)
     # The server never outlives the test or script that started it, even when that one crashed.
     parent = os.getppid()
+    deadline = time.monotonic() + ARGS.max_seconds
 
     def watch_parent():
-        if os.getppid() != parent:
+        if ARGS.stop_file:  # the file, or its folder gone with the test's temporary folder
+            folder = os.path.dirname(ARGS.stop_file)
+            gone = os.path.exists(ARGS.stop_file) or not os.path.isdir(folder)
+        else:
+            gone = os.getppid() != parent
+        if gone or time.monotonic() > deadline:
             server.close_all()
             sys.exit(0)
-        server.ioloop.call_later(0.5, watch_parent)
+        server.ioloop.call_later(0.2 if ARGS.stop_file else 0.5, watch_parent)
 
     server.ioloop.call_later(0.5, watch_parent)
     # A bounded poll so timers (idle close) run even when no socket wakes the loop.

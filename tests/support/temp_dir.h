@@ -1,5 +1,5 @@
-// A fresh folder under /tmp (or another base folder) for one test, removed with everything in it
-// at the end.
+// A fresh folder under the system's temporary folder (/tmp; on Windows the user's Temp folder, with
+// "/" separators) or another base folder, for one test, removed with everything in it at the end.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@ namespace quo::test {
 
 class TempDir {
  public:
-  explicit TempDir(const std::string& base = "/tmp");
+  explicit TempDir(const std::string& base = "");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

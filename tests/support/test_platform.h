@@ -14,15 +14,13 @@
 #include "app/app_context.h"
 #include "platform/platform.h"
 #include "platform/shared/base/ini_profile.h"
-#include "platform/posix/base/posix_files.h"
-#include "platform/posix/base/posix_system.h"
-#include "platform/posix/openssl_crypto.h"
 #include "platform/windowing.h"
+#include "support/native_services.h"
 #include "support/temp_dir.h"
 
 namespace quo::test {
 
-class TestSystem : public PosixSystem {
+class TestSystem : public NativeSystem {
  public:
   std::string programPath;
   DateTime now{2026, 12, 6, 10, 0, 0};
@@ -34,7 +32,7 @@ class TestSystem : public PosixSystem {
   std::string ProgramPath() override { return programPath; }
   std::optional<std::string> GetEnv(const std::string& name) override {
     const auto it = env.find(name);
-    return it != env.end() ? it->second : PosixSystem::GetEnv(name);
+    return it != env.end() ? it->second : NativeSystem::GetEnv(name);
   }
   DateTime Now() override { return now; }
   void SleepMs(int) override { ++sleeps; }
@@ -79,11 +77,11 @@ struct TestApp {
   explicit TestApp(const std::string& exeName = "QuoUpdate");
 
   TempDir dir;
-  PosixFiles files;
+  NativeFiles files;
   IniProfile ini;
   TestSystem system;
   TestWindowing windowing;
-  OpenSslCrypto crypto;
+  NativeCrypto crypto;
   Platform platform;
   std::unique_ptr<AppContext> app;
 

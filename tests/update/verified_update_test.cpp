@@ -5,28 +5,17 @@
 #include <functional>
 
 #include "core/base64.h"
-#include "platform/posix/openssl_crypto.h"
+#include "support/test_key.h"
 #include "update/update_rig.h"
 #include "writers/rar4_writer.h"
 
 namespace quo::test {
 namespace {
 
-struct Key {
-  std::string secret = OpenSslCrypto::NewSecretKey(), pub = *OpenSslCrypto::PublicKeyOf(secret);
-  std::string Sign(const std::string& bytes) const {
-    return Base64Encode(*OpenSslCrypto::Sign(secret, bytes)) + "\r\n";
-  }
-};
+using Key = TestKey;
+std::string Sha(const std::string& bytes) { return Sha256Hex(bytes); }
 
-std::string Sha(const std::string& bytes) {
-  const auto h = OpenSslCrypto().NewSha256();
-  h->Update(bytes.data(), bytes.size());
-  const Sha256Digest d = h->Final();
-  return HexEncode(std::string(d.begin(), d.end()));
-}
-
-struct NoRoom : PosixFiles {
+struct NoRoom : NativeFiles {
   std::optional<Room> FreeSpace(const std::string&) override { return Room{100000, 1}; }
 };
 

@@ -39,26 +39,11 @@ std::string QtControl::Caption() const {
 }
 
 void QtControl::LogCaptions(std::FILE* log, std::string prefix) {
-  captionLog_ = log;
-  logPrefix_ = std::move(prefix);
-}
-
-void QtControl::LogCaption(const std::string& v) {
-  const bool onlyDots = v.size() > lastLogged_.size() && v.starts_with(lastLogged_) &&
-                        v.find_first_not_of('.', lastLogged_.size()) == std::string::npos;
-  if (v.empty() || v == lastLogged_ || (!lastLogged_.empty() && onlyDots)) return;
-  lastLogged_ = v;
-  std::string line;
-  for (const char c : v) {
-    if (c == '\n') line += " | ";
-    else if (c != '\r') line += c;
-  }
-  std::fprintf(captionLog_, "%s%s\n", logPrefix_.c_str(), line.c_str());
-  std::fflush(captionLog_);
+  captionLog_.emplace(log, std::move(prefix));
 }
 
 void QtControl::SetCaption(const std::string& v) {
-  if (captionLog_ != nullptr) LogCaption(v);
+  if (captionLog_) captionLog_->Log(v);
   if (auto* l = qobject_cast<QLabel*>(object_)) return l->setText(Q(v));
   if (auto* b = qobject_cast<QAbstractButton*>(object_)) return b->setText(Q(v));
   if (auto* g = qobject_cast<QGroupBox*>(object_)) return g->setTitle(Q(v));

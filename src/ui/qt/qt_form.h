@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/caption_log.h"
 #include "ui/form.h"
 
 class QWidget;
@@ -48,11 +50,8 @@ class QtControl : public Control {
   void LogCaptions(std::FILE* log, std::string prefix);
 
  private:
-  void LogCaption(const std::string& v);
-
   QPointer<QObject> object_;
-  std::FILE* captionLog_ = nullptr;
-  std::string logPrefix_, lastLogged_;
+  std::optional<CaptionLog> captionLog_;
 };
 
 class QtForm : public QObject, public Form {

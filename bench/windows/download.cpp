@@ -1,0 +1,36 @@
+// One download by the Windows build's FTP session (SckFtp over the cross-built libcurl), hashed
+// as it arrives like a verified package, for bench/wine_download, which times it under Wine
+// against curl for Linux on the same server.
+// Usage: bench_download.exe <host:port> <file> <local folder> <size in bytes> <sha-256 hex>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/base64.h"
+#include "ftp/sck_ftp.h"
+#include "platform/shared/curl_ftp.h"
+#include "support/test_platform.h"
+
+int main(int argc, char** argv) {
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: %s host:port file folder bytes sha256\n", argv[0]);
+    return 2;
+  }
+  quo::test::TestApp t;
+  quo::CurlFtpService service;
+  t.platform.ftp = &service;
+  quo::SckFtp ftp(*t.app);
+  ftp.SetURL(argv[1]);
+  ftp.SetUser("quo");
+  ftp.SetPass("secret");
+  ftp.SetDossier(argv[3]);
+  ftp.Connect();
+  const auto sha = t.crypto.NewSha256();
+  const quo::DownloadCheck check{std::atoll(argv[4]), false, sha.get()};
+  const bool got = ftp.Connected() && ftp.GetFile(argv[2], false, check).ok;
+  ftp.Deconnect();
+  const quo::Sha256Digest d = sha->Final();
+  const bool same = quo::HexEncode(std::string(d.begin(), d.end())) == argv[5];
+  if (!got || !same) std::fprintf(stderr, "download %s\n", got ? "digest differs" : "failed");
+  return got && same ? 0 : 1;
+}
