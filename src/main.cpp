@@ -6,39 +6,64 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/shared/base/ini_profile.h"
+#include "core/error.h"
+#include "platform/base_services.h"
 #include "platform/module_loader.h"
-#include "platform/posix/base/posix_files.h"
-#include "platform/posix/base/posix_system.h"
+#include "platform/platform.h"
+#include "platform/program_arguments.h"
+#include "platform/translation_db.h"
 #include "app/app_context.h"
 #include "app/exit_status.h"
+#include "app/log.h"
 #include "startup/launch.h"
 #include "ui/run_entry.h"
 
 namespace {
 
+// The database of a build that has no reader for it: opening it (the export's first step, after
+// the single-instance check) notes in the launch log that it was not read, and fails, so the
+// export replaces no language file and the run goes on with the ones there.
+class UnreadTranslationDb : public quo::TranslationDb {
+ public:
+  explicit UnreadTranslationDb(quo::AppContext& app) : app_(app) {}
+  void Open(const std::string&) override {
+    const std::string note =
+        "TraductionUpdate.mdb : base de traduction non lue par cette version "
+        "Windows ; fichiers de langue utilisés";
+    quo::WriteLog(app_, note);
+    throw quo::Error(note);
+  }
+  std::vector<std::string> Columns(const std::string&) override { return {}; }
+  std::vector<quo::DbRow> ReadRows(const std::string&) override { return {}; }
+  void Close() override {}
+
+ private:
+  quo::AppContext& app_;
+};
+
 // The reader of the translators' database, only when the database is there.
 quo::TranslationDb* TranslationDbFor(quo::AppContext& app) {
   if (!app.platform.files->IsOrdinaryFile(app.programDir + "TraductionUpdate.mdb")) return nullptr;
+  if (quo::kTranslationDbModule == nullptr) {
+    static UnreadTranslationDb unread(app);
+    return &unread;
+  }
   std::string error;
   using Fn = quo::TranslationDb* (*)();
-  auto fn = reinterpret_cast<Fn>(
-      quo::LoadModuleSymbol(app.programDir + "libquo_mdb.so", "quo_translation_db", error));
+  auto fn = reinterpret_cast<Fn>(quo::LoadModuleSymbol(app.programDir + quo::kTranslationDbModule,
+                                                       "quo_translation_db", error));
   return fn != nullptr ? fn() : nullptr;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  quo::PosixFiles files;
-  quo::PosixSystem system;
-  quo::IniProfile ini;
+  quo::BaseServices base;
   quo::Platform platform;
-  platform.files = &files;
-  platform.system = &system;
-  platform.ini = &ini;
-  quo::AppContext app(platform, system.ProgramPath());
+  platform.files = &base.files;
+  platform.system = &base.system;
+  platform.ini = &base.ini;
+  quo::AppContext app(platform, base.system.ProgramPath());
   platform.translationDb = TranslationDbFor(app);
 
   // An interrupted installation is recovered by the engine's module, loaded only for it.
@@ -49,8 +74,7 @@ int main(int argc, char** argv) {
     if (fn == nullptr) return why;  // the module's own error
     return fn(&a, &why) == 1 ? std::string() : why;
   };
-  const quo::LaunchPlan plan =
-      quo::PlanLaunch(app, std::vector<std::string>(argv + 1, argv + argc), recover);
+  const quo::LaunchPlan plan = quo::PlanLaunch(app, quo::ProgramArguments(argc, argv), recover);
   if (plan.status == quo::kExitBusy)
     std::fprintf(stderr, "QuoUpdate: another instance is running; this one ends.\n");
   if (!plan.proceed && plan.error.empty()) return plan.status;

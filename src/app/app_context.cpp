@@ -13,7 +13,13 @@ std::string DirOf(const std::string& path) {
 }
 std::string NameOf(const std::string& path) {
   const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+#if defined(_WIN32)
+  // The program's name is its file's without ".exe": QuoUpdate.ini, QuoUpdate.journal.
+  if (name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".exe")
+    name.resize(name.size() - 4);
+#endif
+  return name;
 }
 }  // namespace
 

@@ -17,7 +17,7 @@ class AppContext {
 
   Platform& platform;
   std::string programDir;  // with a trailing "/"
-  std::string exeName;     // base name of the executable
+  std::string exeName;     // base name of the executable (on Windows without ".exe")
   // The install journal beside the settings file (its content: install/install_journal.h).
   std::string JournalPath() const { return programDir + exeName + ".journal"; }
   mdlParamIni ini;

@@ -20,6 +20,17 @@ class Files {
   virtual bool IsDirectory(const std::string& path) = 0;
   // Size in bytes of the ordinary file at path (links followed); nullopt when there is none.
   virtual std::optional<std::int64_t> FileSize(const std::string& path) = 0;
+  // What tells one version of an ordinary file from the next (links followed, hidden names
+  // included): its size, its identity in its file system and its last modification time;
+  // nullopt when path names no ordinary file. A reader that keeps what it parsed compares them.
+  struct FileStamp {
+    std::uint64_t size = 0, id = 0;
+    std::int64_t modified = 0;  // in the system's own unit
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+  };
+  virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
+  // True when anything bears the name: a file of any kind, a folder, a link (even to nothing).
+  virtual bool NameExists(const std::string& path) = 0;
   // The room left for this program in the file system that holds dir, and which file system it
   // is (two folders with the same volume share their room); nullopt when it cannot be told.
   struct Room {
@@ -47,7 +58,11 @@ class Files {
   }
   // The temporary name of a copy to path: "." + its name + ".quo-tmp", beside it.
   static std::string TempCopyName(const std::string& path) {
+#if defined(_WIN32)
+    const auto slash = path.find_last_of("/\\");
+#else
     const auto slash = path.find_last_of('/');
+#endif
     const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
     return path.substr(0, cut) + "." + path.substr(cut) + ".quo-tmp";
   }

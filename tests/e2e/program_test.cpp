@@ -20,6 +20,7 @@
 #include "platform/shared/base/ini_profile.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
+#include "support/native_services.h"
 #include "support/temp_dir.h"
 #include "writers/rar4_writer.h"
 
@@ -32,6 +33,7 @@ namespace fs = std::filesystem;
 
 const std::string kBuild = QUO_PROGRAM_BUILD_DIR;
 const std::string kModules[] = {"libquo_gui.so", "libquo_avi.so", "libquo_mdb.so"};
+NativeFiles files;  // the settings file read and written as the program does
 
 struct ProgramResult {
   int status = -1;  // exit status; -1 when it had to be killed after the time limit
@@ -145,7 +147,7 @@ class UpdateRoad : public ::testing::Test {
                                                  "[temps]\r\nfrequence=1\r\n");
   }
   std::string Setting(const std::string& section, const std::string& key) {
-    return IniProfile().Get(program.dir / "QuoUpdate.ini", section, key, 100);
+    return IniProfile(files).Get(program.dir / "QuoUpdate.ini", section, key, 100);
   }
   // Launched by the product (Linux form of the command line).
   ProgramResult Launch(std::vector<std::string> extra = {"1036"}) {
@@ -166,8 +168,8 @@ class UpdateRoad : public ::testing::Test {
     QuoSign({"sign", served / "maj/upd", served / "secret.key"});
     QuoSign({"sign-list", served / "maj/ListMaj.ini", served / "secret.key"});
     Settings(address);
-    IniProfile().Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature",
-                     ReadFile(served / "public.key"));
+    IniProfile(files).Set(program.dir / "QuoUpdate.ini", "Server", "CleSignature",
+                          ReadFile(served / "public.key"));
   }
   bool DownloadsKept() { return Exists(program.dir / "Download/Actions.ini"); }
 
@@ -278,7 +280,7 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   ASSERT_EQ(killed.status, -1) << killed.err;
   EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
 
-  IniProfile().Set(program.dir / "QuoUpdate.ini", "temps", "frequence", "0");  // no check due
+  IniProfile(files).Set(program.dir / "QuoUpdate.ini", "temps", "frequence", "0");  // no check due
   // A backup that cannot be put back (a folder in its way): said, logged, kept for later.
   fs::remove(product / "a.txt"), MakeDirs(product / "a.txt");
   ProgramResult next = Launch({"1036"});

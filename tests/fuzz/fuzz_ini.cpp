@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/text.h"
+#include "platform/posix/base/posix_files.h"
 #include "platform/shared/base/ini_profile.h"
 
 // Names the program can pass (UTF-8) and the INI syntax can carry: no brackets, "=", ";" or line
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   const bool plain = Plain(section) && Plain(key);
 
   std::ofstream(path, std::ios::binary) << bytes;
-  quo::IniProfile ini;
+  quo::PosixFiles files;
+  quo::IniProfile ini(files);
   ini.Get(path, section, key, 1023);
   const std::string s = plain ? section : "temps", k = plain ? key : "dernier";
   if (ini.Set(path, s, k, "v=1 \"x\"") && ini.Get(path, s, k, 1023) != "v=1 \"x\"") std::abort();

@@ -1,5 +1,7 @@
 #include <sodium.h>
 
+#include <stdexcept>
+
 #include "core/base64.h"
 #include "support/test_key.h"
 

@@ -78,7 +78,7 @@ struct TestApp {
 
   TempDir dir;
   NativeFiles files;
-  IniProfile ini;
+  IniProfile ini{files};
   TestSystem system;
   TestWindowing windowing;
   NativeCrypto crypto;

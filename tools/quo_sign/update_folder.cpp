@@ -85,7 +85,8 @@ Digest DigestOf(const std::string& path) {
 }  // namespace
 
 std::string StampedActions(const std::string& folder) {
-  IniProfile ini;
+  PosixFiles files;
+  IniProfile ini(files);
   const std::vector<Package> packages = Packages(ini, folder);
   const auto original = PosixFiles().ReadAll(folder + kActions);
   if (!original) throw Error(folder + kActions + ": cannot be read");
@@ -99,7 +100,8 @@ std::string StampedActions(const std::string& folder) {
 }
 
 std::vector<std::string> CheckPackages(const std::string& folder) {
-  IniProfile ini;
+  PosixFiles files;
+  IniProfile ini(files);
   const std::string actions = folder + kActions;
   std::vector<std::string> failures;
   try {

@@ -104,6 +104,18 @@ std::optional<std::int64_t> PosixFiles::FileSize(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+std::optional<Files::FileStamp> PosixFiles::Stamp(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino),
+                   std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+bool PosixFiles::NameExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 std::optional<Files::Room> PosixFiles::FreeSpace(const std::string& dir) {
   struct statvfs fs {};
   struct stat st {};

@@ -10,6 +10,8 @@ class PosixFiles : public Files {
   bool IsOrdinaryFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   std::optional<std::int64_t> FileSize(const std::string& path) override;
+  std::optional<FileStamp> Stamp(const std::string& path) override;
+  bool NameExists(const std::string& path) override;
   std::optional<Room> FreeSpace(const std::string& dir) override;
   bool IsAbsolutePath(const std::string& path) override { return !path.empty() && path[0] == '/'; }
   bool MakeDirectory(const std::string& path) override;

@@ -1,7 +1,5 @@
 #include "platform/shared/base/ini_profile.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "core/error.h"
@@ -146,22 +144,19 @@ std::string ApplySet(const std::string& original, const std::string& section,
 }  // namespace ini
 
 const IniProfile::Parsed* IniProfile::Load(const std::string& file) {
-  struct stat st{};
-  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  const auto stamp = files_.Stamp(file);
+  if (!stamp) {
     cache_.erase(file);
     return nullptr;
   }
-  const std::int64_t mtime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
   auto it = cache_.find(file);
-  if (it != cache_.end() && it->second.size == static_cast<std::uint64_t>(st.st_size) &&
-      it->second.inode == st.st_ino && it->second.mtimeNs == mtime)
-    return &it->second;
+  if (it != cache_.end() && it->second.stamp == *stamp) return &it->second;
 
   const auto bytes = files_.ReadAll(file);
   if (!bytes) return nullptr;
   if (cache_.size() > 16) cache_.clear();
   Parsed& p = cache_[file];
-  p = Parsed{static_cast<std::uint64_t>(st.st_size), st.st_ino, mtime, {}};
+  p = Parsed{*stamp, {}};
   const std::string text = DecodeFileText(*bytes);
   std::map<std::string, std::string>* current = nullptr;
   bool duplicateSection = false;
@@ -198,8 +193,7 @@ std::string IniProfile::Get(const std::string& file, const std::string& section,
 bool IniProfile::Set(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value) {
   const auto old = files_.ReadAll(file);
-  struct stat st{};
-  if (!old && ::lstat(file.c_str(), &st) == 0) return false;  // there but unreadable: keep it
+  if (!old && files_.NameExists(file)) return false;  // there but unreadable: keep it
   try {
     files_.WriteAtomic(file, ini::ApplySet(old.value_or(""), section, key, value));
   } catch (const Error&) {

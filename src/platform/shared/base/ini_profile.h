@@ -1,7 +1,7 @@
 // Private-profile (INI) files read and written by the program itself. The parsed content of the
-// last files read is cached and refreshed whenever a file's size, inode or modification time
-// changes, so that a file read key by key is parsed once while a value written is still seen by
-// the next read.
+// last files read is cached and refreshed whenever a file's stamp (size, file identity or
+// modification time) changes, so that a file read key by key is parsed once while a value written
+// is still seen by the next read. The files are read and written through the files service.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/base/posix_files.h"
+#include "platform/files.h"
 #include "platform/private_profile.h"
 
 namespace quo {
 
 class IniProfile : public PrivateProfile {
  public:
+  explicit IniProfile(Files& files) : files_(files) {}
+
   std::string Get(const std::string& file, const std::string& section, const std::string& key,
                   std::size_t maxChars) override;
   bool Set(const std::string& file, const std::string& section, const std::string& key,
@@ -23,14 +25,13 @@ class IniProfile : public PrivateProfile {
 
  private:
   struct Parsed {
-    std::uint64_t size = 0, inode = 0;
-    std::int64_t mtimeNs = 0;
+    Files::FileStamp stamp;
     // folded section name -> folded key -> value; the first of duplicates wins.
     std::map<std::string, std::map<std::string, std::string>> sections;
   };
   const Parsed* Load(const std::string& file);
 
-  PosixFiles files_;
+  Files& files_;
   std::map<std::string, Parsed> cache_;
 };
 
