@@ -16,7 +16,7 @@
 
 #include "core/text.h"
 #include "engine/update_run.h"
-#include "platform/shared/curl_ftp.h"
+#include "platform/shared/curl_ftp_service.h"
 #include "platform/shared/libarchive_rar.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
