@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide.h"
 
 namespace quo {
 
@@ -74,7 +74,7 @@ HANDLE HandleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandl
 std::FILE* OpenPartFile(const std::string& path, bool resume, std::int64_t maxSize,
                         std::int64_t& offset) {
   offset = 0;
-  const std::wstring wide = WideOf(path);
+  const std::wstring wide = win32::WidePath(path);
   HANDLE h = resume ? OpenKept(wide, maxSize, offset) : INVALID_HANDLE_VALUE;
   if (h == INVALID_HANDLE_VALUE) {
     offset = 0;
@@ -121,9 +121,10 @@ bool SeekPartFile(std::FILE* file, std::int64_t offset) {
 }
 
 bool RenamePartFile(const std::string& path, const std::string& target) {
-  return MoveFileExW(WideOf(path).c_str(), WideOf(target).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(win32::WidePath(path).c_str(), win32::WidePath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-void RemovePartFile(const std::string& path) { DeleteFileW(WideOf(path).c_str()); }
+void RemovePartFile(const std::string& path) { DeleteFileW(win32::WidePath(path).c_str()); }
 
 }  // namespace quo

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "core/error.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide.h"
 
 namespace quo {
 
@@ -37,15 +37,7 @@ std::string BaseName(const std::string& path) {
 
 // The system's text for an error code, "%1" standing for the name when it has one.
 std::string SystemMessage(DWORD code, const std::string& name = "") {
-  wchar_t* text = nullptr;
-  FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = text != nullptr ? Utf8Of(text) : "error " + std::to_string(code);
-  LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.'))
-    message.pop_back();
+  std::string message = win32::ErrorText(code);
   if (const auto at = message.find("%1"); at != std::string::npos) message.replace(at, 2, name);
   return message;
 }
@@ -84,7 +76,7 @@ std::string ImageName(HANDLE process) {
   DWORD n = static_cast<DWORD>(path.size());
   if (!QueryFullProcessImageNameW(process, 0, path.data(), &n)) return "";
   path.resize(n);
-  return BaseName(Utf8Of(path));
+  return BaseName(win32::Narrow(path));
 }
 
 // One argument as the C runtime reads it back: quoted when it holds a blank or a quote or is
@@ -114,11 +106,8 @@ void AppendQuoted(std::wstring& line, const std::wstring& arg) {
 // when it has no extension). Never the current folder's or the program's own folder's file,
 // which CreateProcessW would try first.
 std::wstring ProgramFile(const std::string& program) {
-  std::wstring name = WideOf(program);
-  if (program.find_first_of("\\/") != std::string::npos) {
-    std::replace(name.begin(), name.end(), L'/', L'\\');
-    return name;
-  }
+  if (program.find_first_of("\\/") != std::string::npos) return win32::WidePath(program);
+  const std::wstring name = win32::Widen(program);
   std::wstring path(32768, L'\0');
   path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
   std::wstring found(32768, L'\0');
@@ -137,10 +126,10 @@ HANDLE Start(const std::vector<std::string>& argv) {
   // A program's name holds no quote, and the runtime reads it up to the next quote.
   if (argv[0].find('"') != std::string::npos) throw Error("Cannot start " + argv[0]);
   const std::wstring program = ProgramFile(argv[0]);
-  std::wstring line = L"\"" + WideOf(argv[0]) + L"\"";
+  std::wstring line = L"\"" + win32::Widen(argv[0]) + L"\"";
   for (std::size_t i = 1; i < argv.size(); ++i) {
     line += L' ';
-    AppendQuoted(line, WideOf(argv[i]));
+    AppendQuoted(line, win32::Widen(argv[i]));
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -166,7 +155,7 @@ std::vector<ProcessEntry> ToolhelpProcesses::Snapshot() {
     ProcessEntry e;
     e.pid = p.th32ProcessID;
     e.parentPid = p.th32ParentProcessID;
-    e.exeName = BaseName(Utf8Of(p.szExeFile));
+    e.exeName = BaseName(win32::Narrow(p.szExeFile));
     const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.pid));
     e.realUid = process ? UserKey(process.h) : kUnknownUser;
     out.push_back(std::move(e));

@@ -10,7 +10,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide.h"
 #include "support/temp_dir.h"
 
 extern "C" int __wgetmainargs(int*, wchar_t***, wchar_t***, int, int*);
@@ -29,8 +29,8 @@ namespace {
     Sleep(60000);
   } else if (mode == L"--child-args" && argc > 2) {
     std::string out;
-    for (int i = 3; i < argc; ++i) out += Utf8Of(argv[i]) + "|";
-    WriteFile(Utf8Of(argv[2]), out);
+    for (int i = 3; i < argc; ++i) out += win32::Narrow(argv[i]) + "|";
+    WriteFile(win32::Narrow(argv[2]), out);
   } else {
     return false;
   }
@@ -43,7 +43,7 @@ class ToolhelpProcessesTest : public ::testing::Test {
   ToolhelpProcessesTest() {
     std::wstring self(MAX_PATH, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
-    if (!CopyFileW(self.c_str(), WideOf(dir / (name + ".exe")).c_str(), TRUE))
+    if (!CopyFileW(self.c_str(), win32::Widen(dir / (name + ".exe")).c_str(), TRUE))
       throw Error("cannot copy the test program");
   }
 
@@ -87,7 +87,7 @@ TEST_F(ToolhelpProcessesTest, StartsArgumentVectorsAsTheRuntimeReadsThem) {
   // Found along PATH by its name alone; nothing else is found there.
   std::wstring path(32768, L'\0');
   path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
-  SetEnvironmentVariableW(L"PATH", WideOf(dir.path()).c_str());
+  SetEnvironmentVariableW(L"PATH", win32::Widen(dir.path()).c_str());
   EXPECT_TRUE(ps.StartAndWait(argv, 20000));
   EXPECT_EQ(args + "|", ReadFile(dir / "args.txt"));
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
