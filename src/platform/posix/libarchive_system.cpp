@@ -30,7 +30,7 @@ int OpenArchiveFile(archive* reader, const std::string& path, std::size_t blockS
 
 bool IsReadable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
-std::string EntryName(archive_entry* e) {
+std::string EntryName(archive*, archive_entry* e) {
   const char* name = archive_entry_pathname_utf8(e);
   if (name == nullptr) name = archive_entry_pathname(e);
   return name != nullptr ? name : "";

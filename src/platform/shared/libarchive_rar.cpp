@@ -62,7 +62,11 @@ std::string WithSlash(std::string dir) {
 }
 
 bool Refused(archive_entry* e) {
-  if (archive_entry_hardlink(e) != nullptr || archive_entry_symlink(e) != nullptr) return true;
+  // A link's target may have no form in the current character set: each form is asked for.
+  if (archive_entry_hardlink(e) != nullptr || archive_entry_hardlink_utf8(e) != nullptr ||
+      archive_entry_hardlink_w(e) != nullptr || archive_entry_symlink(e) != nullptr ||
+      archive_entry_symlink_utf8(e) != nullptr || archive_entry_symlink_w(e) != nullptr)
+    return true;
   const auto type = archive_entry_filetype(e);
   return type != AE_IFREG && type != AE_IFDIR;
 }
@@ -151,7 +155,7 @@ int LibarchiveRar::ReadHeader(RarArchive* a, RarHeaderData& header) {
   // After ARCHIVE_FAILED the reader's position is not trustworthy: stop reading headers.
   if (r < ARCHIVE_WARN || e == nullptr) return a->ended = kRarBadArchive;
   a->entry = e;
-  a->path = Slashes(EntryName(e));
+  a->path = Slashes(EntryName(a->reader, e));
   header.FileName = a->path;
   header.Directory = archive_entry_filetype(e) == AE_IFDIR;
   return kRarSuccess;

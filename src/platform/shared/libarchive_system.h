@@ -15,8 +15,8 @@ void PrepareEntryNames();
 // ARCHIVE_OK when the archive file opened for reading.
 int OpenArchiveFile(archive* reader, const std::string& path, std::size_t blockSize);
 bool IsReadable(const std::string& path);
-// The entry's name in UTF-8, "" when libarchive gives none.
-std::string EntryName(archive_entry* entry);
+// The name of the reader's current entry in UTF-8, "" when libarchive gives none.
+std::string EntryName(archive* reader, archive_entry* entry);
 
 // Where one archive's entries go. Enter points an entry at rel inside dir (which is created when
 // missing), checks made by the caller; the entry is written before Leave. On POSIX the folder is
