@@ -9,8 +9,10 @@ void CaptionLog::Log(const std::string& v) {
   last_ = v;
   std::string line;
   for (const char c : v) {
-    if (c == '\n') line += " | ";
-    else if (c != '\r') line += c;
+    if (c == '\n')
+      line += " | ";
+    else if (c != '\r')
+      line += c;
   }
   std::fprintf(out_, "%s%s\n", prefix_.c_str(), line.c_str());
   std::fflush(out_);

@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "ftp/sck_ftp.h"
-#include "platform/shared/curl_ftp.h"
+#include "platform/shared/curl_ftp_service.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
+#if defined(_WIN32)
+#include "support/wine.h"
+#endif
 
 namespace quo::test {
 
@@ -37,7 +40,20 @@ struct FtpFixture {
   // The fault that makes the server answer NLST with exactly these bytes.
   std::string Listing(const std::string& raw) {
     WriteFile(spare / "nlst", raw);
+#if defined(_WIN32)
+    return "nlst-file=" + UnixPath(spare / "nlst");  // the server runs on the Linux side
+#else
     return "nlst-file=" + spare / "nlst";
+#endif
+  }
+  // A link at path that a download must not write through (Wine has no symbolic links: there, a
+  // second name of the file).
+  static void Link(const std::string& target, const std::string& path) {
+#if defined(_WIN32)
+    std::filesystem::create_hard_link(target, path);
+#else
+    std::filesystem::create_symlink(target, path);
+#endif
   }
 
   // A session on the server as the server's user, downloading into local; connected unless told.

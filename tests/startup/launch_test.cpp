@@ -28,14 +28,15 @@ TEST(Launch, OnlyALaunchThatRunsAloneLogsItsCommandLine) {
   EXPECT_EQ(interactive.settings.Destination, t.dir.path());
   std::filesystem::remove_all(t.prog("LanguesUpdate"));
   t.system.instanceFree = false;  // another instance runs: not even the language folder is made
-  const LaunchPlan busy = Plan(t, {"2.1.0", "/opt/q/"});
+  const LaunchPlan busy = Plan(t, {"2.1.0", test::Abs("/opt/q/")});
   EXPECT_TRUE(!busy.proceed && busy.status == 4);
   EXPECT_FALSE(test::Exists(t.prog("LanguesUpdate")));
   t.system.instanceFree = true;
-  const LaunchPlan p = Plan(t, {"2.1.0", "/opt/q/"});  // no schedule: stops silently
+  const LaunchPlan p = Plan(t, {"2.1.0", test::Abs("/opt/q/")});  // no schedule: stops quietly
   EXPECT_FALSE(p.proceed);
   EXPECT_TRUE(p.error.empty() && p.status == 0);
-  EXPECT_EQ(ReadFile(t.prog("log.txt")), "2.1.0 /opt/q/\r\n2.1.0\r\n/opt/q/\r\n");
+  const std::string q = test::Abs("/opt/q/");
+  EXPECT_EQ(ReadFile(t.prog("log.txt")), "2.1.0 " + q + "\r\n2.1.0\r\n" + q + "\r\n");
   EXPECT_FALSE(test::Exists(t.settingsPath()));
   EXPECT_TRUE(t.windowing.boxes.empty());
 }
@@ -47,16 +48,16 @@ TEST(Launch, ModesFromTheFields) {
     int langue;
   } cases[] = {
       {{}, LaunchMode::Interactive, 0},
-      {{"2.1.0", "/p", "1033", "1"}, LaunchMode::Forced, 1033},
-      {{"2.1.0", "/p", "1036", "0"}, LaunchMode::Launched, 1036},  // schedule due below
-      {{"2.1.0", "/p", "1036", "oui"}, LaunchMode::Launched, 1036},
-      {{"2.1.0", "/p", ""}, LaunchMode::Launched, 0},
-      {{"2.1.0", "/p", "abc", "1"}, LaunchMode::Forced, 0},
-      {{"2.1.0", "/p", "1035.5", "1"}, LaunchMode::Forced, 1036},  // rounded half to even
+      {{"2.1.0", test::Abs("/p"), "1033", "1"}, LaunchMode::Forced, 1033},
+      {{"2.1.0", test::Abs("/p"), "1036", "0"}, LaunchMode::Launched, 1036},  // due below
+      {{"2.1.0", test::Abs("/p"), "1036", "oui"}, LaunchMode::Launched, 1036},
+      {{"2.1.0", test::Abs("/p"), ""}, LaunchMode::Launched, 0},
+      {{"2.1.0", test::Abs("/p"), "abc", "1"}, LaunchMode::Forced, 0},
+      {{"2.1.0", test::Abs("/p"), "1035.5", "1"}, LaunchMode::Forced, 1036},  // half to even
       {{"/C:\\Prod"}, LaunchMode::BadCommandLine, 0},
       {{"2.1.0"}, LaunchMode::BadCommandLine, 0},
       {{"2.1.0//1036"}, LaunchMode::BadCommandLine, 0},
-      {{"2.1.0", "/opt/quorvanta/", "1033", "1"}, LaunchMode::Forced, 1033},
+      {{"2.1.0", test::Abs("/opt/quorvanta/"), "1033", "1"}, LaunchMode::Forced, 1033},
   };
   for (const auto& c : cases) {
     test::TestApp t;
@@ -79,7 +80,7 @@ TEST(Launch, FifthFieldNamesTheServerForThisRunOnly) {
   test::TestApp t;
   t.app->ini.Write("Server", "Adresse", "ftp.example");
   const std::string before = ReadFile(t.settingsPath());
-  const LaunchPlan p = Plan(t, {"2.1.0", "/p", "1036", "1", "127.0.0.1:2121"});
+  const LaunchPlan p = Plan(t, {"2.1.0", test::Abs("/p"), "1036", "1", "127.0.0.1:2121"});
   EXPECT_EQ(p.settings.Adresse, "127.0.0.1:2121");
   EXPECT_EQ(ReadFile(t.settingsPath()), before);
 }
@@ -87,7 +88,7 @@ TEST(Launch, FifthFieldNamesTheServerForThisRunOnly) {
 TEST(Launch, UnwritableLogEndsWithTheError) {
   test::TestApp t;
   test::MakeDirs(t.prog("log.txt"));  // a folder where the log should be
-  const LaunchPlan p = Plan(t, {"2.1.0", "/p", "1036", "1"});
+  const LaunchPlan p = Plan(t, {"2.1.0", test::Abs("/p"), "1036", "1"});
   EXPECT_FALSE(p.proceed);
   EXPECT_EQ(p.status, 1);
   EXPECT_NE(p.error.find("log.txt"), std::string::npos) << p.error;
@@ -99,10 +100,11 @@ TEST(Launch, RefusesAVersionOrFolderTheRunCannotUse) {
   const struct {
     std::vector<std::string> args;
     const char* why;
-  } cases[] = {{{"2.1.0/C:\\Prod/1036"}, "DossierNonAbsolu"},
+  } cases[] = {{{test::kWindows ? "2.1.0/\\Prod/1036" : "2.1.0/C:\\Prod/1036"},
+                 "DossierNonAbsolu"},
                {{"2.1.0", "Prod", "1033", "1"}, "DossierNonAbsolu"},
-               {{"1x.2.3", "/p", "1036", "1"}, "MauvaiseVersion"},
-               {{"-1.2.3", "/p"}, "MauvaiseVersion"}};
+               {{"1x.2.3", test::Abs("/p"), "1036", "1"}, "MauvaiseVersion"},
+               {{"-1.2.3", test::Abs("/p")}, "MauvaiseVersion"}};
   for (const auto& c : cases) {
     test::TestApp t;
     t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version ?"}});

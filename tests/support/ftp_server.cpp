@@ -4,9 +4,9 @@ namespace quo::test {
 
 std::vector<std::string> FtpTestServer::Arguments(const std::string& root,
                                                   const std::string& work) const {
-  std::vector<std::string> args = {"/usr/bin/python3", QUO_SOURCE_DIR "/tests/support/ftp_server.py",
-                                   "--root=" + root, "--host=" + options_.host,
-                                   "--log=" + work + "log.txt"};
+  std::vector<std::string> args = {"/usr/bin/python3",
+                                   QUO_SOURCE_DIR "/tests/support/ftp_server.py", "--root=" + root,
+                                   "--host=" + options_.host, "--log=" + work + "log.txt"};
   for (const auto& fault : options_.faults)
     if (!fault.empty()) args.push_back("--" + fault);
   return args;

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "platform/shared/curl_ftp_service.h"
 #include "support/ftp_server.h"
 #include "support/wine.h"
 
@@ -55,6 +56,8 @@ void FtpTestServer::Stop() {
   if (pid_ <= 0) return;
   WriteFile(work_ / "stop", "");  // seen within 0.2 s; the log stays readable meanwhile
   pid_ = -1;
+  // Gone once its port refuses connections.
+  for (int i = 0; i < 100 && CurlFtpService().CheckConnection(options_.host, port_); ++i) Sleep(20);
 }
 
 }  // namespace quo::test

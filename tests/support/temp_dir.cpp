@@ -12,7 +12,8 @@ namespace quo::test {
 
 namespace {
 
-// Paths are UTF-8 text; on Windows std::filesystem would read a narrow string in the ANSI code page.
+// Paths are UTF-8 text; on Windows std::filesystem would read a narrow string in the ANSI code
+// page.
 std::filesystem::path Native(const std::string& path) {
   return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }

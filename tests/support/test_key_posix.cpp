@@ -4,7 +4,8 @@
 
 namespace quo::test {
 
-TestKey::TestKey() : secret(OpenSslCrypto::NewSecretKey()), pub(*OpenSslCrypto::PublicKeyOf(secret)) {}
+TestKey::TestKey()
+    : secret(OpenSslCrypto::NewSecretKey()), pub(*OpenSslCrypto::PublicKeyOf(secret)) {}
 
 std::string TestKey::Sign(const std::string& bytes) const {
   return Base64Encode(*OpenSslCrypto::Sign(secret, bytes)) + "\r\n";

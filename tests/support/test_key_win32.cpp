@@ -7,7 +7,8 @@
 
 namespace quo::test {
 
-TestKey::TestKey() : secret(crypto_sign_SECRETKEYBYTES, '\0'), pub(crypto_sign_PUBLICKEYBYTES, '\0') {
+TestKey::TestKey()
+    : secret(crypto_sign_SECRETKEYBYTES, '\0'), pub(crypto_sign_PUBLICKEYBYTES, '\0') {
   if (sodium_init() < 0) throw std::runtime_error("libsodium did not start");
   crypto_sign_keypair(reinterpret_cast<unsigned char*>(pub.data()),
                       reinterpret_cast<unsigned char*>(secret.data()));

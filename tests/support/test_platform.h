@@ -20,6 +20,20 @@
 
 namespace quo::test {
 
+#if defined(_WIN32)
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+// A full path on the system the tests run on, from a Linux one: "/opt/q/", on Windows "C:/opt/q/".
+inline std::string Abs(const std::string& path) {
+#if defined(_WIN32)
+  return "C:" + path;
+#else
+  return path;
+#endif
+}
+
 class TestSystem : public NativeSystem {
  public:
   std::string programPath;

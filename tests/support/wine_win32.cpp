@@ -1,9 +1,9 @@
-#include "support/wine.h"
-
 #include <windows.h>
 
 #include <stdexcept>
 #include <string>
+
+#include "support/wine.h"
 
 namespace quo::test {
 

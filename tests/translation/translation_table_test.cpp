@@ -80,7 +80,7 @@ std::set<std::string> KeysInSources() {
   const std::regex call(R"re((?:Traduire|T)\(\s*"([^"]+)"\s*\))re");
   for (const auto& e : std::filesystem::recursive_directory_iterator(QUO_SOURCE_DIR "/src")) {
     if (e.path().extension() != ".cpp") continue;
-    const std::string text = test::ReadFile(e.path());
+    const std::string text = test::ReadFile(e.path().string());
     for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it)
       keys.insert((*it)[1]);
   }

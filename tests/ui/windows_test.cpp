@@ -301,15 +301,15 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
       {{}, true, kDue, {}, 0, 0, false, false, ""},
       {{"/C:\\Prod"}, true, kDue, {}, 0, 0, false, false, ""},
       // Launched with a check due: installs what it finds; no language given: French.
-      {{"2.1.0", "/opt/q/"}, true, kDue, runInstalls, 1, 1, true, true, ""},
-      {{"2.1.0", "/opt/q/"}, true, kDue, runFails, 1, 1, true, false, ""},
+      {{"2.1.0", test::Abs("/opt/q/")}, true, kDue, runInstalls, 1, 1, true, true, ""},
+      {{"2.1.0", test::Abs("/opt/q/")}, true, kDue, runFails, 1, 1, true, false, ""},
       // A run that ends without its installation having run to its end failed, error or not.
-      {{"2.1.0", "/opt/q/"}, true, kDue, {}, 1, 1, true, false, ""},
-      {{"2.1.0", "/opt/q/"}, false, kDue, {}, 1, 0, true, true, "Aucune mise à jour"},
+      {{"2.1.0", test::Abs("/opt/q/")}, true, kDue, {}, 1, 1, true, false, ""},
+      {{"2.1.0", test::Abs("/opt/q/")}, false, kDue, {}, 1, 0, true, true, "Aucune mise à jour"},
       // Forced, with no schedule at all: the installation is left to the user.
-      {{"2.1.0", "/p", "1033", "1"}, true, "", {}, 1, 0, true, true, "Updates available"},
-      {{"2.1.0", "/p", "1036", "1"}, false, "", {}, 1, 0, true, true, "Aucune mise à jour"},
-      {{"2.1.0", "/p", "1036", "1"}, false, "", searchPhase, 1, 0, true, true, "Connexion impossible"},
+      {{"2.1.0", test::Abs("/p"), "1033", "1"}, true, "", {}, 1, 0, true, true, "Updates available"},
+      {{"2.1.0", test::Abs("/p"), "1036", "1"}, false, "", {}, 1, 0, true, true, "Aucune mise à jour"},
+      {{"2.1.0", test::Abs("/p"), "1036", "1"}, false, "", searchPhase, 1, 0, true, true, "Connexion impossible"},
   };
   for (const auto& c : cases) {
     Started s(c.args, c.found, c.settings, c.script);
@@ -329,16 +329,16 @@ TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   EXPECT_EQ(interactive.run.MyDossier, interactive.t.dir / "Download/");
   EXPECT_TRUE(test::Exists(interactive.t.dir / "Download"));
 
-  Started launched({"2.1.0", "/opt/q/"});
-  EXPECT_EQ(launched.run.MyInstallationDest, "/opt/q/");
+  Started launched({"2.1.0", test::Abs("/opt/q/")});
+  EXPECT_EQ(launched.run.MyInstallationDest, test::Abs("/opt/q/"));
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
-  Started forced({"2.1.0", "/p", "1033", "1"}, false, "");
+  Started forced({"2.1.0", test::Abs("/p"), "1033", "1"}, false, "");
   EXPECT_EQ(forced.w["txtVersion"].Text(), "2.1.0");
 }
 
 TEST(StartupWindow, ClosingDuringTheSearchEndsTheRunThere) {
-  Started s({"2.1.0", "/opt/q/"}, true, kDue, [](test::WatchedWindow& w) {
+  Started s({"2.1.0", test::Abs("/opt/q/")}, true, kDue, [](test::WatchedWindow& w) {
     w.inSearch = [p = &w] { p->View().Raise("", FormEvent::CloseRequest); };  // the close box
   });
   EXPECT_TRUE(s.w.Unloaded());

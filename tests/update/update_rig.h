@@ -16,7 +16,7 @@
 
 #include "core/text.h"
 #include "engine/update_run.h"
-#include "platform/shared/curl_ftp.h"
+#include "platform/shared/curl_ftp_service.h"
 #include "platform/shared/libarchive_rar.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
@@ -35,11 +35,15 @@ struct RarApp {
 
 inline std::map<std::string, std::string> Tree(const std::string& root) {
   namespace fs = std::filesystem;
+  const auto utf8 = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
+  const fs::path base(std::u8string(root.begin(), root.end()));
   std::map<std::string, std::string> out;
-  if (!fs::exists(root)) return out;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    const std::string rel = e.path().lexically_relative(root).generic_string();
-    out[rel] = e.is_symlink() ? "<link>" : e.is_directory() ? "<dir>" : ReadFile(e.path().string());
+  if (!fs::exists(base)) return out;
+  for (const auto& e : fs::recursive_directory_iterator(base)) {
+    const std::string rel = utf8(e.path().lexically_relative(base).generic_u8string());
+    out[rel] = e.is_symlink()     ? "<link>"
+               : e.is_directory() ? "<dir>"
+                                  : ReadFile(utf8(e.path().u8string()));
   }
   return out;
 }

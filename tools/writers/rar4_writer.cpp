@@ -64,11 +64,13 @@ std::vector<std::uint32_t> CodePoints(const std::string& s) {
   return out;
 }
 
-// The name field: plain bytes for ASCII names; otherwise an ASCII stand-in, a zero byte and
-// the Unicode name encoded with a high byte of 0 and every character as two bytes (op 2).
-std::string NameField(const std::string& name, bool& unicode) {
-  const auto cps = CodePoints(name);
+// The name field: plain bytes for ASCII names (and names asked raw); otherwise an ASCII
+// stand-in, a zero byte and the Unicode name encoded with a high byte of 0 and every character as
+// two bytes (op 2).
+std::string NameField(const std::string& name, bool raw, bool& unicode) {
   unicode = false;
+  if (raw) return name;
+  const auto cps = CodePoints(name);
   for (auto cp : cps) unicode = unicode || cp >= 0x80;
   if (!unicode) return name;
   std::vector<std::uint16_t> units;
@@ -124,7 +126,7 @@ std::uint32_t Attributes(const Rar4Entry& e) {
 std::string FileHeader(const Rar4Entry& e, std::uint64_t packed, std::uint64_t unpacked,
                        std::uint32_t dataCrc) {
   bool unicode = false;
-  const std::string name = NameField(e.name, unicode);
+  const std::string name = NameField(e.name, e.rawName, unicode);
   const bool large = packed > 0xFFFFFFFFu || unpacked > 0xFFFFFFFFu;
   std::uint16_t flags = kLongBlock;
   if (unicode) flags |= kUnicode;

@@ -22,6 +22,7 @@ struct Rar4Entry {
   std::uint8_t hostOs = 2;  // 2 = Windows, 3 = Unix (links are Unix entries)
   std::uint16_t unixMode = 0;  // a Unix entry's permission bits; 0: 755 folders, 644 files
   bool encrypted = false;   // sets the password flag; the data is left as given
+  bool rawName = false;     // the name's bytes only, without the Unicode form (any charset)
   // Sizes to claim instead of the data's size (an archive bomb, a lying header).
   std::optional<std::uint64_t> packedSize, unpackedSize;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ftp_client.h"
+#include "platform/shared/curl_ftp_service.h"
 
 namespace quo {
 
@@ -65,18 +66,6 @@ class CurlFtpSession : public FtpSession {
   bool abandoned_ = false, stalled_ = false, slow_ = false;
   std::chrono::steady_clock::time_point lastPump_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
-};
-
-class CurlFtpService : public FtpService {
- public:
-  CurlFtpService();
-  bool CheckConnection(const std::string& host, int port) override;
-  std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) override;
-  void SetLimits(const FtpLimits& limits) override { limits_ = limits; }
-  FtpLimits Limits() const override { return limits_; }
-
- private:
-  FtpLimits limits_;
 };
 
 }  // namespace quo

@@ -1,13 +1,12 @@
 // The libcurl multi loop that runs one request of a session, and the reply lines it keeps.
 #include "platform/shared/curl_ftp_request.h"
 
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+
+#include "platform/shared/curl_sockets.h"
+#include "platform/shared/part_file.h"
 
 namespace quo {
 
@@ -62,18 +61,13 @@ void CurlFtpSession::Sink::Restart() {
   tooBig = writeFailed = false;
   if (text != nullptr) text->clear();
   if (file == nullptr) return;
-  // Truncating a file costs a full write-back at close on ext4: only when there is more to cut.
-  std::fflush(file);
-  const int fd = ::fileno(file);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || (st.st_size != offset && ::ftruncate(fd, offset) != 0))
-    writeFailed = true;
+  if (!SizePartFile(file, offset)) writeFailed = true;
   if (hash != nullptr) {
     hash->Reset();
     std::vector<char> buffer(1 << 20);
     for (std::int64_t at = 0; at < offset && !writeFailed;) {
       const auto want = static_cast<size_t>(std::min<std::int64_t>(offset - at, buffer.size()));
-      const ssize_t n = ::pread(fd, buffer.data(), want, at);
+      const std::int64_t n = ReadPartFile(file, buffer.data(), want, at);
       if (n <= 0) {
         writeFailed = true;
         break;
@@ -84,7 +78,7 @@ void CurlFtpSession::Sink::Restart() {
       if (tick && at % (8 << 20) == 0) tick();
     }
   }
-  if (::fseeko(file, offset, SEEK_SET) != 0) writeFailed = true;
+  if (!SeekPartFile(file, offset)) writeFailed = true;
 }
 
 size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
@@ -107,14 +101,14 @@ size_t CurlFtpSession::Sink::Write(char* data, size_t, size_t n, void* self) {
 }
 
 curl_socket_t CurlFtpSession::OpenSocket(void* self, curlsocktype, curl_sockaddr* a) {
-  const curl_socket_t s = ::socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
+  const curl_socket_t s = NewSocket(a->family, a->socktype, a->protocol);
   if (s != CURL_SOCKET_BAD) static_cast<CurlFtpSession*>(self)->sockets_.insert(s);
   return s;
 }
 
 int CurlFtpSession::CloseSocket(void* self, curl_socket_t s) {
   static_cast<CurlFtpSession*>(self)->sockets_.erase(s);
-  return ::close(s);
+  return DestroySocket(s);
 }
 
 int CurlFtpSession::DebugCallback(CURL*, curl_infotype type, char* data, size_t size, void* self) {

@@ -1,13 +1,8 @@
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <mutex>
 
 #include "platform/shared/curl_ftp.h"
+#include "platform/shared/curl_sockets.h"
 
 namespace quo {
 
@@ -19,26 +14,6 @@ CurlFtpService::CurlFtpService() {
 std::unique_ptr<FtpSession> CurlFtpService::NewSession(const FtpLogin& login) {
   return std::make_unique<CurlFtpSession>(login, limits_);
 }
-
-namespace {
-
-// Connects fd to the address within timeoutMs.
-bool ConnectWithin(const addrinfo& a, int timeoutMs) {
-  const int fd = ::socket(a.ai_family, a.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a.ai_protocol);
-  if (fd < 0) return false;
-  bool ok = ::connect(fd, a.ai_addr, a.ai_addrlen) == 0;
-  if (!ok && errno == EINPROGRESS) {
-    pollfd p{fd, POLLOUT, 0};
-    int err = 0;
-    socklen_t len = sizeof err;
-    ok = ::poll(&p, 1, timeoutMs) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
-         err == 0;
-  }
-  ::close(fd);
-  return ok;
-}
-
-}  // namespace
 
 bool CurlFtpService::CheckConnection(const std::string& host, int port) {
   if (host.empty() || port < 1 || port > 65535) return false;

@@ -1,14 +1,11 @@
 // The FTP commands of a session: open, close, change directory, list, download, delete.
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "platform/shared/curl_ftp.h"
 #include "platform/shared/curl_ftp_request.h"
+#include "platform/shared/curl_sockets.h"
+#include "platform/shared/part_file.h"
 
 namespace quo {
 
@@ -59,11 +56,7 @@ void CurlFtpSession::Drop() {
   // meanwhile: say QUIT ourselves and shut the control connection (the only socket left open
   // between requests), so curl's own QUIT fails at once.
   // A protected connection gets no clear text: shutting it is enough.
-  for (const curl_socket_t s : sockets_) {
-    static const char kQuit[] = "QUIT\r\n";
-    if (!login_.tls) ::send(s, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-    ::shutdown(s, SHUT_RDWR);
-  }
+  for (const curl_socket_t s : sockets_) QuitAndShut(s, !login_.tls);
   curl_easy_cleanup(easy_);
   curl_multi_cleanup(multi_);
 }
@@ -136,47 +129,17 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
   return FtpResult::Ok();
 }
 
-namespace {
-
-// The partial file of a download: the one an earlier attempt left when it may be continued (an
-// ordinary file of ours with no other name, not longer than the file), else a new one; whatever
-// else lies at its name goes, and no link planted there is followed or written through.
-// offset: the bytes kept.
-int OpenPart(const std::string& part, const DownloadCheck& check, std::int64_t& offset) {
-  offset = 0;
-  if (check.resume) {
-    const int fd = ::open(part.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-        st.st_uid == ::geteuid() && (check.size < 0 || st.st_size <= check.size)) {
-      offset = st.st_size;
-      return fd;
-    }
-    if (fd >= 0) ::close(fd);
-  }
-  ::unlink(part.c_str());
-  return ::open(part.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-}
-
-}  // namespace
-
 FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath,
                                    const DownloadCheck& check) {
   const std::string what = "RETR " + name;
   if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   const std::string part = localPath + ".part";
   Sink sink;
-  const int fd = OpenPart(part, check, sink.offset);
+  // What an earlier attempt left is continued only when it may be (see OpenPartFile).
+  sink.file = OpenPartFile(part, check.resume, check.size, sink.offset);
   sink.max = check.size >= 0 ? std::min(check.size, limits_.maxFileBytes) : limits_.maxFileBytes;
   sink.hash = check.hash;
-  sink.file = fd < 0 ? nullptr : ::fdopen(fd, "r+b");
-  if (sink.file == nullptr) {
-    if (fd >= 0) {
-      ::close(fd);
-      ::unlink(part.c_str());
-    }
-    return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
-  }
+  if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   char* escaped = curl_easy_escape(easy_, name.c_str(), static_cast<int>(name.size()));
   Request r;
   r.path = escaped;
@@ -199,12 +162,12 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   }
   const bool closed = std::fclose(sink.file) == 0;
   if (rc == CURLE_OK && closed && !sink.writeFailed &&
-      std::rename(part.c_str(), localPath.c_str()) == 0) {
+      RenamePartFile(part, localPath)) {
     return FtpResult::Ok();
   }
   // What arrived is kept for the next attempt only when it can be trusted to be the file's start.
   if (!check.resume || sink.tooBig || sink.writeFailed || !closed || rc == CURLE_OK)
-    std::remove(part.c_str());
+    RemovePartFile(part);
   if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed", FtpFault::Local);
   if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part, FtpFault::Local);

@@ -1,18 +1,10 @@
 #include "platform/shared/libarchive_rar.h"
 
-#include <archive.h>
-#include <archive_entry.h>
-#include <fcntl.h>
-#include <langinfo.h>
-#include <unistd.h>
-
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
+#include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string_view>
+
+#include "platform/shared/libarchive_system.h"
 
 namespace quo {
 
@@ -21,8 +13,6 @@ class RarArchive {
   ~RarArchive() {
     if (writer != nullptr) archive_write_free(writer);
     if (reader != nullptr) archive_read_free(reader);
-    if (homeFd >= 0) close(homeFd);
-    if (destFd >= 0) close(destFd);
   }
 
   archive* reader = nullptr;
@@ -32,25 +22,12 @@ class RarArchive {
   bool processed = false;          // ProcessFile already ran for the current entry
   int ended = 0;                   // non-zero once the walk is over: the code to repeat
   std::string password;            // kept, but libarchive cannot decrypt RAR
-  int homeFd = -1, destFd = -1;    // the caller's current folder, the destination folder
-  std::string destPath;
+  ExtractFolder folder;            // where the entries are written
 };
 
 namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
-
-// libarchive converts entry names to the character set of LC_CTYPE: without a UTF-8 locale the
-// non-ASCII names come back NULL. Only LC_CTYPE is set, so numbers keep their "." everywhere.
-void UseUtf8Names() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    std::setlocale(LC_CTYPE, "");
-    const char* codeset = nl_langinfo(CODESET);
-    if (codeset == nullptr || std::strcmp(codeset, "UTF-8") != 0)
-      std::setlocale(LC_CTYPE, "C.UTF-8");
-  });
-}
 
 std::string Slashes(std::string path) {
   for (char& c : path)
@@ -84,44 +61,12 @@ std::string WithSlash(std::string dir) {
   return dir;
 }
 
-int OpenFolder(const std::string& dir) {
-  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) return fd;
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  return open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
-// Works inside the destination folder for one call, the way `bsdtar -C` does: the check against
-// links then walks only the entry's own path (a link in the destination's own path is no
-// concern, and the walk is shorter). The folder is created when missing. Both folders are opened
-// once per archive; the current folder of the first call is restored after each call (the
-// program is single-threaded and never changes folder itself).
-class InFolder {
- public:
-  InFolder(RarArchive& a, const std::string& dir) : a_(a) {
-    if (a.homeFd < 0) a.homeFd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (a.destFd < 0 || a.destPath != dir) {
-      if (a.destFd >= 0) close(a.destFd);
-      a.destFd = OpenFolder(dir);
-      a.destPath = dir;
-    }
-    entered_ = a.homeFd >= 0 && a.destFd >= 0 && fchdir(a.destFd) == 0;
-  }
-  ~InFolder() {
-    if (entered_ && fchdir(a_.homeFd) != 0) std::abort();  // never carry on from the wrong folder
-  }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-  bool entered() const { return entered_; }
-
- private:
-  RarArchive& a_;
-  bool entered_ = false;
-};
-
 bool Refused(archive_entry* e) {
-  if (archive_entry_hardlink(e) != nullptr || archive_entry_symlink(e) != nullptr) return true;
+  // A link's target may have no form in the current character set: each form is asked for.
+  if (archive_entry_hardlink(e) != nullptr || archive_entry_hardlink_utf8(e) != nullptr ||
+      archive_entry_hardlink_w(e) != nullptr || archive_entry_symlink(e) != nullptr ||
+      archive_entry_symlink_utf8(e) != nullptr || archive_entry_symlink_w(e) != nullptr)
+    return true;
   const auto type = archive_entry_filetype(e);
   return type != AE_IFREG && type != AE_IFDIR;
 }
@@ -141,17 +86,22 @@ int CopyData(archive* reader, std::uint64_t limit, Sink&& sink) {
   }
 }
 
-int Extract(RarArchive& a, std::uint64_t limit, const std::string& target, bool directory) {
+// Writes the entry at rel inside dest.
+int Extract(RarArchive& a, std::uint64_t limit, const std::string& dest, const std::string& rel,
+            bool directory) {
   if (a.writer == nullptr) a.writer = archive_write_disk_new();
   // A file keeps the permission bits stored in the archive, never setuid, setgid or sticky; a
   // folder gets the umask's, like the folders made on the way. A link or file standing at an
   // entry's name is removed, never followed.
-  archive_write_disk_set_options(a.writer,
-                                 ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
-                                     ARCHIVE_EXTRACT_TIME | (directory ? 0 : ARCHIVE_EXTRACT_PERM));
+  archive_write_disk_set_options(a.writer, ExtractFolder::SecureOptions() | ARCHIVE_EXTRACT_TIME |
+                                               (directory ? 0 : ARCHIVE_EXTRACT_PERM));
   // The entry is ours until the next header: point it at the target in place.
   archive_entry_set_perm(a.entry, archive_entry_perm(a.entry) & 0777);
-  archive_entry_set_pathname_utf8(a.entry, target.c_str());
+  struct Left {
+    ExtractFolder& folder;
+    ~Left() { folder.Leave(); }
+  } left{a.folder};
+  if (!a.folder.Enter(dest, rel, a.entry)) return kRarCreateFailed;
   const int h = archive_write_header(a.writer, a.entry);
   if (h < ARCHIVE_WARN) {
     archive_write_finish_entry(a.writer);
@@ -165,14 +115,14 @@ int Extract(RarArchive& a, std::uint64_t limit, const std::string& target, bool 
                  });
   if (archive_write_finish_entry(a.writer) < ARCHIVE_WARN && rc == kRarSuccess)
     rc = kRarWriteFailed;
-  if (rc != kRarSuccess && !directory) unlink(target.c_str());
+  if (rc != kRarSuccess && !directory) a.folder.RemoveEntered();
   return rc;
 }
 
 }  // namespace
 
 LibarchiveRar::LibarchiveRar() : LibarchiveRar(Options{}) {}
-LibarchiveRar::LibarchiveRar(Options options) : options_(options) { UseUtf8Names(); }
+LibarchiveRar::LibarchiveRar(Options options) : options_(options) { PrepareEntryNames(); }
 
 RarArchive* LibarchiveRar::OpenArchive(RarOpenArchiveData& data) {
   data.OpenResult = 0;
@@ -180,8 +130,8 @@ RarArchive* LibarchiveRar::OpenArchive(RarOpenArchiveData& data) {
   a->reader = archive_read_new();
   archive_read_support_format_rar(a->reader);
   archive_read_support_format_rar5(a->reader);
-  if (archive_read_open_filename(a->reader, data.ArcName.c_str(), kReadBlock) != ARCHIVE_OK) {
-    data.OpenResult = access(data.ArcName.c_str(), R_OK) == 0 ? kRarUnknownFormat : kRarOpenFailed;
+  if (OpenArchiveFile(a->reader, data.ArcName, kReadBlock) != ARCHIVE_OK) {
+    data.OpenResult = IsReadable(data.ArcName) ? kRarUnknownFormat : kRarOpenFailed;
     return nullptr;
   }
   return a.release();
@@ -204,10 +154,8 @@ int LibarchiveRar::ReadHeader(RarArchive* a, RarHeaderData& header) {
   if (r == ARCHIVE_EOF) return a->ended = kRarEndArchive;
   // After ARCHIVE_FAILED the reader's position is not trustworthy: stop reading headers.
   if (r < ARCHIVE_WARN || e == nullptr) return a->ended = kRarBadArchive;
-  const char* name = archive_entry_pathname_utf8(e);
-  if (name == nullptr) name = archive_entry_pathname(e);
   a->entry = e;
-  a->path = Slashes(name != nullptr ? name : "");
+  a->path = Slashes(EntryName(a->reader, e));
   header.FileName = a->path;
   header.Directory = archive_entry_filetype(e) == AE_IFDIR;
   return kRarSuccess;
@@ -239,9 +187,7 @@ int LibarchiveRar::ProcessFile(RarArchive* a, int operation, const std::string& 
   const std::string rel = name.substr(dest.size());
   if (!IsSafeRelative(rel) || !IsSafeRelative(a->path)) return kRarCreateFailed;
   if (!directory && rel.back() == '/') return kRarCreateFailed;  // a file needs a name
-  InFolder in(*a, dest);
-  if (!in.entered()) return kRarCreateFailed;
-  return Extract(*a, options_.maxEntryBytes, rel, directory);
+  return Extract(*a, options_.maxEntryBytes, dest, rel, directory);
 }
 
 int LibarchiveRar::CloseArchive(RarArchive* a) {

@@ -1,0 +1,24 @@
+// The socket calls of the FTP client that differ between systems: curl's sockets are opened and
+// closed through them, the session's end and the connection check use them directly.
+#pragma once
+
+#include <curl/curl.h>  // curl_socket_t (on Windows with Winsock, started by curl_global_init)
+
+#if defined(_WIN32)
+#include <ws2tcpip.h>
+#else
+#include <netdb.h>
+#endif
+
+namespace quo {
+
+// A socket the programs this one starts do not inherit; CURL_SOCKET_BAD on failure.
+curl_socket_t NewSocket(int family, int type, int protocol);
+int DestroySocket(curl_socket_t socket);
+// Sends QUIT on a control connection when sayQuit, never waiting, then shuts the connection
+// both ways.
+void QuitAndShut(curl_socket_t socket, bool sayQuit);
+// True when a connection to the address is made within timeoutMs.
+bool ConnectWithin(const addrinfo& address, int timeoutMs);
+
+}  // namespace quo
