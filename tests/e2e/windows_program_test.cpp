@@ -35,11 +35,11 @@ std::string Backslashed(std::string path) {
   return path;
 }
 
-// The marks of the test component (Composant.txt in its folder), once they are those awaited or
-// after 10 s: registrations run detached from the program, and may end after it.
+// The marks of the test component (Composant.txt in its folder), once they say it was
+// unregistered then registered, or after 10 s: registrations run detached from the program.
 const std::string kReregistered = "unregistered\r\nregistered\r\n";
-std::string Marks(const std::string& dir, const std::string& awaited = kReregistered) {
-  for (int i = 0; i < 500 && ReadFile(dir + "Composant.txt") != awaited; ++i) Sleep(20);
+std::string Marks(const std::string& dir) {
+  for (int i = 0; i < 500 && ReadFile(dir + "Composant.txt") != kReregistered; ++i) Sleep(20);
   return ReadFile(dir + "Composant.txt");
 }
 
