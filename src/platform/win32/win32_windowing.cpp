@@ -17,27 +17,18 @@ void Win32Windowing::PumpMessages() {
   }
 }
 
-MsgResult Win32Windowing::MessageBox(const std::string& text, const std::string& title,
-                                     MsgButtons buttons) {
-  const std::string shownTitle = title.empty() ? defaultTitle_ : title;
-  if (unattended_) {
-    std::string flat = text;
-    for (std::size_t at; (at = flat.find('\r')) != std::string::npos;) flat.erase(at, 1);
-    std::fprintf(log_, "%s: %s\n", shownTitle.c_str(), flat.c_str());
-    std::fflush(log_);
-    return MsgResult::Ok;
-  }
+MsgResult Win32Windowing::ShowBox(const std::string& text, const std::string& title,
+                                  MsgButtons buttons) {
   const UINT type =
       (buttons == MsgButtons::OkCancel ? MB_OKCANCEL : MB_OK) | MB_DEFBUTTON1 | MB_SETFOREGROUND;
   const int answer =
-      ::MessageBoxW(nullptr, win32::Widen(text).c_str(), win32::Widen(shownTitle).c_str(), type);
+      ::MessageBoxW(nullptr, win32::Widen(text).c_str(), win32::Widen(title).c_str(), type);
   return answer == IDCANCEL ? MsgResult::Cancel : MsgResult::Ok;
 }
 
-std::optional<std::string> Win32Windowing::OpenFile(const std::string& title,
-                                                    const std::string& filterName,
-                                                    const std::string& filterPattern) {
-  if (unattended_) return std::nullopt;
+std::optional<std::string> Win32Windowing::ShowOpenFile(const std::string& title,
+                                                        const std::string& filterName,
+                                                        const std::string& filterPattern) {
   // The filter is pairs of texts each ended by a NUL, the list ended by one more.
   std::wstring filter = win32::Widen(filterName + " (" + filterPattern + ")");
   filter += L'\0';

@@ -20,6 +20,7 @@
 #include "ui/qt/qt_translation.h"
 #include "ui/qt/qt_tray.h"
 #include "ui/qt/qt_windowing.h"
+#include "ui/service_plug.h"
 #include "ui/startup_window.h"
 
 namespace quo {
@@ -27,14 +28,6 @@ namespace quo {
 namespace {
 
 constexpr int kWatchIntervalMs = 50;
-
-// Puts a service in the platform for the run and takes it out again.
-template <class T>
-struct Plug {
-  Plug(T*& slot, T* service) : slot_(slot) { slot_ = service; }
-  ~Plug() { slot_ = nullptr; }
-  T*& slot_;
-};
 
 }  // namespace
 

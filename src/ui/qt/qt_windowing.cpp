@@ -9,17 +9,9 @@ namespace quo {
 
 void QtWindowing::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-MsgResult QtWindowing::MessageBox(const std::string& text, const std::string& title,
-                                  MsgButtons buttons) {
-  const std::string shownTitle = title.empty() ? defaultTitle_ : title;
-  if (unattended_) {
-    std::string flat = text;
-    for (std::size_t at; (at = flat.find('\r')) != std::string::npos;) flat.erase(at, 1);
-    std::fprintf(log_, "%s: %s\n", shownTitle.c_str(), flat.c_str());
-    std::fflush(log_);
-    return MsgResult::Ok;
-  }
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(shownTitle),
+MsgResult QtWindowing::ShowBox(const std::string& text, const std::string& title,
+                               MsgButtons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                   QString::fromStdString(text));
   box.setStandardButtons(buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                          : QMessageBox::Ok);
@@ -28,10 +20,9 @@ MsgResult QtWindowing::MessageBox(const std::string& text, const std::string& ti
   return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
 }
 
-std::optional<std::string> QtWindowing::OpenFile(const std::string& title,
-                                                 const std::string& filterName,
-                                                 const std::string& filterPattern) {
-  if (unattended_) return std::nullopt;
+std::optional<std::string> QtWindowing::ShowOpenFile(const std::string& title,
+                                                     const std::string& filterName,
+                                                     const std::string& filterPattern) {
   const QString filter =
       QString::fromStdString(filterName) + " (" + QString::fromStdString(filterPattern) + ")";
   const QString chosen =

@@ -5,26 +5,22 @@
 
 #include <cstdio>
 
-#include "platform/windowing.h"
+#include "platform/shared/unattended_windowing.h"
 
 namespace quo {
 
-class QtWindowing : public Windowing {
+class QtWindowing : public UnattendedWindowing {
  public:
-  // defaultTitle: the title of a box given none. log: where unattended boxes are written.
   QtWindowing(bool unattended, std::string defaultTitle, std::FILE* log = stderr)
-      : unattended_(unattended), defaultTitle_(std::move(defaultTitle)), log_(log) {}
+      : UnattendedWindowing(unattended, std::move(defaultTitle), log) {}
 
   void PumpMessages() override;
-  MsgResult MessageBox(const std::string& text, const std::string& title,
-                       MsgButtons buttons) override;
-  std::optional<std::string> OpenFile(const std::string& title, const std::string& filterName,
-                                      const std::string& filterPattern) override;
 
- private:
-  bool unattended_;
-  std::string defaultTitle_;
-  std::FILE* log_;
+ protected:
+  MsgResult ShowBox(const std::string& text, const std::string& title,
+                    MsgButtons buttons) override;
+  std::optional<std::string> ShowOpenFile(const std::string& title, const std::string& filterName,
+                                          const std::string& filterPattern) override;
 };
 
 // True when the environment asks for an unattended run (QUOUPDATE_UNATTENDED=1).

@@ -20,19 +20,12 @@
 #include "ui/form.h"
 #include "ui/frm_test_ftp.h"
 #include "ui/run_entry.h"
+#include "ui/service_plug.h"
 #include "ui/startup_window.h"
 
 namespace quo {
 
 namespace {
-
-// Puts a service in the platform for the run and takes it out again.
-template <class T>
-struct Plug {
-  Plug(T*& slot, T* service) : slot_(slot) { slot_ = service; }
-  ~Plug() { slot_ = nullptr; }
-  T*& slot_;
-};
 
 bool Unattended(AppContext& app) {
   return app.platform.system->GetEnv("QUOUPDATE_UNATTENDED").value_or("") == "1";
