@@ -8,19 +8,7 @@
 namespace quo::test {
 namespace {
 
-std::string Hex(const Sha256Digest& d) {
-  std::string out;
-  for (const unsigned char b : d)
-    out += "0123456789abcdef"[b >> 4] + std::string(1, "0123456789abcdef"[b & 15]);
-  return out;
-}
-
-std::string Unhex(const std::string& hex) {
-  std::string out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return out;
-}
+std::string Hex(const Sha256Digest& d) { return HexEncode(std::string(d.begin(), d.end())); }
 
 TEST(Crypto, HashesAnyCutOfTheBytesAndStartsOverOnReset) {
   std::string bytes(5 * (1 << 20) + 3, '\0');
@@ -48,8 +36,9 @@ TEST(Crypto, HashesAnyCutOfTheBytesAndStartsOverOnReset) {
 
 // RFC 8032's second test vector; any change to the key, the message or the signature fails.
 TEST(Crypto, VerifiesEd25519Signatures) {
-  const std::string key = Unhex("3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c");
-  const std::string sig = Unhex(
+  const std::string key =
+      *HexDecode("3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c");
+  const std::string sig = *HexDecode(
       "92a009a9f0d4cab8720e820b5f642540a2b27b5416503f8fb3762223ebdb69da"
       "085ac1e43e15996e458f3613d0f11d8c387b2eaeb4302aeeb00d291612bb0c00");
   NativeCrypto crypto;

@@ -1,6 +1,6 @@
 // The Windows base services against real files and processes: copies and atomic writes that never
 // leave a torn or temporary file, listings, room, paths and Unicode names; the program's path,
-// its single instance and its command line; message boxes of an unattended run.
+// its single instance and its command line.
 #include <windows.h>
 #undef MessageBox
 
@@ -16,7 +16,6 @@
 #include "platform/win32/base/wide.h"
 #include "platform/win32/base/win32_files.h"
 #include "platform/win32/base/win32_system.h"
-#include "platform/win32/win32_windowing.h"
 #include "support/temp_dir.h"
 
 namespace quo {
@@ -178,17 +177,6 @@ TEST(Win32System, CommandTail) {
            {"QuoUpdate.exe", ""}, {"QuoUpdate.exe   ", ""}, {"\"C:\\no end", ""}, {"", ""},
            {"x \"" + kTail + "\"", kTail}, {"x \"a\"/\"b\"", "\"a\"/\"b\""}})
     EXPECT_EQ(CommandTail(line), tail) << line;
-}
-
-TEST(Win32Windowing, UnattendedBoxesAnswerOkAndGoToTheLog) {
-  test::TempDir dir;
-  std::FILE* log = std::fopen((dir / "err").c_str(), "wb");
-  Win32Windowing windowing(true, "QuoUpdate", log);
-  EXPECT_EQ(windowing.MessageBox("Installer ?\r\n2.1.0", "", MsgButtons::OkCancel), MsgResult::Ok);
-  EXPECT_EQ(windowing.MessageBox("Fini", "Quorvanta", MsgButtons::Ok), MsgResult::Ok);
-  EXPECT_FALSE(windowing.OpenFile("Recherche", "Quorvanta", "Quorvanta.exe"));
-  std::fclose(log);
-  EXPECT_EQ(ReadFile(dir / "err"), "QuoUpdate: Installer ?\n2.1.0\nQuorvanta: Fini\n");
 }
 
 }  // namespace
