@@ -134,9 +134,11 @@ HANDLE Start(const std::vector<std::string>& argv) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  // No handle inherited, no console window, a process group of its own.
+  // No handle inherited, no console at all (a console of its own would need a console host
+  // process, which outlives a child that was ended and keeps the starter's output open under
+  // Wine), a process group of its own.
   if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                      CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                      DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
                       &started))
     throw Error("Cannot start " + argv[0] + ": " + SystemMessage(GetLastError(), argv[0]));
   CloseHandle(started.hThread);
