@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/dates.h"
+#include "e2e/road_cases.h"
 #include "platform/shared/base/ini_profile.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
@@ -130,7 +131,7 @@ TEST(LightLaunch, LogsAndLoadsModulesOnlyWhenNeeded) {
 }
 
 class UpdateRoad : public ::testing::Test {
- protected:
+ public:  // the shared roads (e2e/road_cases.h) take the fixture
   void SetUp() override {
     MakeDirs(served / "maj/upd");
     Serve("ListMaj.ini", "[versions]\r\n2.1.0=upd\r\n");
@@ -233,29 +234,8 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
 }
 
 TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
-  std::string order = "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n", sections;
-  for (int i = 1; i <= 5; ++i) {
-    const std::string name = "f" + std::to_string(i) + ".txt";
-    order += std::to_string(i) + "=" + name + "\r\n";
-    sections +=
-        "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
-    Serve("upd/" + name, "new " + std::to_string(i));
-    WriteFile(product / name, "old " + std::to_string(i));
-  }
-  Serve("upd/Actions.ini", order + sections);
-  WriteFile(product / "Bloque", "a file where section 3 needs a folder");
   Settings(server->address());
-
-  const ProgramResult r = Launch();
-  EXPECT_NE(r.status, 0) << r.err;
-  for (int i = 1; i <= 5; ++i)
-    EXPECT_EQ(Product("f" + std::to_string(i) + ".txt"), "old " + std::to_string(i)) << i;
-  EXPECT_FALSE(Exists(product / "OLDf1.txtBack"));  // put back under its own name
-  EXPECT_TRUE(DownloadsKept());
-  EXPECT_EQ(Setting("temps", "DerniereVersion"), "");
-  EXPECT_TRUE(ParseDate(Setting("temps", "dernier")));
-  EXPECT_NE(r.err.find("Des erreurs ont eu lieu"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
+  quo::test::ThirdOfFiveSectionsFailsAndIsRolledBack(*this);
 }
 
 // The program killed (SIGKILL) while it installs, in the middle of a section (the replaced program

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/dates.h"
+#include "e2e/road_cases.h"
 #include "core/base64.h"
 #include "platform/shared/base/ini_profile.h"
 #include "support/ftp_server.h"
@@ -141,7 +142,7 @@ TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
 }
 
 class UpdateRoad : public ::testing::Test {
- protected:
+ public:  // the shared roads (e2e/road_cases.h) take the fixture
   void SetUp() override {
     MakeDirs(served / "maj/upd");
     Serve("ListMaj.ini", "[versions]\r\n2.1.0=upd\r\n");
@@ -221,26 +222,7 @@ TEST_F(UpdateRoad, LaunchedWithACheckDueInstallsTheUpdate) {
 }
 
 TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
-  std::string order = "[ordre]\r\nnb=5\r\nversionActuelle=2.1.1\r\n", sections;
-  for (int i = 1; i <= 5; ++i) {
-    const std::string name = "f" + std::to_string(i) + ".txt";
-    order += std::to_string(i) + "=" + name + "\r\n";
-    sections +=
-        "[" + name + "]\r\ncopie=1\r\nbackup=1\r\n" + (i == 3 ? "destination=Bloque\r\n" : "");
-    Serve("upd/" + name, "new " + std::to_string(i));
-    WriteFile(product / name, "old " + std::to_string(i));
-  }
-  Serve("upd/Actions.ini", order + sections);
-  WriteFile(product / "Bloque", "a file where section 3 needs a folder");
-
-  const ProgramResult r = Launch();
-  EXPECT_EQ(r.status, 1) << r.err;
-  for (int i = 1; i <= 5; ++i)
-    EXPECT_EQ(Product("f" + std::to_string(i) + ".txt"), "old " + std::to_string(i)) << i;
-  EXPECT_FALSE(Exists(product / "OLDf1.txtBack"));  // put back under its own name
-  EXPECT_TRUE(DownloadsKept());
-  EXPECT_EQ(Setting("temps", "DerniereVersion"), "");
-  EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
+  quo::test::ThirdOfFiveSectionsFailsAndIsRolledBack(*this);
 }
 
 // QuoUpdate.exe ended (TerminateProcess) in the middle of a section, while the replaced server
