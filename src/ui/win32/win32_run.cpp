@@ -3,7 +3,7 @@
 // standard error and message boxes answered by default; any other start says so in a message box
 // and ends with status 2.
 #include <cstdio>
-#include <cstdlib>
+#include <exception>
 #include <string>
 
 #include "app/app_context.h"
@@ -68,14 +68,25 @@ int RunWin32(AppContext& app, const LaunchPlan& plan) {
 }  // namespace quo
 
 extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, std::string* message) {
-  quo::ToolhelpProcesses processes;
-  quo::Plug<quo::Processes> plug(app->platform.processes, &processes);
-  const quo::RecoveryResult r = quo::RecoverInstallation(*app);
-  *message = r.message;
-  return r.ok ? 1 : 0;
+  try {
+    quo::ToolhelpProcesses processes;
+    quo::Plug<quo::Processes> plug(app->platform.processes, &processes);
+    const quo::RecoveryResult r = quo::RecoverInstallation(*app);
+    *message = r.message;
+    return r.ok ? 1 : 0;
+  } catch (const std::exception& e) {
+    *message = e.what();
+    return 0;
+  }
 }
 
+// No exception leaves the module: the launcher is another module, with its own runtime.
 extern "C" QUO_GUI_EXPORT int quo_gui_run(quo::AppContext* app, const quo::LaunchPlan* plan, int*,
                                           char**) {
-  return quo::RunWin32(*app, *plan);
+  try {
+    return quo::RunWin32(*app, *plan);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "QuoUpdate: %s\n", e.what());
+    return quo::kExitFailed;
+  }
 }
