@@ -243,14 +243,7 @@ TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
 // product back from the journal before anything else, and says so in the log.
 TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   const std::string slow = "#!/bin/sh\n[ \"$1\" = /UNREGSERVER ] && sleep 3\nexit 0\n";
-  Serve("upd/Actions.ini",
-        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=prog\r\n3=c.txt\r\n"
-        "[a.txt]\r\ncopie=1\r\nbackup=1\r\n[prog]\r\ncopie=1\r\nbackup=1\r\n"
-        "enregistrement=1\r\ntype=exeX\r\n[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
-  for (const std::string name : {"a.txt", "prog", "c.txt"}) {
-    Serve("upd/" + name, "new " + name);
-    WriteFile(product / name, name == "prog" ? slow : "old " + name);
-  }
+  ServeThreeSectionsSlowSecond(*this, "prog", slow);
   fs::permissions(product / "prog", fs::perms::owner_all);
   Settings(server->address());
   const std::string journal = program.dir / "QuoUpdate.journal";

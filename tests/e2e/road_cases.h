@@ -40,4 +40,20 @@ void ThirdOfFiveSectionsFailsAndIsRolledBack(Road& road) {
   EXPECT_NE(r.err.find("Fichier : f3.txt"), std::string::npos) << r.err;
 }
 
+// Three sections with backups; the second, the program prog, is registered (exeX), and the
+// product's copy of it (slow) takes its time to unregister: a run ended then has the first section
+// in place and the second under way.
+template <class Road>
+void ServeThreeSectionsSlowSecond(Road& road, const std::string& prog, const std::string& slow) {
+  road.Serve("upd/Actions.ini",
+             "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=" + prog +
+                 "\r\n3=c.txt\r\n[a.txt]\r\ncopie=1\r\nbackup=1\r\n[" + prog +
+                 "]\r\ncopie=1\r\nbackup=1\r\nenregistrement=1\r\ntype=exeX\r\n"
+                 "[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
+  for (const std::string& name : {std::string("a.txt"), prog, std::string("c.txt")}) {
+    road.Serve("upd/" + name, "new " + name);
+    WriteFile(road.product / name, name == prog ? slow : "old " + name);
+  }
+}
+
 }  // namespace quo::test

@@ -230,14 +230,7 @@ TEST_F(UpdateRoad, ThirdOfFiveSectionsFailsAndIsRolledBack) {
 // from the journal before anything else, registers the server again, and says so in the log.
 TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
   const std::string slow = ReadFile("Z:" QUO_TEST_SERVER_PROGRAM);
-  Serve("upd/Actions.ini",
-        "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=prog.exe\r\n3=c.txt\r\n"
-        "[a.txt]\r\ncopie=1\r\nbackup=1\r\n[prog.exe]\r\ncopie=1\r\nbackup=1\r\n"
-        "enregistrement=1\r\ntype=exeX\r\n[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
-  for (const std::string name : {"a.txt", "prog.exe", "c.txt"}) {
-    Serve("upd/" + name, "new " + name);
-    WriteFile(product / name, name == "prog.exe" ? slow : "old " + name);
-  }
+  ServeThreeSectionsSlowSecond(*this, "prog.exe", slow);
   const ProgramResult killed = Launch("", [&](DWORD) { return Exists(product / "Composant.txt"); });
   ASSERT_EQ(killed.status, -1) << killed.err;
   EXPECT_EQ(Product("a.txt"), "new a.txt");  // the first section was in place
