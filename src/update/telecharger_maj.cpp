@@ -16,7 +16,7 @@
 #include "platform/crypto.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "update/comparer_version.h"
+#include "core/comparer_version.h"
 #include "update/download_files.h"
 #include "update/package_plan.h"
 #include "update/unrar3.h"

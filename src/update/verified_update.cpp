@@ -8,7 +8,7 @@
 #include "engine/update_run.h"
 #include "platform/crypto.h"
 #include "platform/files.h"
-#include "update/comparer_version.h"
+#include "core/comparer_version.h"
 #include "update/download_files.h"
 
 #ifndef QUO_TRUSTED_KEYS

@@ -1,4 +1,4 @@
-#include "update/comparer_version.h"
+#include "core/comparer_version.h"
 
 #include <gtest/gtest.h>
 
