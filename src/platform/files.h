@@ -3,7 +3,9 @@
 // description of the failure; the others report through their result and never throw.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +88,26 @@ class Files {
   // Replaces the file's content at once: a temporary file in the same folder renamed over it
   // (throws). Readers never see a torn file.
   virtual void WriteAtomic(const std::string& path, const std::string& content) = 0;
+  // True when path itself is a symbolic link, or on Windows any reparse point (not followed).
+  virtual bool IsLink(const std::string& path) = 0;
+
+  // A file's bytes, a piece at a time.
+  class Reader {
+   public:
+    virtual ~Reader() = default;
+    // Up to size bytes into buffer; 0 at the end of the file (throws when it cannot be read).
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+  };
+  // A file the program keeps for itself alone (the install journal), which others can write
+  // beside it (the program folder). WritePrivate replaces its content as WriteAtomic does, the
+  // new file open to this user alone: on POSIX mode 0600; on Windows a protected access list
+  // granting its owner, SYSTEM and Administrators only (throws). Lines appended later keep that.
+  virtual void WritePrivate(const std::string& path, const std::string& content) = 0;
+  // Opens such a file only when it is one the program could have written: opened without
+  // following a link (or reparse point), an ordinary file with a single name, owned by this
+  // user or the administrator (root; SYSTEM or Administrators), that nobody else may write.
+  // nullptr when nothing bears the name; throws quo::Error saying why it is refused.
+  virtual std::unique_ptr<Reader> OpenPrivate(const std::string& path) = 0;
 };
 
 }  // namespace quo

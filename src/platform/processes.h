@@ -38,6 +38,8 @@ class Processes {
   virtual std::optional<ProcessEntry> Describe(std::uint32_t pid) = 0;
   // This process (pid, parent and real user id).
   virtual ProcessEntry Self() = 0;
+  // The full path of the program file process pid runs; "" when it cannot be read.
+  virtual std::string ExecutablePath(std::uint32_t pid) = 0;
   // True when the termination was delivered. Never ends anything for pid 0.
   virtual bool Terminate(std::uint32_t pid) = 0;
   virtual void StartDetached(const std::vector<std::string>& argv) = 0;

@@ -74,6 +74,11 @@ bool ProcfsProcesses::ReadStatus(std::uint32_t pid, ProcessEntry& out) {
 }
 
 std::string ProcfsProcesses::ExeLinkName(std::uint32_t pid) {
+  return BaseName(ExecutablePath(pid));
+}
+
+// The target of /proc/PID/exe, " (deleted)" dropped.
+std::string ProcfsProcesses::ExecutablePath(std::uint32_t pid) {
   const std::string link = root_ + "/" + std::to_string(pid) + "/exe";
   std::vector<char> buf(PATH_MAX + 1);
   const ssize_t n = ::readlink(link.c_str(), buf.data(), buf.size());
@@ -83,7 +88,7 @@ std::string ProcfsProcesses::ExeLinkName(std::uint32_t pid) {
   if (target.size() > kDeleted.size() &&
       target.compare(target.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
     target.resize(target.size() - kDeleted.size());
-  return BaseName(target);
+  return target;
 }
 
 std::string ProcfsProcesses::CmdlineName(std::uint32_t pid) {

@@ -18,6 +18,7 @@ class ProcfsProcesses : public Processes {
   std::vector<std::uint32_t> ListIds() override;
   std::optional<ProcessEntry> Describe(std::uint32_t pid) override;
   ProcessEntry Self() override;
+  std::string ExecutablePath(std::uint32_t pid) override;
   bool Terminate(std::uint32_t pid) override;
   void StartDetached(const std::vector<std::string>& argv) override;
   bool StartAndWait(const std::vector<std::string>& argv, int timeoutMs) override;

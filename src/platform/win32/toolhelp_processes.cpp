@@ -71,13 +71,16 @@ std::uint32_t ParentOf(HANDLE process) {
   return static_cast<std::uint32_t>(info.InheritedFromUniqueProcessId);
 }
 
-std::string ImageName(HANDLE process) {
+// The full path of the program file the process runs; "" when it cannot be read.
+std::string ImagePath(HANDLE process) {
   std::wstring path(32768, L'\0');
   DWORD n = static_cast<DWORD>(path.size());
   if (!QueryFullProcessImageNameW(process, 0, path.data(), &n)) return "";
   path.resize(n);
-  return BaseName(win32::Narrow(path));
+  return win32::Narrow(path);
 }
+
+std::string ImageName(HANDLE process) { return BaseName(ImagePath(process)); }
 
 // One argument as the C runtime reads it back: quoted when it holds a blank or a quote or is
 // empty; a quote is escaped with a backslash, and backslashes are doubled only where a quote
@@ -207,6 +210,11 @@ ProcessEntry ToolhelpProcesses::Self() {
   if (e.realUid == kUnknownUser) throw Error("Cannot read this process's user");
   e.exeName = ImageName(GetCurrentProcess());
   return e;
+}
+
+std::string ToolhelpProcesses::ExecutablePath(std::uint32_t pid) {
+  const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  return process ? ImagePath(process.h) : "";
 }
 
 bool ToolhelpProcesses::Terminate(std::uint32_t pid) {

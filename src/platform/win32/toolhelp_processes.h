@@ -17,6 +17,8 @@ class ToolhelpProcesses : public Processes {
   std::optional<ProcessEntry> Describe(std::uint32_t pid) override;
   // Throws when this process's own user cannot be read (nothing may then be judged ours).
   ProcessEntry Self() override;
+  // In the system's form ("\" separators), as QueryFullProcessImageNameW gives it.
+  std::string ExecutablePath(std::uint32_t pid) override;
   bool Terminate(std::uint32_t pid) override;
   void StartDetached(const std::vector<std::string>& argv) override;
   bool StartAndWait(const std::vector<std::string>& argv, int timeoutMs) override;

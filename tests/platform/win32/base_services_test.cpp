@@ -1,11 +1,15 @@
 // The Windows base services against real files and processes: copies and atomic writes that never
-// leave a torn or temporary file, listings, room, paths and Unicode names; the program's path,
-// its single instance and its command line.
+// leave a torn or temporary file, listings, room, paths and Unicode names, the private file only
+// this program may write; the program's path, its single instance and its command line.
 #include <windows.h>
+// The headers below need the types of <windows.h>.
+#include <aclapi.h>
+#include <sddl.h>
 #undef MessageBox
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +20,7 @@
 #include "platform/win32/base/wide.h"
 #include "platform/win32/base/win32_files.h"
 #include "platform/win32/base/win32_system.h"
+#include "platform/win32/toolhelp_processes.h"
 #include "support/temp_dir.h"
 
 namespace quo {
@@ -41,6 +46,25 @@ DWORD Attributes(const std::string& path) {
 
 std::size_t Entries(const std::string& dir) {
   return std::distance(std::filesystem::directory_iterator(dir), {});
+}
+
+// The file's access list in its text form, once set to sddl when given ("not set" when it
+// could not be).
+std::wstring Access(const std::wstring& path, const wchar_t* sddl = nullptr) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  wchar_t* text = nullptr;
+  if (sddl != nullptr &&
+      !(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, 0) &&
+        ::SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd)))
+    return L"not set";
+  ::LocalFree(sd), sd = nullptr;
+  if (!::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                               nullptr, nullptr, nullptr, &sd))
+    ::ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                           DACL_SECURITY_INFORMATION, &text, 0);
+  const std::wstring out = text != nullptr ? text : L"unreadable";
+  ::LocalFree(text), ::LocalFree(sd);
+  return out;
 }
 
 // Each case starts from a target with the given attributes (0: no target) and a leftover (a
@@ -127,6 +151,42 @@ TEST(Win32Files, ListingsRoomAndUnicodeNames) {
   EXPECT_THROW(files.SyncDirectory(dir / "missing"), Error);
 }
 
+// Wine (8.0) keeps of a file's security only what Unix mode bits hold: every file is owned by the
+// current user whatever it is told (so no case of a file owned by another account), a grant to
+// Users is lost, a NULL list becomes Everyone's full access, and it makes no symbolic link or
+// junction (links are tested on Linux).
+TEST(Win32Files, PrivateFileOpensOnlyWhenNobodyElseMayWriteIt) {
+  test::TempDir dir;
+  Win32Files files;
+  const auto read = [&](const std::string& path) -> std::string {  // its bytes, or why not
+    try {
+      const auto reader = files.OpenPrivate(path);
+      std::string out = reader ? "" : "none";
+      char buf[4];
+      for (std::size_t n; reader && (n = reader->Read(buf, sizeof buf)) > 0;) out.append(buf, n);
+      return out;
+    } catch (const Error& e) {
+      return e.what();
+    }
+  };
+  const std::string journal = dir / "QuoUpdate.journal", linked = dir / "linked";
+  files.WritePrivate(journal, "begin\r\n");
+  files.AppendLine(journal, "copied");
+  EXPECT_EQ(read(journal), "begin\r\ncopied\r\n");
+  EXPECT_EQ(Access(win32::WidePath(journal)).find(L";WD)"), std::wstring::npos);  // not Everyone's
+  files.WritePrivate(journal, "x");
+  EXPECT_EQ(read(journal), "x");
+  EXPECT_EQ(Entries(dir.path()), 1u);
+  EXPECT_EQ(read(dir / "missing") + read(dir / "nofolder/missing"), "nonenone");
+  // Refused: writing granted to Everyone; a second name.
+  EXPECT_NE(Access(win32::WidePath(journal), L"D:(A;;FA;;;WD)"), L"not set");
+  EXPECT_EQ(read(journal), "Others may write it: " + journal);
+  files.WritePrivate(linked, "x");
+  ASSERT_TRUE(::CreateHardLinkW(win32::WidePath(linked + "2").c_str(),
+                                win32::WidePath(linked).c_str(), nullptr));
+  EXPECT_EQ(read(linked), "A file with more than one name: " + linked);
+}
+
 TEST(Win32Files, AbsolutePaths) {
   Win32Files files;
   for (const auto& [path, absolute] : std::vector<std::pair<std::string, bool>>{
@@ -141,6 +201,11 @@ TEST(Win32System, ProgramEnvironmentAndSingleInstance) {
   const std::string self = system.ProgramPath();
   EXPECT_TRUE(Win32Files().IsOrdinaryFile(self)) << self;
   EXPECT_EQ(self.find('\\'), std::string::npos);
+  // The program a process runs, in the system's form; "" for no process.
+  std::string exe = ToolhelpProcesses().ExecutablePath(::GetCurrentProcessId());
+  std::replace(exe.begin(), exe.end(), '\\', '/');
+  EXPECT_EQ(exe, self);
+  EXPECT_EQ(ToolhelpProcesses().ExecutablePath(0x7ffffffc), "");
   ::SetEnvironmentVariableW(L"QUO_TEST_VALUE", L"caf\u00e9 \U0001F600");
   EXPECT_EQ(system.GetEnv("QUO_TEST_VALUE"), "café 😀");
   ::SetEnvironmentVariableW(L"QUO_TEST_VALUE", L"");

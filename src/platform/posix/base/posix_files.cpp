@@ -261,7 +261,58 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
 
 void PosixFiles::WriteAtomic(const std::string& path, const std::string& content) {
   struct stat st{};
-  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  WriteAtomicMode(path, content, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+}
+
+void PosixFiles::WritePrivate(const std::string& path, const std::string& content) {
+  WriteAtomicMode(path, content, 0600);
+}
+
+bool PosixFiles::IsLink(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+namespace {
+
+class FdReader : public Files::Reader {
+ public:
+  FdReader(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_.get(), buffer, size);
+      if (n >= 0) return static_cast<std::size_t>(n);
+      if (errno != EINTR) Fail("Cannot read", path_, errno);
+    }
+  }
+
+ private:
+  Fd fd_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<Files::Reader> PosixFiles::OpenPrivate(const std::string& path) {
+  // Never through a link, and never waiting on a FIFO or a device put there.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) return nullptr;
+    if (errno == ELOOP) throw Error("A link: " + path);
+    Fail("Cannot open", path, errno);
+  }
+  struct stat st{};
+  if (::fstat(fd.get(), &st) != 0) Fail("Cannot read", path, errno);
+  if (!S_ISREG(st.st_mode)) throw Error("Not an ordinary file: " + path);
+  if (st.st_nlink != 1) throw Error("A file with more than one name: " + path);
+  if (st.st_uid != ::geteuid() && st.st_uid != 0)
+    throw Error("Owned by another user (" + std::to_string(st.st_uid) + "): " + path);
+  if ((st.st_mode & 022) != 0) throw Error("Others may write it: " + path);
+  return std::make_unique<FdReader>(fd.release(), path);
+}
+
+void PosixFiles::WriteAtomicMode(const std::string& path, const std::string& content,
+                                 unsigned mode) {
   std::string tmp = DirName(path) + "/." + BaseName(path) + ".XXXXXX";
   std::vector<char> name(tmp.begin(), tmp.end());
   name.push_back('\0');
@@ -270,7 +321,7 @@ void PosixFiles::WriteAtomic(const std::string& path, const std::string& content
   tmp.assign(name.data());
   ReplaceThrough(out, tmp, path, [&](int fd) {
     WriteFully(fd, content.data(), content.size(), tmp);
-    if (::fchmod(fd, mode) != 0) Fail("Cannot write", tmp, errno);
+    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) Fail("Cannot write", tmp, errno);
   });
 }
 

@@ -26,6 +26,12 @@ class PosixFiles : public Files {
   void AppendLine(const std::string& path, const std::string& text) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   void WriteAtomic(const std::string& path, const std::string& content) override;
+  bool IsLink(const std::string& path) override;
+  void WritePrivate(const std::string& path, const std::string& content) override;
+  std::unique_ptr<Reader> OpenPrivate(const std::string& path) override;
+
+ private:
+  void WriteAtomicMode(const std::string& path, const std::string& content, unsigned mode);
 };
 
 }  // namespace quo

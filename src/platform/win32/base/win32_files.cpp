@@ -1,9 +1,13 @@
 #include "platform/win32/base/win32_files.h"
 
 #include <windows.h>
+// The headers below need the types of <windows.h>.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,6 +63,11 @@ class Handle {
   void reset(HANDLE h) {
     Close();
     h_ = h;
+  }
+  HANDLE release() {
+    const HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h;
   }
   bool Close() {
     if (h_ == INVALID_HANDLE_VALUE) return true;
@@ -152,9 +161,10 @@ void WriteFully(HANDLE h, const char* data, std::size_t size, const std::string&
   }
 }
 
-// Creates tmp exclusively, never through what is there; nullopt-like invalid handle on failure.
-HANDLE CreateNew(const std::string& tmp) {
-  return ::CreateFileW(WidePath(tmp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+// Creates tmp exclusively, never through what is there, with the given security (nullptr: what
+// the folder passes on); an invalid handle on failure.
+HANDLE CreateNew(const std::string& tmp, SECURITY_ATTRIBUTES* security = nullptr) {
+  return ::CreateFileW(WidePath(tmp).c_str(), GENERIC_WRITE, 0, security, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
@@ -184,6 +194,70 @@ DWORD AttributesLike(const std::string& path) {
   const DWORD kept = like && like->Ordinary() ? like->attributes & kKeptAttributes : 0;
   return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
 }
+
+// Replaces path's content through a new file of a name of its own beside it, created with the
+// given security and given the attributes.
+void WriteThroughNew(const std::string& path, const std::string& content, DWORD attributes,
+                     SECURITY_ATTRIBUTES* security) {
+  static std::atomic<unsigned> counter{0};
+  Handle out;
+  std::string tmp;
+  for (int attempt = 0; !out; ++attempt) {
+    tmp = Beside(path, "." + BaseName(path) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(counter++));
+    out.reset(CreateNew(tmp, security));
+    const DWORD err = ::GetLastError();
+    if (!out && (attempt == 100 || (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)))
+      Fail("Cannot create a file in", DirName(path), err);
+  }
+  ReplaceThrough(out, tmp, path, attributes,
+                 [&](HANDLE h) { WriteFully(h, content.data(), content.size(), tmp); });
+}
+
+struct LocalFreer {
+  void operator()(void* p) const { ::LocalFree(p); }
+};
+
+// This process's user: the user SID of its token (throws when it cannot be read).
+class ThisUser {
+ public:
+  ThisUser() {
+    HANDLE raw = nullptr;
+    DWORD n = 0;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+      const Handle token(raw);
+      ::GetTokenInformation(raw, TokenUser, nullptr, 0, &n);
+      info_.resize(n);
+      if (n != 0 && ::GetTokenInformation(raw, TokenUser, info_.data(), n, &n)) return;
+    }
+    throw Error("Cannot read this process's user: " + ErrorText(::GetLastError()));
+  }
+  PSID sid() { return reinterpret_cast<TOKEN_USER*>(info_.data())->User.Sid; }
+
+ private:
+  std::vector<char> info_;
+};
+
+// The rights that let an account change a file's bytes, attributes, access list, owner or name.
+constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                     FILE_WRITE_ATTRIBUTES | WRITE_DAC | WRITE_OWNER | DELETE |
+                                     GENERIC_WRITE | GENERIC_ALL;
+
+class HandleReader : public Files::Reader {
+ public:
+  HandleReader(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    DWORD n = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!::ReadFile(h_.get(), buffer, chunk, &n, nullptr))
+      Fail("Cannot read", path_, ::GetLastError());
+    return n;
+  }
+
+ private:
+  Handle h_;
+  std::string path_;
+};
 
 }  // namespace
 
@@ -373,20 +447,76 @@ std::optional<std::string> Win32Files::ReadAll(const std::string& path) {
 }
 
 void Win32Files::WriteAtomic(const std::string& path, const std::string& content) {
-  static std::atomic<unsigned> counter{0};
-  const DWORD attributes = AttributesLike(path);
-  Handle out;
-  std::string tmp;
-  for (int attempt = 0; !out; ++attempt) {
-    tmp = Beside(path, "." + BaseName(path) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
-                           std::to_string(counter++));
-    out.reset(CreateNew(tmp));
+  WriteThroughNew(path, content, AttributesLike(path), nullptr);
+}
+
+bool Win32Files::IsLink(const std::string& path) {
+  const DWORD a = ::GetFileAttributesW(WidePath(path).c_str());  // the name itself, not followed
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Full access for this user, SYSTEM and Administrators, nothing inherited from the folder; the
+// rename keeps it, and appending to the file leaves it as it is.
+void Win32Files::WritePrivate(const std::string& path, const std::string& content) {
+  wchar_t* user = nullptr;
+  if (!::ConvertSidToStringSidW(ThisUser().sid(), &user))
+    Fail("Cannot write", path, ::GetLastError());
+  const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(user) + L")(A;;FA;;;SY)(A;;FA;;;BA)";
+  ::LocalFree(user);
+  SECURITY_ATTRIBUTES security{sizeof security, nullptr, FALSE};
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          sddl.c_str(), SDDL_REVISION_1, &security.lpSecurityDescriptor, nullptr))
+    Fail("Cannot write", path, ::GetLastError());
+  const std::unique_ptr<void, LocalFreer> descriptor(security.lpSecurityDescriptor);
+  WriteThroughNew(path, content, FILE_ATTRIBUTE_NORMAL, &security);
+}
+
+std::unique_ptr<Files::Reader> Win32Files::OpenPrivate(const std::string& path) {
+  // Never through a reparse point; a folder opens too, to be told from a file.
+  Handle h(::CreateFileW(WidePath(path).c_str(), GENERIC_READ | READ_CONTROL, kShareAll, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                         nullptr));
+  if (!h) {
     const DWORD err = ::GetLastError();
-    if (!out && (attempt == 100 || (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)))
-      Fail("Cannot create a file in", DirName(path), err);
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return nullptr;
+    Fail("Cannot open", path, err);
   }
-  ReplaceThrough(out, tmp, path, attributes,
-                 [&](HANDLE h) { WriteFully(h, content.data(), content.size(), tmp); });
+  BY_HANDLE_FILE_INFORMATION bi{};
+  if (::GetFileType(h.get()) != FILE_TYPE_DISK) throw Error("Not an ordinary file: " + path);
+  if (!::GetFileInformationByHandle(h.get(), &bi)) Fail("Cannot read", path, ::GetLastError());
+  if (bi.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) throw Error("A link: " + path);
+  if (bi.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+    throw Error("Not an ordinary file: " + path);
+  if (bi.nNumberOfLinks != 1) throw Error("A file with more than one name: " + path);
+
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (const DWORD err = ::GetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                          &owner, nullptr, &dacl, nullptr, &sd))
+    Fail("Cannot read the access list of", path, err);
+  const std::unique_ptr<void, LocalFreer> descriptor(sd);
+  ThisUser user;
+  const auto trusted = [&](PSID sid) {
+    return sid != nullptr &&
+           (::EqualSid(sid, user.sid()) || ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+            ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid));
+  };
+  if (!trusted(owner)) throw Error("Owned by another user: " + path);
+  if (dacl == nullptr) throw Error("Others may write it: " + path);  // open to all
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;  // every entry starts with its header and its mask
+    if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace)))
+      Fail("Cannot read the access list of", path, ::GetLastError());
+    // A denial only takes rights away; an entry left for what a folder holds is not the file's.
+    if (!(ace->Mask & kWriteRights) || ace->Header.AceType == ACCESS_DENIED_ACE_TYPE ||
+        (ace->Header.AceFlags & INHERIT_ONLY_ACE))
+      continue;
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || !trusted(&ace->SidStart))
+      throw Error("Others may write it: " + path);
+  }
+  return std::make_unique<HandleReader>(h.release(), path);
 }
 
 }  // namespace quo

@@ -7,7 +7,11 @@
 //   its "like" file when that file exists, else it is a plain file; a read-only target is
 //   replaced like any other, as rename(2) does;
 // - renames are made durable by the rename itself (MOVEFILE_WRITE_THROUGH); SyncDirectory also
-//   flushes the folder when the system lets it open one, and asks nothing more.
+//   flushes the folder when the system lets it open one, and asks nothing more;
+// - a private file has a protected access list (none inherited) granting full access to this
+//   user, SYSTEM and Administrators; it is refused when another account owns it, or when its
+//   access list is missing (NULL: open to all) or lets any other account write, change or delete
+//   it.
 #pragma once
 
 #include "platform/files.h"
@@ -35,6 +39,9 @@ class Win32Files : public Files {
   void AppendLine(const std::string& path, const std::string& text) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   void WriteAtomic(const std::string& path, const std::string& content) override;
+  bool IsLink(const std::string& path) override;
+  void WritePrivate(const std::string& path, const std::string& content) override;
+  std::unique_ptr<Reader> OpenPrivate(const std::string& path) override;
 };
 
 }  // namespace quo
