@@ -67,12 +67,12 @@ int main(int argc, char** argv) {
   platform.translationDb = TranslationDbFor(app);
 
   // An interrupted installation is recovered by the engine's module, loaded only for it.
-  const auto recover = [](quo::AppContext& a) -> std::string {
+  const auto recover = [](quo::AppContext& a, const std::string& folder) -> std::string {
     std::string why;
     auto fn = reinterpret_cast<quo::RecoverEntryFn>(
         quo::LoadModuleSymbol(a.programDir + quo::kGuiModule, quo::kRecoverEntry, why));
     if (fn == nullptr) return why;  // the module's own error
-    return fn(&a, &why) == 1 ? std::string() : why;
+    return fn(&a, &folder, &why) == 1 ? std::string() : why;
   };
   const quo::LaunchPlan plan = quo::PlanLaunch(app, quo::ProgramArguments(argc, argv), recover);
   if (plan.status == quo::kExitBusy)

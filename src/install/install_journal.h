@@ -11,17 +11,39 @@
 //   start k, unregister k, backup k, copy k, register k
 // and "commit" once every section is installed. Removing the journal is the installation's last
 // act; a failed installation is rolled back before the journal goes.
+//
+// Anyone who may write the program folder may put a journal there, and the next start may run
+// as an administrator: the journal is written open to this user alone, and read only when the
+// files service finds it is still so, and only as this program writes it (a sound head first,
+// then the plan, then steps of planned sections), each line at most kJournalLineMax bytes and the
+// whole at most kJournalMax. An installation whose journal would not fit is refused before it
+// changes anything.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/error.h"
+
 namespace quo {
 
 class AppContext;
+
+inline constexpr std::size_t kJournalLineMax = 16 * 1024;  // a path of 4 096 bytes, twice, escaped
+inline constexpr std::uint64_t kJournalMax = 64ULL << 20;  // 32 767 sections with real paths fit
+
+// A journal this program did not write: refused by the files service (a link, another owner,
+// open to others), a head that does not read, records out of their order, a line or a file past
+// its cap, or (install/recovery) what it names.
+class JournalRefused : public Error {
+ public:
+  using Error::Error;
+};
 
 struct JournalSection {
   int k = 0;
@@ -67,8 +89,11 @@ class InstallJournal {
   bool begun_ = false;
 };
 
-// The journal's content; nullopt when there is none (a journal without a readable head is an
-// empty one: nothing was changed yet).
+// One record as the journal holds it: the escaped fields and the checksum, without the line end.
+std::string JournalLine(const std::vector<std::string>& fields);
+
+// The journal's content, up to its first damaged step record (a line cut short: nothing after it
+// was made durable before it); nullopt when there is none. Throws JournalRefused.
 std::optional<JournalState> ReadJournal(AppContext& app);
 
 }  // namespace quo

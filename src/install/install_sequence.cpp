@@ -58,6 +58,7 @@ JournalHead PlanJournal(UpdateRun& run, int n, const std::string& nomIni) {
 // After a failure no step handled: what the journal says was done is undone.
 void RollBackWhatWasDone(AppContext& app, InstallJournal& journal) {
   try {
+    // This run's own journal: read back as any other, what it names was checked when planned.
     if (const auto state = ReadJournal(app); state && !state->committed) RollBackJournal(app, *state);
     journal.Remove();
   } catch (const std::exception&) {
@@ -74,8 +75,9 @@ bool Install(UpdateRun& run, RunView& view, int NbFichier, const std::string& no
   try {
     // An earlier installation's journal is dealt with first: its backups are the only copies of
     // their originals, and a new installation would make its own over them.
-    if (app.platform.files->IsOrdinaryFile(app.JournalPath())) {
-      if (const RecoveryResult r = RecoverInstallation(app); !r.ok) {
+    if (Files& files = *app.platform.files;
+        files.IsOrdinaryFile(app.JournalPath()) || files.IsLink(app.JournalPath())) {
+      if (const RecoveryResult r = RecoverInstallation(app, run.MyInstallationDest); !r.ok) {
         run.ErrorText += "\r\n" + r.message;
         return false;
       }

@@ -26,20 +26,24 @@ std::int64_t ProcessHasName(Processes& processes, std::string name, std::uint32_
 
 namespace {
 
-std::uint32_t FindInSnapshot(Processes& processes, const std::string& name) {
+std::uint32_t FindInSnapshot(Processes& processes, const std::string& name,
+                             const ProcessFilter& allowed) {
   const ProcessEntry self = processes.Self();
   for (const ProcessEntry& p : processes.Snapshot())
-    if (p.exeName.find(name) != std::string::npos && MayEnd(p, self)) return p.pid;
+    if (p.exeName.find(name) != std::string::npos && MayEnd(p, self) &&
+        (!allowed || allowed(p.pid)))
+      return p.pid;
   return 0;
 }
 
-std::uint32_t FindById(Processes& processes, const std::string& name) {
+std::uint32_t FindById(Processes& processes, const std::string& name,
+                       const ProcessFilter& allowed) {
   try {
     const ProcessEntry self = processes.Self();
     for (const std::uint32_t pid : processes.ListIds()) {
       if (pid == 0 || pid == 2 || ProcessHasName(processes, name, pid) <= 0) continue;
       const auto p = processes.Describe(pid);
-      if (p && MayEnd(*p, self)) return pid;
+      if (p && MayEnd(*p, self) && (!allowed || allowed(pid))) return pid;
     }
   } catch (const std::exception&) {
   }
@@ -48,12 +52,13 @@ std::uint32_t FindById(Processes& processes, const std::string& name) {
 
 }  // namespace
 
-std::uint32_t FindProcess(Processes* processes, const std::string& name) {
+std::uint32_t FindProcess(Processes* processes, const std::string& name,
+                          const ProcessFilter& allowed) {
   if (processes == nullptr || name.empty()) return 0;
   try {
-    return FindInSnapshot(*processes, name);
+    return FindInSnapshot(*processes, name, allowed);
   } catch (const std::exception&) {
-    return FindById(*processes, name);
+    return FindById(*processes, name, allowed);
   }
 }
 

@@ -9,14 +9,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/processes.h"
 
 namespace quo {
 
-// The id of the first matching process, 0 when none matches (or name is empty).
-std::uint32_t FindProcess(Processes* processes, const std::string& name);
+// The id of the first matching process, 0 when none matches (or name is empty). With allowed,
+// only a process it accepts matches.
+using ProcessFilter = std::function<bool(std::uint32_t pid)>;
+std::uint32_t FindProcess(Processes* processes, const std::string& name,
+                          const ProcessFilter& allowed = {});
 // Ends the process at once, without waiting. False for pid 0 or when it could not be ended.
 bool KillProcess(Processes* processes, std::uint32_t pid);
 // pid when the process's executable has the base name name (case and surrounding spaces

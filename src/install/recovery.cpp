@@ -6,12 +6,15 @@
 #include "app/app_context.h"
 #include "app/dates.h"
 #include "app/log.h"
+#include "core/comparer_version.h"
 #include "engine/update_run.h"
 #include "install/install_journal.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"
 #include "install/rollback.h"
+#include "install/target_dir.h"
 #include "platform/files.h"
+#include "platform/processes.h"
 #include "platform/system.h"
 
 namespace quo {
@@ -21,10 +24,29 @@ namespace {
 std::string DirOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
 void RollForward(AppContext& app, const JournalState& journal) {
-  if (!app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now())) ||
-      !app.ini.Write("temps", "DerniereVersion", journal.head.to))
-    throw std::runtime_error("Cannot write " + app.ini.SettingsPath());
+  bool written = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
+  // Never a version older than the one recorded: the journal cannot take the records back.
+  if (!ComparerVersion(journal.head.to, app.ini.Read("temps", "DerniereVersion")))
+    written = app.ini.Write("temps", "DerniereVersion", journal.head.to) && written;
+  if (!written) throw std::runtime_error("Cannot write " + app.ini.SettingsPath());
   DeleteDownloads(app);
+}
+
+// The journal is kept where an administrator finds it, out of the next start's way.
+std::string SetAside(AppContext& app, const std::string& why) {
+  const std::string path = app.JournalPath(), refused = path + ".refused";
+  // What the journal said is shown as text on one line, and not at any length.
+  std::string shown = why.substr(0, 300);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  std::string message = app.Traduire("RepriseRefusee") + " " + shown + " (" + refused + ")";
+  try {
+    app.platform.files->Rename(path, refused);
+    app.platform.files->SyncDirectory(app.programDir);
+  } catch (const std::exception& e) {
+    message += " " + std::string(e.what());
+  }
+  return message;
 }
 
 }  // namespace
@@ -32,9 +54,21 @@ void RollForward(AppContext& app, const JournalState& journal) {
 void RollBackJournal(AppContext& app, const JournalState& journal) {
   Files& files = *app.platform.files;
   Processes* processes = app.platform.processes;
+  // Only a program of the product, or of the system folders its files may go to, is ended.
+  const std::string root = journal.head.root;
+  const auto ours = [&](std::uint32_t pid) {
+    const std::string exe = processes->ExecutablePath(pid);
+    if (exe.empty()) return false;
+    if (IsWithin(exe, root)) return true;
+    for (const bool system : {false, true})
+      if (const std::string sys = SystemDirFromPath(app, system);
+          !sys.empty() && IsWithin(exe, sys))
+        return true;
+    return false;
+  };
   for (const JournalSection& s : journal.head.sections) {
     if (!s.kill.empty() && journal.Has(s.k, "start"))
-      KillProcess(processes, FindProcess(processes, s.kill));
+      KillProcess(processes, FindProcess(processes, s.kill, ours));
   }
   UpdateRun run(app);  // what registration needs of a run
   for (const JournalSection& s : journal.head.sections) {
@@ -57,23 +91,30 @@ void RollBackJournal(AppContext& app, const JournalState& journal) {
   }
 }
 
-RecoveryResult RecoverInstallation(AppContext& app) {
+RecoveryResult RecoverInstallation(AppContext& app, const std::string& productFolder) {
   RecoveryResult result;
-  const auto journal = ReadJournal(app);
-  if (!journal) return result;
-  result.found = true;
-  const std::string version = journal->head.to;
   try {
-    if (journal->committed) {
+    const auto journal = ReadJournal(app);
+    if (!journal) return result;
+    result.found = true;
+    const std::string version = journal->head.to;
+    if (!SameFolder(journal->head.root, productFolder)) {
+      result.ok = false;
+      result.message = app.Traduire("RepriseAutreDossier") + " " + journal->head.root;
+    } else if (journal->committed) {
       RollForward(app, *journal);
       result.message = app.Traduire("RepriseTerminee") + " " + version;
+      InstallJournal(app).Remove();
     } else {
       RollBackJournal(app, *journal);
       result.message = app.Traduire("RepriseAnnulee") + " " + version;
+      InstallJournal(app).Remove();
     }
-    InstallJournal(app).Remove();
+  } catch (const JournalRefused& e) {
+    result.found = true, result.ok = false;
+    result.message = SetAside(app, e.what());
   } catch (const std::exception& e) {
-    result.ok = false;
+    result.found = true, result.ok = false;
     result.message = app.Traduire("RepriseImpossible") + " " + e.what();
   }
   try {

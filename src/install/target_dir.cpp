@@ -45,7 +45,47 @@ std::string Subdirectory(const std::string& destination) {
   return out;
 }
 
+// A path's text as the system compares it, without its trailing separators.
+std::string Comparable(const std::string& path) {
+  std::string p = path;
+#ifdef _WIN32
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  p = FoldCase(p);
+#endif
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
+}
+
 }  // namespace
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  return Comparable(a) == Comparable(b);
+}
+
+bool IsWithin(const std::string& path, const std::string& folder) {
+  const std::string p = Comparable(path), f = Comparable(folder);
+  return p.size() > f.size() && StartsWith(p, f) && (f.ends_with('/') || p[f.size()] == '/');
+}
+
+std::string CheckTargetPath(AppContext& app, const std::string& root, const std::string& path) {
+  const std::string dir = path.substr(0, path.rfind('/') + 1);
+  if (!IsPlainFileName(path.substr(dir.size()))) throw Error("Not a file name: " + path);
+  for (const bool system : {false, true})
+    if (const std::string sys = SystemDirFromPath(app, system); !sys.empty() && dir == sys)
+      return dir;
+  if (root.empty() || root.back() != '/' || !StartsWith(dir, root))
+    throw Error("Outside the product folder: " + path);
+  const std::string sub = dir.substr(root.size());
+  if (Subdirectory(sub) != sub) throw Error("Outside the product folder: " + path);
+  Files& files = *app.platform.files;
+  for (std::size_t at = root.size(); at < path.size(); ++at) {
+    at = path.find('/', at);
+    if (at == std::string::npos) at = path.size();
+    if (files.IsLink(path.substr(0, at))) throw Error("A link on the way: " + path.substr(0, at));
+  }
+  return dir;
+}
 
 bool IsPlainFileName(const std::string& section) {
   return !section.empty() && section[0] != '.' && section.find('/') == std::string::npos &&

@@ -29,6 +29,16 @@ struct TargetDir {
 std::string InstallRoot(const UpdateRun& run);
 TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination);
 
+// The folder of path, a file that an installation into root may write, or a backup it may make:
+// root (with its trailing "/") followed by a subdirectory as the fourth rule gives it, or a system
+// directory, then a plain file name; and below root no link stands on the way. Throws Error
+// saying what is wrong. What a journal names is held to this, as what an action file names is.
+std::string CheckTargetPath(AppContext& app, const std::string& root, const std::string& path);
+// Whether two folders, or a path and a folder, are the same place or the path lies in the folder,
+// by their text as the system compares names (on Windows "\" is "/" and case is ignored).
+bool SameFolder(const std::string& a, const std::string& b);
+bool IsWithin(const std::string& path, const std::string& folder);
+
 // The file name of a package section: refuses (throws) an empty name, one holding "/", "\", "..",
 // a NUL or another control character, and one starting with "." (such files count as absent, so
 // their backup could not be made).

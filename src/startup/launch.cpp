@@ -26,12 +26,15 @@ ServerSettings ReadServerSettings(AppContext& app) {
 
 namespace {
 
+void LoadLanguage(AppContext& app, int langue) {
+  app.translation.LangueCourante = langue;
+  app.translation.ChargerLangue();
+  app.translation.LangueCourante = langue;
+}
+
 // A run whose command line names no language shows French texts rather than empty ones (its
 // windows keep their French design captions).
-void LoadDefaultLanguage(AppContext& app) {
-  app.translation.LangueCourante = 1036;
-  app.translation.ChargerLangue();
-}
+void LoadDefaultLanguage(AppContext& app) { LoadLanguage(app, 1036); }
 
 // A command line the run cannot use: logged, then shown, and the process ends.
 LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std::string& what) {
@@ -55,17 +58,20 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
       return plan;
     }
     ExporterTraductions(app.platform, app.programDir, false);
+    plan.commandLine = ParseCommandLine(args);
+    const auto& f = plan.commandLine.fields;
     // Never while another instance may be installing; before anything decides on a new run.
-    if (recover && app.platform.files->IsOrdinaryFile(app.JournalPath())) {
-      plan.error = recover(app);
+    if (Files& files = *app.platform.files;
+        recover && (files.IsOrdinaryFile(app.JournalPath()) || files.IsLink(app.JournalPath()))) {
+      const bool given = f.size() >= 2 && files.IsAbsolutePath(f[1]);
+      LoadLanguage(app, f.size() >= 3 ? static_cast<int>(WholeValue(f[2])) : 1036);  // its messages
+      plan.error = recover(app, given ? f[1] : ReadServerSettings(app).Destination);
       if (!plan.error.empty()) {
         plan.status = kExitFailed;
         return plan;
       }
     }
 
-    plan.commandLine = ParseCommandLine(args);
-    const auto& f = plan.commandLine.fields;
     if (plan.commandLine.whole.empty()) {
       plan.mode = LaunchMode::Interactive;
       LoadDefaultLanguage(app);
@@ -87,9 +93,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
     if (f.size() >= 3) {
       plan.languageGiven = true;
       plan.langue = static_cast<int>(WholeValue(f[2]));
-      app.translation.LangueCourante = plan.langue;
-      app.translation.ChargerLangue();
-      app.translation.LangueCourante = plan.langue;
+      LoadLanguage(app, plan.langue);
     }
     // What the product gives must be usable before anything else happens: a version of three
     // numbers, and a folder that does not depend on the current directory.

@@ -35,12 +35,14 @@ struct LaunchPlan {
   int langue = 0;
 };
 
-// Finishes or undoes an installation a kill or a power cut interrupted; "" when the product is
-// whole again, else why not.
-using RecoverFn = std::function<std::string(AppContext&)>;
+// Finishes or undoes an installation of productFolder that a kill or a power cut interrupted;
+// "" when the product is whole again, else why not.
+using RecoverFn = std::function<std::string(AppContext&, const std::string& productFolder)>;
 
-// With recover, a journal left by an interrupted installation is dealt with first, in every
-// mode: a recovery that fails ends the sequence with its message (status 1).
+// With recover, a journal left by an interrupted installation is dealt with right after the
+// command line is split, in every mode, for the product folder this start is about (the command
+// line's, else the settings' Destination): a recovery that fails, or a journal set aside or of
+// another folder, ends the sequence with its message (status 1).
 LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
                       const RecoverFn& recover = {});
 

@@ -28,6 +28,8 @@ const std::string* BuiltinText(const std::string& key) {
              {"RepriseAnnulee", "Installation interrompue annulée, fichiers d'origine rétablis :"},
              {"RepriseTerminee", "Installation interrompue menée à son terme :"},
              {"RepriseImpossible", "Impossible de rétablir l'installation interrompue :"},
+             {"RepriseRefusee", "Journal d'installation refusé, mis de côté, rien n'a été modifié :"},
+             {"RepriseAutreDossier", "Une installation interrompue d'un autre dossier attend d'être reprise par une mise à jour de ce dossier :"},
              {"EnregistrementImpossible", "Mise à jour installée, mais elle n'a pas pu être enregistrée :"},
              {"CleSignatureInvalide", "Clé de signature non valide (paramètre CleSignature), aucune mise à jour n'est acceptée :"},
              {"MajNonVerifiees", "Les mises à jour ne sont pas vérifiées : aucune clé de signature n'est définie."},

@@ -24,9 +24,9 @@ inline constexpr char kGuiModule[] = "quo_gui.dll";
 inline constexpr char kGuiModule[] = "libquo_gui.so";
 #endif
 inline constexpr char kGuiEntry[] = "quo_gui_run";
-// The recovery of an interrupted installation, with the module's process service: 1 when the
-// product is whole again, else 0 and why in message.
-using RecoverEntryFn = int (*)(AppContext* app, std::string* message);
+// The recovery of an interrupted installation of folder, with the module's process service: 1
+// when the product is whole again, else 0 and why in message.
+using RecoverEntryFn = int (*)(AppContext* app, const std::string* folder, std::string* message);
 inline constexpr char kRecoverEntry[] = "quo_recover";
 
 }  // namespace quo

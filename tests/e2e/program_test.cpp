@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "app/dates.h"
@@ -156,6 +156,13 @@ class UpdateRoad : public ::testing::Test {
     return program.Run(extra);
   }
   std::string Product(const std::string& name) { return ReadFile(product / name); }
+  ProgramResult LaunchFor(const std::string& folder) {
+    return program.Run({"2.1.0", folder, "1036"});
+  }
+  static std::string Root(const std::string& folder) { return folder; }
+  void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
+    IniProfile(files).Set(program.dir / "QuoUpdate.ini", section, key, value);
+  }
   // Runs the keeper's signing tool; the test stops unless it succeeds.
   void QuoSign(std::vector<std::string> args) {
     args.insert(args.begin(), QUO_SIGN_PROGRAM);
@@ -270,6 +277,29 @@ TEST_F(UpdateRoad, AKilledInstallationIsUndoneAtTheNextStart) {
             std::string::npos);
 }
 
+// Forged journals, and what a forger does to the file or beside it on Linux; a kill name in a
+// refused journal ends nothing.
+TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
+  Settings(server->address());
+  SetSetting("temps", "frequence", "0");  // no check due
+  SleepingChild outsider(served.path(), "qforged");
+  using S = const std::string&;  // the journal's path; the folder beside the product
+  ForgedJournalsSteerNothing(
+      *this,
+      {{"kill name", "plan|1|O/victim.txt||" + outsider.name() + "||0;start|1"},
+       {"a link", kRestore, [](S j, S) { fs::rename(j, j + "2"), fs::create_symlink(j + "2", j); }},
+       {"another owner", kRestore, [](S j, S) { ASSERT_EQ(::chown(j.c_str(), 12345, 0), 0); }},
+       {"a second name", kRestore, [](S j, S) { fs::create_hard_link(j, j + ".second"); }},
+       {"open to others", kRestore,
+        [](S j, S) { fs::permissions(j, fs::perms::others_write, fs::perm_options::add); }},
+       {"a link on the way",
+        "plan|1|R/L/victim.txt|R/L/OLDvictim.txtBack|||0;start|1;backup|1;copy|1",
+        [&](S, S out) { fs::create_directory_symlink(out, product / "L"); }},
+       {"backup a link", "plan|1|R/b.txt|R/OLDb.txtBack|||0;start|1;backup|1;copy|1",
+        [&](S, S out) { fs::create_symlink(out + "victim.txt", product / "OLDb.txtBack"); }}});
+  EXPECT_TRUE(outsider.Running());
+}
+
 // Every unattended road that does not install ends with its exact status and says why on standard
 // error: a server down or failing us (1), a start-up error (1: a folder where the log goes), a
 // command line the run cannot use (2, before anything is downloaded). The product is untouched.
@@ -284,7 +314,11 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
       {{"1036"}, {}, "log", "", 1, "QuoUpdate: Cannot open " + program.dir / "log.txt"},
       {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
       {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
-      {{"1036", "1"}, {}, "retr-refused", "", 1,
+      {{"1036", "1"},
+       {},
+       "retr-refused",
+       "",
+       1,
        "Impossible de lire la liste des mises à jour du serveur. | Fichier introuvable sur le "
        "serveur : RETR ListMaj.ini (550"},
       {{"1036", "1"}, {}, "", "2.1.0=absent", 1, "absent du serveur : absent | CWD absent (550"},
@@ -344,8 +378,9 @@ TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
 // run asks only for the rest (REST), checks the whole file and installs it.
 TEST_F(UpdateRoad, AKilledSignedDownloadIsContinuedByTheNextRun) {
   const std::string big(400000, 'q');
-  Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n"
-                           "[Quorvanta.exe]\r\ncopie=1\r\n");
+  Serve("upd/Actions.ini",
+        "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=Quorvanta.exe\r\n"
+        "[Quorvanta.exe]\r\ncopie=1\r\n");
   Serve("upd/Quorvanta.exe", big);
   server = std::make_unique<FtpTestServer>(
       FtpTestServer::Options{.root = served.path(), .faults = {"throttle=100000"}});

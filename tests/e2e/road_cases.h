@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/dates.h"
+#include "core/text.h"
+#include "install/install_journal.h"
 #include "support/temp_dir.h"
 
 namespace quo::test {
@@ -45,15 +49,120 @@ void ThirdOfFiveSectionsFailsAndIsRolledBack(Road& road) {
 // in place and the second under way.
 template <class Road>
 void ServeThreeSectionsSlowSecond(Road& road, const std::string& prog, const std::string& slow) {
-  road.Serve("upd/Actions.ini",
-             "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=" + prog +
-                 "\r\n3=c.txt\r\n[a.txt]\r\ncopie=1\r\nbackup=1\r\n[" + prog +
-                 "]\r\ncopie=1\r\nbackup=1\r\nenregistrement=1\r\ntype=exeX\r\n"
-                 "[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
+  road.Serve("upd/Actions.ini", "[ordre]\r\nnb=3\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n2=" + prog +
+                                    "\r\n3=c.txt\r\n[a.txt]\r\ncopie=1\r\nbackup=1\r\n[" + prog +
+                                    "]\r\ncopie=1\r\nbackup=1\r\nenregistrement=1\r\ntype=exeX\r\n"
+                                    "[c.txt]\r\ncopie=1\r\nbackup=1\r\n");
   for (const std::string& name : {std::string("a.txt"), prog, std::string("c.txt")}) {
     road.Serve("upd/" + name, "new " + name);
     WriteFile(road.product / name, name == prog ? slow : "old " + name);
   }
+}
+
+// A journal from its records (";") of fields ("|"): "R/..." is in the product's folder, "O/..." in
+// the folder beside it, "U/..." there through ".."; a name "LONG" is past a line's cap; a head
+// for the product comes first unless one is given; a record starting with "!" has a bad checksum.
+struct Places {
+  std::string root, out, up;
+};
+inline std::string Journal(const std::string& records, const Places& at) {
+  const bool head = records.starts_with("head") || records.starts_with("!head");
+  std::string text = head ? "" : JournalLine({"head", "2.1.0", "2.1.1", at.root}) + "\r\n";
+  for (std::string record : Split(records, ';')) {
+    const bool broken = record.starts_with("!");
+    std::vector<std::string> fields = Split(record.substr(broken ? 1 : 0), '|');
+    for (std::string& f : fields) {
+      const std::string rest = f.size() > 2 ? f.substr(2) : "";
+      f = f.starts_with("R/")   ? at.root + rest
+          : f.starts_with("O/") ? at.out + rest
+          : f.starts_with("U/") ? at.up + rest
+                                : f;
+      if (f.ends_with("LONG")) f.replace(f.size() - 4, 4, kJournalLineMax, 'a');
+    }
+    text += JournalLine(fields) + (broken ? "0" : "") + "\r\n";
+  }
+  return text;
+}
+// a.txt installed with its backup, stopped once copied: its recovery puts the backup back.
+inline const std::string kRestore = "plan|1|R/a.txt|R/OLDa.txtBack|||0;start|1;backup|1;copy|1";
+
+// A forged journal (Journal's records), and what else the forger does once it is in place.
+struct Forgery {
+  std::string what, records;
+  std::function<void(const std::string& journal, const std::string& outside)> then = {};
+};
+
+// The forgeries any system meets: files, backups or components outside the product, a version
+// that is not one, records not laid out as the program writes them.
+inline const std::vector<Forgery> kForgedJournals = {
+    {"absolute path", "plan|1|O/victim.txt|O/OLDvictim.txtBack|||0;start|1;backup|1;copy|1"},
+    {"dotdot path", "plan|1|U/victim.txt|U/OLDvictim.txtBack|||0;start|1;backup|1;copy|1"},
+    {"backup elsewhere", "plan|1|R/a.txt|O/victim.txt|||0;start|1;backup|1;copy|1"},
+    {"component outside", "plan|1|O/prog|||exeX|1;start|1;register|1"},
+    {"not a version", "head|2.1.0|99|R/;" + kRestore},
+    {"damaged head", "!head|2.1.0|2.1.1|R/;" + kRestore},
+    {"line past the cap", "plan|1|R/LONG||||0"},
+    {"plan after a step", kRestore + ";plan|2|R/b||||0"},
+    {"section planned twice", "plan|1|R/b||||0;" + kRestore},
+    {"step of no section", kRestore + ";copy|2"},
+    {"section 0", "plan|0|R/a.txt|R/OLDa.txtBack|||0;start|0;backup|0;copy|0"},
+};
+
+// Forged journals steer nothing: started with no check due (road.LaunchFor), nothing outside the
+// product nor in it changes, the start fails (1) saying so, the journal is set aside, and the next
+// start is not held back. A sound journal of another folder is left until a start about that
+// folder recovers it; a committed one cannot record a version older than the settings' own.
+template <class Road>
+void ForgedJournalsSteerNothing(Road& road, std::vector<Forgery> more = {}) {
+  TempDir outside;
+  WriteFile(outside / "victim.txt", "victim");
+  WriteFile(outside / "OLDvictim.txtBack", "planted");
+  WriteFile(outside / "prog", "a program");
+  WriteFile(road.product / "a.txt", "old a.txt");
+  WriteFile(road.product / "OLDa.txtBack", "a backup");
+  const std::string root = road.Root(road.product.path()), out = road.Root(outside.path());
+  const std::string o = outside.path(), name = o.substr(o.rfind('/', o.size() - 2) + 1);
+  const Places at{root, out, root + "../" + name};
+  const std::string journal = road.program.dir / "QuoUpdate.journal",
+                    refused = journal + ".refused";
+  more.insert(more.begin(), kForgedJournals.begin(), kForgedJournals.end());
+  const auto outsideBefore = Tree(outside.path());
+  for (const Forgery& f : more) {
+    SCOPED_TRACE(f.what);
+    WriteFile(journal, Journal(f.records, at));
+    if (f.then) f.then(journal, outside.path());
+    const auto inProduct = Tree(road.product.path());
+    const auto r = road.LaunchFor(road.product.path());
+    EXPECT_TRUE(r.status == 1 && r.err.find("Journal d'installation refusé") != std::string::npos)
+        << r.status << r.err;
+    EXPECT_TRUE(!Exists(journal) && Exists(refused));
+    EXPECT_TRUE(Tree(outside.path()) == outsideBefore && Tree(road.product.path()) == inProduct);
+    EXPECT_EQ(road.LaunchFor(road.product.path()).status, 0);
+  }
+
+  // Another folder's installation, interrupted with its file copied: that folder's start puts
+  // its original back.
+  WriteFile(outside / "victim.txt", "new victim");
+  WriteFile(journal, Journal("head|2.1.0|2.1.1|O/;plan|1|O/victim.txt|O/OLDvictim.txtBack|||0;"
+                             "start|1;backup|1;copy|1",
+                             at));
+  auto r = road.LaunchFor(road.product.path());
+  EXPECT_TRUE(r.status == 1 && r.err.find("de ce dossier : " + out) != std::string::npos &&
+              Exists(journal))
+      << r.err;
+  r = road.LaunchFor(outside.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(outside / "victim.txt"), "planted");
+  EXPECT_FALSE(Exists(journal) || Exists(outside / "OLDvictim.txtBack"));
+
+  // Committed, but older than what the settings record: finished, the record kept.
+  road.SetSetting("temps", "DerniereVersion", "2.2.0");
+  const auto productBefore = Tree(road.product.path());
+  WriteFile(journal, Journal("plan|1|R/a.txt||||0;commit", at));
+  EXPECT_EQ(road.LaunchFor(road.product.path()).status, 0);
+  EXPECT_EQ(road.Setting("temps", "DerniereVersion"), "2.2.0");
+  EXPECT_FALSE(Exists(journal));
+  EXPECT_EQ(Tree(road.product.path()), productBefore);
 }
 
 }  // namespace quo::test

@@ -3,6 +3,8 @@
 // Nothing here names a process to end: the Windows process walk sees more than this test's own.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <sddl.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -170,6 +172,14 @@ class UpdateRoad : public ::testing::Test {
     return program.Run("2.1.0/" + Backslashed(product.path()) + "/1036" + more, true, whileRunning);
   }
   std::string Product(const std::string& name) { return ReadFile(product / name); }
+  ProgramResult LaunchFor(const std::string& folder) {
+    return program.Run("2.1.0/" + Backslashed(folder) + "/1036", true);
+  }
+  // The test's own paths ("C:/...") name the folder as well as the command line's backslashes.
+  static std::string Root(const std::string& folder) { return folder; }
+  void SetSetting(const std::string& section, const std::string& key, const std::string& value) {
+    IniProfile(files).Set(program.dir / "QuoUpdate.ini", section, key, value);
+  }
   bool DownloadsKept() { return Exists(program.dir / "Download/Actions.ini"); }
 
   ProgramFolder program;
@@ -286,6 +296,20 @@ TEST_F(UpdateRoad, ASignedUpdateInstallsAndAnyChangeIsRefused) {
     EXPECT_EQ(Product("Quorvanta.exe"), c.status == 0 ? "exe 2.1.1" : "exe 2.1.0");
     EXPECT_FALSE(c.status == 2 && Exists(program.dir / "Download/Quorvanta.exe"));
   }
+}
+
+// Forged journals under Wine, and one whose access list lets everyone write it. Wine gives every
+// file the user who runs it as owner whatever is asked: there is no row for another owner.
+TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
+  Settings(server->address(), 0);  // no check due
+  const auto openToAll = [](const std::string& journal, const std::string&) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+    EXPECT_TRUE(SetFileSecurityW(Wide(journal).c_str(), DACL_SECURITY_INFORMATION, sd));
+    LocalFree(sd);
+  };
+  ForgedJournalsSteerNothing(*this, {{"open to everyone", kRestore, openToAll}});
 }
 
 }  // namespace

@@ -41,6 +41,10 @@ class CutFiles : public PosixFiles {
     Keep(path), PosixFiles::WriteAtomic(path, content), Changed();
     durable_[path] = content.size();
   }
+  void WritePrivate(const std::string& path, const std::string& content) override {
+    Keep(path), PosixFiles::WritePrivate(path, content), Changed();
+    durable_[path] = content.size();
+  }
   void AppendLine(const std::string& path, const std::string& text) override {
     PosixFiles::AppendLine(path, text), Changed();
   }
@@ -81,7 +85,10 @@ class CutFiles : public PosixFiles {
 
 class CrashPoint : public InstallTest {
  protected:
-  CrashPoint() { t.platform.files = &cut, processes.waitDetached = true; }
+  CrashPoint() {
+    t.platform.files = &cut, processes.waitDetached = true;
+    run.MyInstallationDest.pop_back();  // as a product may give it: without its last "/"
+  }
   // Four sections, each replacing a file with a backup: one in a sub-folder, one a program that
   // registers itself (it logs its calls).
   const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -127,13 +134,14 @@ class CrashPoint : public InstallTest {
   void ExpectRecovered(bool committed) {
     const auto journal = ReadJournal(*t.app);
     const bool olderKept = ReadFile(root + "OLDd.binBack") == "older";  // not moved yet
-    const RecoveryResult r = RecoverInstallation(*t.app);
+    const RecoveryResult r = RecoverInstallation(*t.app, root);
     EXPECT_TRUE(r.found == journal.has_value() && r.ok) << r.message;
     std::map<std::string, std::string> expected;
     for (const auto& [path, dir] : kFiles) {
       const std::string name = path.substr(path.rfind('/') + 1);
       expected[path] = Content(name, committed ? "new" : "old");
-      if (committed) expected[(dir.empty() ? "" : dir + "/") + "OLD" + name + "Back"] = Content(name, "old");
+      if (committed)
+        expected[(dir.empty() ? "" : dir + "/") + "OLD" + name + "Back"] = Content(name, "old");
     }
     expected["Sub"] = "<dir>";
     if (olderKept && !committed) expected["OLDd.binBack"] = "older";
@@ -166,7 +174,7 @@ TEST_F(CrashPoint, AKillAnywhereInTheInstallationOrItsRecoveryIsRecovered) {
     SCOPED_TRACE("recovery killed at change " + std::to_string(j));
     LayOut();
     ASSERT_TRUE(KilledAt(lastBeforeCommit, [&] { Installation(); }));
-    if (!KilledAt(j, [&] { RecoverInstallation(*t.app); })) break;
+    if (!KilledAt(j, [&] { RecoverInstallation(*t.app, root); })) break;
     ExpectRecovered(false);
   }
 }
@@ -190,6 +198,31 @@ TEST_F(CrashPoint, APowerCutLosesOnlyWhatTheJournalCanDoWithout) {
     ExpectRecovered(journal ? journal->committed
                             : t.app->ini.Read("temps", "DerniereVersion") == "1.4.0");
   }
+}
+
+// A kill name is no licence to end whatever bears it: the recovery ends a program of the product
+// only. A journal that could not be read back (too long, through a link) is never begun.
+TEST_F(CrashPoint, ARecoveryEndsOnlyTheProductsProgramsAndAJournalFitsItsCaps) {
+  LayOut();
+  SleepingChild inside(root, "qin"), outside(t.dir.path(), "qout");
+  InstallJournal journal(*t.app);
+  std::filesystem::create_directory_symlink(t.dir.path(), root + "Lnk");
+  for (const std::string& path : {root + std::string(kJournalLineMax, 'a'), root + "Lnk/a.bin"})
+    EXPECT_THROW(journal.Begin({"1.3.0", "1.4.0", root, {{1, path}}}), Error);
+  EXPECT_FALSE(Exists(t.app->JournalPath()));
+  const JournalHead head{
+      "1.3.0", "1.4.0", root, {{1, root + "a.bin", "", inside.name()}, {2, root + "d.bin", "", outside.name()}}};
+  journal.Begin(head), journal.Step("start", 1), journal.Step("start", 2);
+  EXPECT_TRUE(RecoverInstallation(*t.app, root).ok);
+  EXPECT_TRUE(inside.EndedByKill() && outside.Running());
+  // Past its whole cap, of lines each within theirs: set aside, nothing read into memory.
+  std::string text = JournalLine({"head", "", "1.4.0", root}) + "\r\n";
+  const std::string path = root + std::string(kJournalLineMax - 100, 'a');
+  for (int k = 1; text.size() <= kJournalMax; ++k)
+    text += JournalLine({"plan", std::to_string(k), path, "", "", "", "0"}) + "\r\n";
+  WriteFile(t.app->JournalPath(), text);
+  EXPECT_FALSE(RecoverInstallation(*t.app, root).ok);
+  EXPECT_TRUE(Exists(t.app->JournalPath() + ".refused"));
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(InstallTest, FullFileSystemRollsBackAndUnwrittenRecordsFail) {
                                   t.settingsPath()});
   EXPECT_EQ(ReadFile(root + "big.bin"), "new");
   std::filesystem::remove(t.settingsPath());
-  EXPECT_TRUE(RecoverInstallation(*t.app).ok);
+  EXPECT_TRUE(RecoverInstallation(*t.app, root).ok);
   EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), "1.4.0");
 }
 

@@ -41,6 +41,29 @@ TEST(Launch, OnlyALaunchThatRunsAloneLogsItsCommandLine) {
   EXPECT_TRUE(t.windowing.boxes.empty());
 }
 
+// A journal beside the program is recovered for the folder this start is about, before the
+// schedule, in its language: the command line's folder when it gives a full path, else the
+// settings' Destination. A recovery that fails ends the start (1) with its reason.
+TEST(Launch, AJournalIsRecoveredForTheFolderOfThisStart) {
+  test::TestApp t;
+  const std::string given = test::Abs("/given/"), dest = test::Abs("/dest/");
+  t.ini.Set(t.settingsPath(), "Server", "Destination", dest);
+  test::WriteFile(t.app->JournalPath(), "");
+  for (const auto& [args, expected] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"2.1.0", given, "1033"}, given},
+           {{"2.1.0", "rel/", "1036"}, dest},
+           {{"2.1.0//1036"}, dest},
+           {{}, dest}}) {
+    std::string folder;
+    const LaunchPlan p = PlanLaunch(*t.app, args, [&](AppContext& a, const std::string& f) {
+      return folder = f, std::to_string(a.translation.LangueCourante);  // in the start's language
+    });
+    EXPECT_EQ(folder, expected);
+    EXPECT_EQ(p.error, folder == given ? "1033" : "1036");
+    EXPECT_TRUE(!p.proceed && p.status == 1);
+  }
+}
+
 TEST(Launch, ModesFromTheFields) {
   const struct {
     std::vector<std::string> args;
@@ -100,8 +123,7 @@ TEST(Launch, RefusesAVersionOrFolderTheRunCannotUse) {
   const struct {
     std::vector<std::string> args;
     const char* why;
-  } cases[] = {{{test::kWindows ? "2.1.0/\\Prod/1036" : "2.1.0/C:\\Prod/1036"},
-                 "DossierNonAbsolu"},
+  } cases[] = {{{test::kWindows ? "2.1.0/\\Prod/1036" : "2.1.0/C:\\Prod/1036"}, "DossierNonAbsolu"},
                {{"2.1.0", "Prod", "1033", "1"}, "DossierNonAbsolu"},
                {{"1x.2.3", test::Abs("/p"), "1036", "1"}, "MauvaiseVersion"},
                {{"-1.2.3", test::Abs("/p")}, "MauvaiseVersion"}};

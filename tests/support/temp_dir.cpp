@@ -62,4 +62,19 @@ bool Exists(const std::string& path) { return std::filesystem::exists(Native(pat
 
 void MakeDirs(const std::string& path) { std::filesystem::create_directories(Native(path)); }
 
+std::map<std::string, std::string> Tree(const std::string& root) {
+  namespace fs = std::filesystem;
+  const auto utf8 = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
+  const fs::path base = Native(root);
+  std::map<std::string, std::string> out;
+  if (!fs::exists(base)) return out;
+  for (const auto& e : fs::recursive_directory_iterator(base)) {
+    const std::string rel = utf8(e.path().lexically_relative(base).generic_u8string());
+    out[rel] = e.is_symlink()     ? "<link>"
+               : e.is_directory() ? "<dir>"
+                                  : ReadFile(utf8(e.path().u8string()));
+  }
+  return out;
+}
+
 }  // namespace quo::test

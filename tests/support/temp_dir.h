@@ -2,6 +2,7 @@
 // "/" separators) or another base folder, for one test, removed with everything in it at the end.
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace quo::test {
@@ -26,5 +27,8 @@ std::string ReadFile(const std::string& path);  // "" when missing
 void WriteFile(const std::string& path, const std::string& content);
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
+// Every entry below root by its relative path ("/" separators): a file's content, "<dir>" for a
+// folder, "<link>" for a link (not followed); empty when root does not exist.
+std::map<std::string, std::string> Tree(const std::string& root);
 
 }  // namespace quo::test

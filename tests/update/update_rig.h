@@ -33,20 +33,6 @@ struct RarApp {
   LibarchiveRar rar;
 };
 
-inline std::map<std::string, std::string> Tree(const std::string& root) {
-  namespace fs = std::filesystem;
-  const auto utf8 = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
-  const fs::path base(std::u8string(root.begin(), root.end()));
-  std::map<std::string, std::string> out;
-  if (!fs::exists(base)) return out;
-  for (const auto& e : fs::recursive_directory_iterator(base)) {
-    const std::string rel = utf8(e.path().lexically_relative(base).generic_u8string());
-    out[rel] = e.is_symlink()     ? "<link>"
-               : e.is_directory() ? "<dir>"
-                                  : ReadFile(utf8(e.path().u8string()));
-  }
-  return out;
-}
 
 // The text the rig gives every translation key that the tests look at.
 inline std::string T(const std::string& key) {

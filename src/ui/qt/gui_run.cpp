@@ -95,10 +95,11 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
 
 }  // namespace quo
 
-extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, std::string* message) {
+extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, const std::string* folder,
+                                        std::string* message) {
   quo::ProcfsProcesses processes;
   quo::Plug<quo::Processes> plug(app->platform.processes, &processes);
-  const quo::RecoveryResult r = quo::RecoverInstallation(*app);
+  const quo::RecoveryResult r = quo::RecoverInstallation(*app, *folder);
   *message = r.message;
   return r.ok ? 1 : 0;
 }

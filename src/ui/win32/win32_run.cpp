@@ -35,14 +35,16 @@ int RunWin32(AppContext& app, const LaunchPlan& plan) {
   const bool unattended = Unattended(app);
   Win32Windowing windowing(unattended, app.exeName);
   Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);
+  // An error that ended the start-up (a journal refused, a recovery that failed) is told first,
+  // whatever the start: it may have ended before the command line was read.
+  if (!plan.error.empty()) {
+    windowing.MessageBox(plan.error, "", MsgButtons::Ok);
+    return plan.status;
+  }
   if (!unattended || plan.mode == LaunchMode::Interactive ||
       plan.mode == LaunchMode::BadCommandLine) {
     windowing.MessageBox(app.Traduire("SansFenetreWindows"), "", MsgButtons::Ok);
     return kExitRefused;
-  }
-  if (!plan.error.empty()) {
-    windowing.MessageBox(plan.error, "", MsgButtons::Ok);
-    return plan.status;
   }
   ToolhelpProcesses processes;
   Plug<Processes> plugProcesses(app.platform.processes, &processes);
@@ -67,11 +69,12 @@ int RunWin32(AppContext& app, const LaunchPlan& plan) {
 
 }  // namespace quo
 
-extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, std::string* message) {
+extern "C" QUO_GUI_EXPORT int quo_recover(quo::AppContext* app, const std::string* folder,
+                                        std::string* message) {
   try {
     quo::ToolhelpProcesses processes;
     quo::Plug<quo::Processes> plug(app->platform.processes, &processes);
-    const quo::RecoveryResult r = quo::RecoverInstallation(*app);
+    const quo::RecoveryResult r = quo::RecoverInstallation(*app, *folder);
     *message = r.message;
     return r.ok ? 1 : 0;
   } catch (const std::exception& e) {
