@@ -1,4 +1,4 @@
-// The two windows as designed: controls in control order, geometry in twips.
+// The two windows' form designs: controls in control order, geometry in twips.
 #include "ui/form.h"
 
 namespace quo {
