@@ -75,8 +75,10 @@ int main(int argc, char** argv) {
     return fn(&a, &folder, &why) == 1 ? std::string() : why;
   };
   const quo::LaunchPlan plan = quo::PlanLaunch(app, quo::ProgramArguments(argc, argv), recover);
-  if (plan.status == quo::kExitBusy)
-    std::fprintf(stderr, "QuoUpdate: another instance is running; this one ends.\n");
+  if (plan.status == quo::kExitBusy) {
+    std::fprintf(stderr, "QuoUpdate: %s\n", plan.error.c_str());
+    return plan.status;
+  }
   if (!plan.proceed && plan.error.empty()) return plan.status;
 
   std::string error;

@@ -22,6 +22,7 @@ class AppContext {
   std::string JournalPath() const { return programDir + exeName + ".journal"; }
   mdlParamIni ini;
   TranslationTable translation;
+  bool logRefused = false;  // log.txt could not be written once: said, not repeated
 
   // Waits in cycles of 10 ms (milliseconds / 10, rounded half to even), letting pending window
   // events run before each sleep. Zero or negative returns at once.

@@ -7,7 +7,8 @@ namespace quo {
 
 class AppContext;
 
-// Appends one line; throws quo::Error when the file cannot be written.
+// Appends one line. A log that cannot be written (a folder, a FIFO or a link in its place, a full
+// disk) stops nothing: the first failure of the run is said on standard error, the rest is quiet.
 void WriteLog(AppContext& app, const std::string& text);
 
 }  // namespace quo

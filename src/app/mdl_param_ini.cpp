@@ -9,6 +9,11 @@ std::string mdlParamIni::ReadIni(const std::string& section, const std::string& 
   return platform_.ini->Get(nomFichier.empty() ? settingsPath_ : nomFichier, section, key, 1023);
 }
 
+std::string mdlParamIni::ReadIniOnce(const std::string& section, const std::string& key,
+                                     const std::string& nomFichier) {
+  return platform_.ini->GetOnce(nomFichier, section, key, 1023);
+}
+
 bool mdlParamIni::WriteIni(const std::string& section, const std::string& key,
                            const std::string& value, const std::string& nomFichier) {
   return platform_.ini->Set(nomFichier.empty() ? settingsPath_ : nomFichier, section, key, value);

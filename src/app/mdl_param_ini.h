@@ -16,6 +16,9 @@ class mdlParamIni {
   // The value (at most 1023 characters), or "" when the file, section or key is missing.
   std::string ReadIni(const std::string& section, const std::string& key,
                       const std::string& nomFichier);
+  // The same for a large file read for one value only: nothing of it is kept.
+  std::string ReadIniOnce(const std::string& section, const std::string& key,
+                          const std::string& nomFichier);
   // Writes the key (creating the file, section and key as needed); false when the write failed
   // (nothing changed then).
   bool WriteIni(const std::string& section, const std::string& key, const std::string& value,

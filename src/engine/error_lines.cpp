@@ -13,6 +13,8 @@ std::string Phrase(const AppContext& app, FtpFault fault) {
     case FtpFault::Local: return app.Traduire("ErreurFtpLocal");
     case FtpFault::Abandoned: return app.Traduire("ErreurFtpInterrompu");
     case FtpFault::Tls: return app.Traduire("ConnexionSecuriseeImpossible");
+    case FtpFault::TooLarge: return app.Traduire("ErreurFtpTropGrand");
+    case FtpFault::NoSize: return app.Traduire("ErreurFtpSansTaille");
     case FtpFault::None:
     case FtpFault::Network: break;
   }

@@ -1,7 +1,5 @@
 #include "engine/install_folder.h"
 
-#include <exception>
-
 #include "app/app_context.h"
 #include "app/log.h"
 #include "engine/run_view.h"
@@ -12,16 +10,16 @@ namespace quo {
 
 bool CheckInstallFolder(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
+  Files& files = *app.platform.files;
   if (run.MyInstallationDest.empty()) run.MyInstallationDest = app.programDir;
-  if (app.platform.files->IsAbsolutePath(run.MyInstallationDest)) return true;
-  const std::string text = app.Traduire("DossierNonAbsolu") + " " + run.MyInstallationDest;
+  const char* key = !files.IsAbsolutePath(run.MyInstallationDest) ? "DossierNonAbsolu"
+                    : !files.IsDirectory(run.MyInstallationDest)  ? "DossierInstallationAbsent"
+                                                                  : nullptr;
+  if (key == nullptr) return true;
+  const std::string text = app.Traduire(key) + " " + run.MyInstallationDest;
   SetPhase(run, view, text);
   view.SetActionCaption(app.Traduire("Sortir"));
-  try {
-    WriteLog(app, text);
-  } catch (const std::exception&) {
-    // The phase already tells it; a log that cannot be written changes nothing to the refusal.
-  }
+  WriteLog(app, text);
   run.End(RunOutcome::Refused);
   return false;
 }

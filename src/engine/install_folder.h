@@ -7,8 +7,10 @@ class RunView;
 struct UpdateRun;
 
 // The program folder when none is set. A folder that is not absolute would put the product's
-// files wherever the program happens to run: the run is refused (the phase says why, the log
-// keeps it) and false is returned before anything is downloaded.
+// files wherever the program happens to run, and one that does not exist (a typo) would receive
+// the update's files alone while the run recorded the product as updated: either refuses the
+// run (the phase says why, the log keeps it) and false is returned before anything is
+// downloaded.
 bool CheckInstallFolder(UpdateRun& run, RunView& view);
 
 }  // namespace quo

@@ -117,11 +117,7 @@ RecoveryResult RecoverInstallation(AppContext& app, const std::string& productFo
     result.found = true, result.ok = false;
     result.message = app.Traduire("RepriseImpossible") + " " + e.what();
   }
-  try {
-    WriteLog(app, result.message);
-  } catch (const std::exception&) {
-    // The message still goes to the user.
-  }
+  WriteLog(app, result.message);
   return result;
 }
 

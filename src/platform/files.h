@@ -81,7 +81,8 @@ class Files {
   // Names of every ordinary, non-hidden file of dir in name order; empty when there are none or
   // dir cannot be read. One listing however many files, where FirstFile would need one each.
   virtual std::vector<std::string> ListFiles(const std::string& dir) = 0;
-  // Appends text and CR LF to the file, creating it when missing (throws).
+  // Appends text and CR LF to the file, creating it when missing (throws, also when the name is
+  // a link, a folder, a device or a FIFO: never followed, never waited on).
   virtual void AppendLine(const std::string& path, const std::string& text) = 0;
   // Whole content of a file; nullopt when it cannot be read.
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;

@@ -61,6 +61,8 @@ enum class FtpFault {
   Local,      // this side: a name it will not send, a file it cannot write, a file too large
   Abandoned,  // stopped by the program (the window closed)
   Tls,        // no secure connection: certificate not verified, AUTH TLS refused, handshake failed
+  TooLarge,   // a download larger than its limit, told by the server's size or the bytes received
+  NoSize,     // a download that had to know its size, from a server that gave none
 };
 
 // The kind of failure a final reply line tells (a failure without a 4xx or 5xx reply is the
@@ -87,6 +89,12 @@ struct DownloadCheck {
   // ordinary file not longer than size; a failed attempt keeps its .part.
   bool resume = false;
   Sha256* hash = nullptr;  // when given: fed every byte of the file, in order, from its start
+  // The largest file accepted when size is unknown (-1: the service's limit); a server that
+  // announces more is refused before any byte.
+  std::int64_t limit = -1;
+  // Without size, the server must tell one (SIZE, or its transfer reply): else the download
+  // fails, since a connection cut short could not be told apart from the end of the file.
+  bool needSize = false;
 };
 
 // Returns false to abandon the running operation. done/total: bytes of a download (total 0

@@ -36,9 +36,8 @@ void LoadLanguage(AppContext& app, int langue) {
 // windows keep their French design captions).
 void LoadDefaultLanguage(AppContext& app) { LoadLanguage(app, 1036); }
 
-// A command line the run cannot use: logged, then shown, and the process ends.
+// A command line or settings the run cannot use: logged, then shown, and the process ends.
 LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std::string& what) {
-  if (!plan.languageGiven) LoadDefaultLanguage(app);
   const std::string why = app.Traduire(key) + " " + what;
   WriteLog(app, why);
   plan.proceed = false;
@@ -53,28 +52,34 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
                       const RecoverFn& recover) {
   LaunchPlan plan;
   try {
+    plan.commandLine = ParseCommandLine(args);
+    const auto& f = plan.commandLine.fields;
+    // The messages of the start are in the language the command line asks for, from its start.
+    const int asked = f.size() >= 3 ? static_cast<int>(WholeValue(f[2])) : 1036;
+    LoadLanguage(app, asked);
     if (!app.platform.system->AcquireSingleInstance()) {
       plan.status = kExitBusy;
+      plan.error = app.Traduire("AutreInstance");
       return plan;
     }
     ExporterTraductions(app.platform, app.programDir, false);
-    plan.commandLine = ParseCommandLine(args);
-    const auto& f = plan.commandLine.fields;
+    LoadLanguage(app, asked);  // as the export left it
+    Files& files = *app.platform.files;
     // Never while another instance may be installing; before anything decides on a new run.
-    if (Files& files = *app.platform.files;
-        recover && (files.IsOrdinaryFile(app.JournalPath()) || files.IsLink(app.JournalPath()))) {
+    if (recover && (files.IsOrdinaryFile(app.JournalPath()) || files.IsLink(app.JournalPath()))) {
       const bool given = f.size() >= 2 && files.IsAbsolutePath(f[1]);
-      LoadLanguage(app, f.size() >= 3 ? static_cast<int>(WholeValue(f[2])) : 1036);  // its messages
       plan.error = recover(app, given ? f[1] : ReadServerSettings(app).Destination);
       if (!plan.error.empty()) {
         plan.status = kExitFailed;
         return plan;
       }
     }
+    // Settings that are there but cannot be read would pass for a run with checks turned off.
+    if (const std::string& ini = app.ini.SettingsPath(); files.NameExists(ini) && !files.ReadAll(ini))
+      return Refuse(app, plan, "ParametresIllisibles", ini);
 
     if (plan.commandLine.whole.empty()) {
       plan.mode = LaunchMode::Interactive;
-      LoadDefaultLanguage(app);
       plan.settings = ReadServerSettings(app);
       plan.proceed = true;
       return plan;
@@ -90,11 +95,8 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
       plan.proceed = true;
       return plan;
     }
-    if (f.size() >= 3) {
-      plan.languageGiven = true;
-      plan.langue = static_cast<int>(WholeValue(f[2]));
-      LoadLanguage(app, plan.langue);
-    }
+    plan.languageGiven = f.size() >= 3;
+    plan.langue = plan.languageGiven ? asked : 0;
     // What the product gives must be usable before anything else happens: a version of three
     // numbers, and a folder that does not depend on the current directory.
     if (!IsVersionText(f[0])) return Refuse(app, plan, "MauvaiseVersion", "(" + f[0] + ")");
@@ -104,7 +106,6 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
     plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
     if (!forced && !IsCheckDue(app)) return plan;
     if (f.size() >= 5) plan.settings.Adresse = f[4];
-    if (!plan.languageGiven) LoadDefaultLanguage(app);
     plan.proceed = true;
   } catch (const std::exception& e) {
     plan.proceed = false;

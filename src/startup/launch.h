@@ -27,7 +27,9 @@ struct ServerSettings {
 struct LaunchPlan {
   bool proceed = false;    // false: the process ends now, with status
   int status = 0;          // the exit status when the process ends before the window
-  std::string error;       // set when an error ended the sequence: shown in a message box
+  // Set when an error ended the sequence: shown in a message box (for kExitBusy only said on
+  // standard error: another instance is already showing its window).
+  std::string error;
   LaunchMode mode = LaunchMode::Interactive;
   CommandLine commandLine;
   ServerSettings settings;  // defaults applied; field 5 already put in Adresse

@@ -45,6 +45,13 @@ const std::string* BuiltinText(const std::string& key) {
               "surveillance (QUOUPDATE_UNATTENDED=1, avec la version et le dossier "
               "d'installation sur la ligne de commande)."},
              {"EspaceInsuffisant", "Espace disque insuffisant (octets nécessaires / libres) :"},
+             {"LogNonEcrit", "log.txt n'est pas écrit :"},
+             {"ParametresIllisibles", "Fichier de paramètres présent mais illisible, aucune vérification n'est possible :"},
+             {"TelechargementNonEnregistre", "Téléchargement non enregistré, rien n'a été installé :"},
+             {"DossierInstallationAbsent", "Le dossier d'installation n'existe pas :"},
+             {"AutreInstance", "Une autre instance du programme est en cours ; celle-ci s'arrête."},
+             {"ErreurFtpTropGrand", "Fichier refusé, plus grand que permis :"},
+             {"ErreurFtpSansTaille", "Paquet refusé, taille inconnue (ni le serveur ni le fichier d'actions ne la donnent ; une connexion coupée ne se distinguerait pas de la fin du fichier) :"},
          })
       m.emplace(FoldCase(k), text);
     return m;

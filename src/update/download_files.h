@@ -10,6 +10,13 @@ class AppContext;
 
 inline constexpr const char* kListMaj = "ListMaj.ini";
 inline constexpr const char* kActions = "Actions.ini";
+// The largest list, action file and signature accepted from a server: refused as soon as the
+// server's size or the bytes received pass them.
+inline constexpr long long kMaxListBytes = 16LL << 20;
+inline constexpr long long kMaxSignatureBytes = 4096;
+// The most packages an action file may name: the installation counts its sections with a
+// 16-bit counter that cannot step past 32 767.
+inline constexpr int kMaxPackages = 32766;
 
 // Deletes a copy left by an earlier run so that a failed download cannot be mistaken for a
 // fresh one. False when a file is still there afterwards.

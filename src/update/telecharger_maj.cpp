@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <set>
 
 #include "app/app_context.h"
 #include "app/dates.h"
@@ -37,6 +38,25 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A file name as the download folder tells it from others: letter case aside, and without the
+// dots and blanks Windows drops at its end.
+std::string FolderName(std::string name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return FoldCase(name);
+}
+
+// The names an archive's entry may not take in the download folder: the files the run checked
+// there (the list, the action file, their signatures) and the packages of this update.
+std::set<std::string> ReservedNames(const std::vector<PackageFacts>& packages) {
+  std::set<std::string> names;
+  for (const std::string name : {kListMaj, kActions}) {
+    names.insert(FolderName(name));
+    names.insert(FolderName(name + ".sig"));
+  }
+  for (const PackageFacts& p : packages) names.insert(FolderName(p.name));
+  return names;
+}
+
 class Download {
  public:
   Download(UpdateRun& run, RunView& view, const std::string& nomIni)
@@ -59,7 +79,7 @@ class Download {
   }
 
   // Fetches one package; false (with the reason in ErrorText) when it did not arrive whole.
-  bool Fetch(const PackageFacts& p) {
+  bool Fetch(const PackageFacts& p, const std::set<std::string>& reserved) {
     if (run_.MyDossierCompresse.empty()) {
       run_.MyDossierCompresse = DossierCompresse(run_.MyDossier);
       app_.platform.files->MakeDirectory(run_.MyDossierCompresse);
@@ -68,8 +88,13 @@ class Download {
     if (!FetchChecked(dossier, p)) return false;
     if (!p.compresse) return true;
     const std::string path = dossier + p.file;
-    const int nbErreurs = UnRAR3::ExtraireArchive(app_, path, run_.MyDossier, "",
-                                                  [this] { return !view_.CloseRequested(); });
+    // An archive holds its own package, never another file the run relies on.
+    const auto accept = [&](const std::string& entry) {
+      const std::string name = FolderName(entry);
+      return name == FolderName(p.name) || !reserved.contains(name);
+    };
+    const int nbErreurs = UnRAR3::ExtraireArchive(
+        app_, path, run_.MyDossier, "", [this] { return !view_.CloseRequested(); }, accept);
     if (nbErreurs > 0) {
       Corrupted(p.name);
       return false;
@@ -86,7 +111,9 @@ class Download {
     Crypto* crypto = app_.platform.crypto;
     for (int attempt = 0;; ++attempt) {
       const auto hash = p.sha256 && crypto ? crypto->NewSha256() : nullptr;
-      if (!FetchFresh(dossier, p.file, p.name, {p.taille, p.Verifiable(), hash.get()})) return false;
+      // A package is whole only when its size is known: the action file's, else the server's.
+      const DownloadCheck check{p.taille, p.Verifiable(), hash.get(), -1, true};
+      if (!FetchFresh(dossier, p.file, p.name, check)) return false;
       const std::string differs =
           CheckPackage(app_, p, path, hash ? std::optional(hash->Final()) : std::nullopt);
       if (differs.empty()) return true;
@@ -159,7 +186,7 @@ class Download {
     if (app_.ini.Write("Telechargement", "DerniereDate", FormatDate(app_.platform.system->Now())) &&
         app_.ini.Write("Telechargement", "DerniereVersion", version))
       return true;
-    Fail(app_.Traduire("EnregistrementImpossible") + " " + app_.ini.SettingsPath());
+    Fail(app_.Traduire("TelechargementNonEnregistre") + " " + app_.ini.SettingsPath());
     return false;
   }
 
@@ -198,7 +225,7 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   const bool present = !nomIni.empty() && app.platform.files->IsOrdinaryFile(nomIni);
   const std::string version = present ? d.Ordre("versionActuelle") : "";
   const int nb = present ? WholeValue(d.Ordre("nb")) : 0;  // no package to install is no update
-  if (!IsVersionText(version) || nb <= 0) {
+  if (!IsVersionText(version) || nb <= 0 || nb > kMaxPackages) {
     d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni));
     view.EnableButton(RunButton::Options, true);
     run.End(RunOutcome::Failed);
@@ -215,6 +242,7 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
     view.EnableButton(RunButton::Options, true);
     return;
   }
+  const std::set<std::string> reserved = ReservedNames(packages);
   bool ok = true;
   view.MoveDots(true);
   view.PlayAnimation("WebfolderCopy1File");
@@ -225,7 +253,7 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
     }
     const PackageFacts& p = packages[static_cast<std::size_t>(i - 1)];
     d.ShowProgress(i, nb, p.name);
-    ok = d.Fetch(p);
+    ok = d.Fetch(p, reserved);
   }
   // A window closed during the download ends the run before its installation.
   const bool closed = view.CloseRequested();

@@ -15,10 +15,24 @@ std::string Slashes(std::string path) {
   return path;
 }
 
+// The entry's path as the folder will hold it: no empty or "." component.
+std::string Normal(const std::string& entry) {
+  std::string out;
+  std::size_t start = 0;
+  for (std::size_t end; start <= entry.size(); start = end + 1) {
+    end = entry.find('/', start);
+    if (end == std::string::npos) end = entry.size();
+    const std::string part = entry.substr(start, end - start);
+    if (!part.empty() && part != ".") out += (out.empty() ? "" : "/") + part;
+  }
+  return out;
+}
+
 }  // namespace
 
 int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                    const std::string& password, const std::function<bool()>& keepGoing) {
+                    const std::string& password, const std::function<bool()>& keepGoing,
+                    const std::function<bool(const std::string&)>& accept) {
   RarLibrary* lib = app.platform.rar;
   if (lib == nullptr || !app.platform.files->IsOrdinaryFile(archive)) return 1;
   int nbErreurs = 0;
@@ -40,7 +54,10 @@ int ExtraireArchive(AppContext& app, const std::string& archive, const std::stri
       ++nbErreurs;  // the package is incomplete
       break;
     }
-    if (lib->ProcessFile(handle, kRarExtract, dest, dest + Slashes(header.FileName)) != 0) {
+    const std::string entry = Slashes(header.FileName);
+    const bool refused = accept && !accept(Normal(entry));
+    if (refused) lib->ProcessFile(handle, kRarSkip, "", "");
+    if (refused || lib->ProcessFile(handle, kRarExtract, dest, dest + entry) != 0) {
       ++nbErreurs;
       // One box per archive: a hostile archive of many bad entries must not bury the user.
       if (!boxShown && app.platform.windowing != nullptr) {

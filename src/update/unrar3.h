@@ -16,9 +16,11 @@ namespace UnRAR3 {
 // 0 when every entry was extracted. A failure is counted when the archive is missing or cannot
 // be opened, for each entry that cannot be extracted (the first one also shows the message
 // "erreur"), when the archive breaks off before its end, and when keepGoing (asked between
-// entries) returns false. Window events run once per entry.
+// entries) returns false. Window events run once per entry. An entry whose path accept refuses
+// (given without "." components, "/" separated) is not extracted and counts as a failure.
 int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                    const std::string& password, const std::function<bool()>& keepGoing = {});
+                    const std::string& password, const std::function<bool()>& keepGoing = {},
+                    const std::function<bool(const std::string&)>& accept = {});
 
 }  // namespace UnRAR3
 }  // namespace quo

@@ -105,12 +105,18 @@ std::string CheckSignedActions(UpdateRun& run, const std::string& nomIni) {
   }
   if (!ComparerVersion(run.MyVersion, version))
     return app.Traduire("MajPasPlusRecente") + " (" + run.MyVersion + " -> " + version + ")";
-  const int nb = WholeValue(app.ini.ReadIni("ordre", "nb", nomIni));
+  const auto corrupted = [&](const std::string& why) {
+    return std::string(kActions) + "  " + app.Traduire("Fichiercorrompue") + " (" + why + ")";
+  };
+  const std::string nbText = app.ini.ReadIni("ordre", "nb", nomIni);
+  const int nb = WholeValue(nbText);
+  if (nb > kMaxPackages) return corrupted("nb=" + nbText);  // fewer than one: the download says
   for (int i = 1; i <= nb; ++i) {
     const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+    if (!IsPackageName(name)) return corrupted(std::to_string(i) + "=" + name);
     std::string why;
     const auto facts = ReadPackageFacts(app, nomIni, name, why);
-    if (!facts) return std::string(kActions) + "  " + app.Traduire("Fichiercorrompue") + " (" + why + ")";
+    if (!facts) return corrupted(why);
     if (!facts->Verifiable()) return app.Traduire("PaquetSansEmpreinte") + " " + name;
   }
   return "";

@@ -29,7 +29,9 @@ std::string FetchFresh(UpdateRun& run, const std::string& name) {
   const std::string local = run.MyDossier + name;
   const FtpResult here = FtpResult::Fail(local, FtpFault::Local);
   if (!RemoveStale(app, local)) return FtpErrorLine(app, here);
-  const FtpResult r = run.SessionFtp->GetFile(name, false);
+  DownloadCheck check;
+  check.limit = kMaxListBytes;
+  const FtpResult r = run.SessionFtp->GetFile(name, false, check);
   if (!r.ok) return FtpErrorLine(app, r);
   return app.platform.files->IsOrdinaryFile(local) ? "" : FtpErrorLine(app, here);
 }
@@ -47,7 +49,9 @@ std::string Verified(UpdateRun& run, const std::string& name) {
   AppContext& app = run.app;
   const std::string sig = name + ".sig";
   if (!RemoveStale(app, run.MyDossier + sig)) return app.Traduire("SignatureAbsente") + " " + sig;
-  const FtpResult r = run.SessionFtp->GetFile(sig, false);
+  DownloadCheck check;
+  check.limit = kMaxSignatureBytes;
+  const FtpResult r = run.SessionFtp->GetFile(sig, false, check);
   const std::string why = CheckSignature(app, run.ClesConfiance, run.MyDossier + name, name);
   return r.ok || why.empty() ? why : why + "\r\n" + FtpErrorLine(app, r);
 }
@@ -61,7 +65,7 @@ std::optional<std::string> LitVersionListe(UpdateRun& run, const std::string& na
   why = FetchFresh(run, name);
   if (why.empty()) why = Verified(run, name), refused = !why.empty();
   if (!why.empty()) return std::nullopt;
-  return run.app.ini.ReadIni("versions", run.MyVersion, run.MyDossier + name);
+  return run.app.ini.ReadIniOnce("versions", run.MyVersion, run.MyDossier + name);
 }
 
 void AnalyseListe(UpdateRun& run, RunView& view, const std::string& listing) {

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,7 +117,7 @@ TEST(LightLaunch, LogsAndLoadsModulesOnlyWhenNeeded) {
   r = program.Run({"2.1.0", "/opt/q/", "1036", "1"}, 5000);
   ::close(lock);
   EXPECT_EQ(r.status, 4) << r.err;
-  EXPECT_EQ(r.err, "QuoUpdate: another instance is running; this one ends.\n");
+  EXPECT_EQ(r.err, "QuoUpdate: Une autre instance du programme est en cours ; celle-ci s'arrête.\n");
   EXPECT_EQ(ReadFile(log), logged);
   EXPECT_FALSE(Exists(settings));
 
@@ -301,8 +302,9 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
 }
 
 // Every unattended road that does not install ends with its exact status and says why on standard
-// error: a server down or failing us (1), a start-up error (1: a folder where the log goes), a
-// command line the run cannot use (2, before anything is downloaded). The product is untouched.
+// error: a server down or failing us (1; a FIFO where the log goes is said and stops nothing), a
+// command line or settings the run cannot use (2, before anything is downloaded: a settings file
+// that is a folder, an installation folder that does not exist). The product is untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
   const struct {
     std::vector<std::string> extra, whole;  // after the version and product folder, or alone
@@ -311,7 +313,9 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
     std::string told;
   } cases[] = {
       {{"1036", "1"}, {}, "down", "", 1, "Impossible de se connecter au serveur"},
-      {{"1036"}, {}, "log", "", 1, "QuoUpdate: Cannot open " + program.dir / "log.txt"},
+      {{"1036", "1"}, {}, "fifo", "2.1.0=absent", 1, "QuoUpdate: log.txt n'est pas écrit : Cannot open"},
+      {{"1036", "1"}, {}, "settings", "", 2, "paramètres présent mais illisible, aucune vérification"},
+      {{}, {"2.1.0", "/nonexistent/q/", "1036", "1"}, "", "", 2, "n'existe pas : /nonexistent/q/"},
       {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
       {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
       {{"1036", "1"},
@@ -327,9 +331,13 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
     SCOPED_TRACE(c.told);
     server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
         .root = served.path(), .faults = {c.fault == "retr-refused" ? c.fault : ""}});
+    fs::remove_all(program.dir / "QuoUpdate.ini");
     Settings(c.fault == "down" ? ClosedAddress() : server->address());
     fs::remove_all(program.dir / "log.txt");
-    if (c.fault == "log") MakeDirs(program.dir / "log.txt");
+    if (c.fault == "fifo") {
+      EXPECT_EQ(::mkfifo((program.dir / "log.txt").c_str(), 0600), 0);
+    }
+    if (c.fault == "settings") fs::remove(program.dir / "QuoUpdate.ini"), MakeDirs(program.dir / "QuoUpdate.ini");
     if (!c.list.empty()) Serve("ListMaj.ini", "[versions]\r\n" + c.list + "\r\n");
     const ProgramResult r = c.whole.empty() ? Launch(c.extra) : program.Run(c.whole);
     EXPECT_EQ(r.status, c.status) << r.err;

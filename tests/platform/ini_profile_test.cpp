@@ -36,6 +36,8 @@ TEST(IniRead, WindowsMatchingRules) {
       // Values are cut to the length asked for; a NUL ends nothing.
       {"[a]\nk=" + std::string(5000, 'x') + "é\n", "a", "k", std::string(1023, 'x')},
       {std::string("[a]\nk=v\0w\n[b]\nk=2\n", 19), "b", "k", "2"},
+      // "[]" names no section: its keys belong to none, not to the section before it.
+      {"[a]\nk=1\n[]\nm=2\n", "a", "m", ""}, {"[a]\n[]\nm=2\n", "", "m", ""},
   };
   TempDir dir;
   test::NativeFiles files;
@@ -45,6 +47,7 @@ TEST(IniRead, WindowsMatchingRules) {
     const std::string f = dir / std::to_string(++n);
     WriteFile(f, c.file);
     EXPECT_EQ(ini.Get(f, c.section, c.key, 1023), c.value) << n;
+    EXPECT_EQ(ini.GetOnce(f, c.section, c.key, 1023), c.value) << n;  // the one-value scan agrees
   }
   EXPECT_EQ(ini.Get(dir / "missing.ini", "Server", "Adresse", 1023), "");
 }

@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/dates.h"
 #include "core/text.h"
 #include "startup/schedule.h"
 #include "support/test_platform.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace quo {
 namespace {
@@ -108,13 +113,42 @@ TEST(Launch, FifthFieldNamesTheServerForThisRunOnly) {
   EXPECT_EQ(ReadFile(t.settingsPath()), before);
 }
 
-TEST(Launch, UnwritableLogEndsWithTheError) {
-  test::TestApp t;
-  test::MakeDirs(t.prog("log.txt"));  // a folder where the log should be
-  const LaunchPlan p = Plan(t, {"2.1.0", test::Abs("/p"), "1036", "1"});
-  EXPECT_FALSE(p.proceed);
-  EXPECT_EQ(p.status, 1);
-  EXPECT_NE(p.error.find("log.txt"), std::string::npos) << p.error;
+// What stands where the log or the settings file should be. A log that cannot be written stops
+// nothing and is said once on standard error (a FIFO never blocks, a link is never followed);
+// settings that cannot be read refuse the run, since they would pass for checks turned off.
+TEST(Launch, ProgramFolderFilesThatAreNotFiles) {
+  enum Kind { Folder, Fifo, Link };
+  const struct {
+    bool settings;
+    Kind kind;
+  } cases[] = {{false, Folder}, {false, Fifo}, {false, Link}, {true, Folder}, {true, Fifo}};
+  for (const auto& c : cases) {
+    if (test::kWindows && c.kind != Folder) continue;  // no FIFO, no link without privileges
+    test::TestApp t;
+    const std::string path = c.settings ? t.settingsPath() : t.prog("log.txt");
+    test::WriteFile(t.prog("elsewhere.txt"), "x");
+    if (c.kind == Folder) test::MakeDirs(path);
+#ifndef _WIN32
+    if (c.kind == Fifo) {
+      EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    }
+    if (c.kind == Link) std::filesystem::create_symlink(t.prog("elsewhere.txt"), path);
+#endif
+    SCOPED_TRACE(path + " " + std::to_string(c.kind));
+    testing::internal::CaptureStderr();
+    const LaunchPlan p = Plan(t, {"2.1.0", test::Abs("/p"), "1036", "1"});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadFile(t.prog("elsewhere.txt")), "x");
+    if (c.settings) {
+      EXPECT_TRUE(!p.proceed && p.status == 2);
+      EXPECT_EQ(p.error, t.app->Traduire("ParametresIllisibles") + " " + path);
+      EXPECT_EQ(ReadFile(t.prog("log.txt")), p.error + "\r\n");
+    } else {
+      EXPECT_TRUE(p.proceed) << p.error;
+      EXPECT_TRUE(StartsWith(err, "QuoUpdate: " + t.app->Traduire("LogNonEcrit") + " ")) << err;
+      EXPECT_EQ(std::ranges::count(err, '\n'), 1) << err;
+    }
+  }
 }
 
 // A version that is not three numbers, or a folder that depends on the current directory (the

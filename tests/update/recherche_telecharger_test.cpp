@@ -118,22 +118,29 @@ TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
   EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.MyAdresse);
 }
 
-// An installation folder that depends on the current directory is refused, and logged, before
-// the search connects, and before the download when it changed since the search.
-TEST(RechercheMajTest, ARelativeInstallationFolderIsRefused) {
+// An installation folder that depends on the current directory, or that does not exist, is
+// refused, and logged, before the search connects, and before the download when it changed since
+// the search.
+TEST(RechercheMajTest, AnInstallationFolderThatIsNotThereIsRefused) {
   UpdateRig r;
   r.Serve("upd124/a.dll", "a");
   r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
-  ASSERT_TRUE(r.Search());
-  for (const bool search : {false, true}) {
-    r.run.MyInstallationDest = "prod/";
-    search ? (void)r.Search() : r.Update();
-    EXPECT_EQ(T("DossierNonAbsolu") + " prod/", r.view.Phase());
-    EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
-    EXPECT_FALSE(Exists(r.Local("a.dll")));
+  std::string logged;
+  const std::string product = r.Product("");
+  for (const std::string& folder : {std::string("prod/"), r.Product("typo/")}) {
+    r.run.MyInstallationDest = product;
+    ASSERT_TRUE(r.Search());
+    for (const bool search : {false, true}) {
+      r.run.MyInstallationDest = folder;
+      search ? (void)r.Search() : r.Update();
+      const std::string text = T(folder == "prod/" ? "DossierNonAbsolu" : "DossierInstallationAbsent");
+      EXPECT_EQ(text + " " + folder, r.view.Phase());
+      EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
+      EXPECT_FALSE(Exists(r.Local("a.dll")) || Exists(folder));
+      logged += text + " " + folder + "\r\n";
+    }
   }
-  const std::string logged = T("DossierNonAbsolu") + " prod/\r\n";
-  EXPECT_EQ(logged + logged, ReadFile(r.t.prog("log.txt")));
+  EXPECT_EQ(logged, ReadFile(r.t.prog("log.txt")));
 }
 
 // The whole run: both packages downloaded (the archive extracted), the download recorded, the
@@ -168,6 +175,7 @@ TEST(TelechargerMajTest, PlainThenCompressedPackage) {
   // installed, and the installation's records are the day before's.
   r.t.system.now.day = 7;
   std::filesystem::remove_all(r.Product(""));
+  MakeDirs(r.Product(""));
   ASSERT_TRUE(r.Search());
   r.view.goAhead = false;
   r.Update();
@@ -177,6 +185,17 @@ TEST(TelechargerMajTest, PlainThenCompressedPackage) {
   EXPECT_EQ("plain a", ReadFile(r.Local("a.dll")));
   EXPECT_EQ("07/12/2026 10:00:00", r.Setting("Telechargement", "DerniereDate"));
   EXPECT_EQ(kDate, r.Setting("temps", "dernier"));
+
+  // Settings that cannot take the download's records stop the run before its installation, and
+  // the message says nothing was installed.
+  ASSERT_TRUE(r.Search());
+  std::filesystem::remove(r.t.settingsPath());
+  MakeDirs(r.t.settingsPath());
+  r.view.goAhead = true;
+  r.Update();
+  EXPECT_EQ(RunOutcome::Failed, r.run.Outcome());
+  EXPECT_NE(r.run.ErrorText.find(T("TelechargementNonEnregistre")), std::string::npos);
+  EXPECT_FALSE(Exists(r.Product("a.dll")));
 }
 
 // Nothing is recorded and nothing installed unless every package arrived whole (one archive entry

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/base64.h"
+#include "update/download_files.h"
 #include "support/test_key.h"
 #include "update/update_rig.h"
 #include "writers/rar4_writer.h"
@@ -25,12 +26,20 @@ struct SignedRig : UpdateRig {
   using UpdateRig::UpdateRig;
   Key key, other;
   std::string a = std::string(70000, 'a'), rar = writers::BuildRar4({{"b.dll", "bee"}}).bytes;
-  std::string version = "1.2.4", depart, factsB;
+  std::string version = "1.2.4", depart, factsA, factsB, nb = "2", tail;
   std::string Actions() const {
-    return "[ordre]\r\nversionActuelle=" + version + "\r\n" + depart + "nb=2\r\n1=a.dll\r\n2=b.dll\r\n" +
-           "[a.dll]\r\ncopie=1\r\nsha256=" + Sha(a) + "\r\ntaille=" + std::to_string(a.size()) +
+    return "[ordre]\r\nversionActuelle=" + version + "\r\n" + depart + "nb=" + nb + "\r\n1=a.dll\r\n2=b.dll\r\n" +
+           "[a.dll]\r\ncopie=1\r\n" +
+           (factsA.empty() ? "sha256=" + Sha(a) + "\r\ntaille=" + std::to_string(a.size()) : factsA) +
            "\r\n[b.dll]\r\ncompresse=1\r\ncopie=1\r\n" +
-           (factsB.empty() ? "sha256=" + Sha(rar) + "\r\ntaille=" + std::to_string(rar.size()) : factsB) + "\r\n";
+           (factsB.empty() ? "sha256=" + Sha(rar) + "\r\ntaille=" + std::to_string(rar.size()) : factsB) + "\r\n" + tail;
+  }
+  // The served file (and its signature) made exactly size bytes long by a comment at its end.
+  void Pad(const std::string& file, long long size) {
+    std::string text = ReadFile(served / ("maj/" + file));
+    text += "\r\n;" + std::string(static_cast<std::size_t>(size) - text.size() - 3, 'x');
+    Serve(file, text);
+    Serve(file + ".sig", key.Sign(text));
   }
   void Publish(const Key& by) {
     ServeUpdate(Actions());
@@ -62,7 +71,17 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
       {".part longer than taille", [](SignedRig& r) { WriteFile(r.Local("a.dll.part"), r.a + "a"); }, O::Installed, ""},
       {"versionsDepart names it", [](SignedRig& r) { r.depart = "versionsDepart=1.2.2, 1.2.3\r\n", r.Publish(r.key); }, O::Installed, ""},
       {"package changed", [](SignedRig& r) { r.Serve("upd124/a.dll", "b" + r.a.substr(1)); }, O::Failed, "EmpreinteDifferente"},
-      {"package a byte longer", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a + "a"); }, O::Failed, "ErreurFtpLocal"},
+      {"package a byte longer", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a + "a"); }, O::Failed, "ErreurFtpTropGrand"},
+      {"list at the cap", [](SignedRig& r) { r.Pad("ListMaj.ini", kMaxListBytes); }, O::Installed, ""},
+      {"list a byte past the cap", [](SignedRig& r) { r.Pad("ListMaj.ini", kMaxListBytes + 1); }, O::Failed, "ErreurFtpTropGrand"},
+      {"list a byte past, no size", [](SignedRig& r) { r.Pad("ListMaj.ini", kMaxListBytes + 1); }, O::Failed, "ErreurFtpTropGrand", {"size-refused"}},
+      {"action file a byte past", [](SignedRig& r) { r.Pad("upd124/Actions.ini", kMaxListBytes + 1); }, O::Failed, "ErreurFtpTropGrand"},
+      {"signature at the cap", [&](SignedRig& r) { sig(r, (r.key.Sign(r.Actions()) + std::string(4096, ' ')).substr(0, kMaxSignatureBytes)); }, O::Installed, ""},
+      {"signature a byte past", [&](SignedRig& r) { sig(r, r.key.Sign(r.Actions()) + std::string(4096, ' ')); }, O::Refused, "ErreurFtpTropGrand"},
+      {"nb past the section counter", [](SignedRig& r) { r.nb = "2147483647", r.Publish(r.key); }, O::Refused, "Fichiercorrompue"},
+      {"a package named nowhere, its facts in []", [](SignedRig& r) { r.nb = "3", r.tail = "[]\r\nsha256=" + Sha("") + "\r\ntaille=0\r\n", r.Publish(r.key); }, O::Refused, "Fichiercorrompue"},
+      {"an archive entry named Actions.ini", [](SignedRig& r) { r.rar = writers::BuildRar4({{"b.dll", "bee"}, {"Actions.ini", "[ordre]"}}).bytes, r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
+      {"an archive entry named like another package", [](SignedRig& r) { r.rar = writers::BuildRar4({{"b.dll", "bee"}, {"A.DLL.", "x"}}).bytes, r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
       {"package a byte shorter", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a.substr(1)); }, O::Failed, "TailleDifferente"},
       {"archive changed", [](SignedRig& r) { r.rar.back() ^= 1; r.Serve("upd124/b.rar", r.rar); }, O::Failed, "EmpreinteDifferente"},
       {"action file changed", [](SignedRig& r) { r.Serve("upd124/Actions.ini", r.Actions() + " "); }, O::Refused, "SignatureInvalide"},
@@ -79,6 +98,8 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
       {"no room", [](SignedRig& r) { static NoRoom small; r.t.platform.files = &small; }, O::Failed, "EspaceInsuffisant"},
       {"unsigned, no key", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""); }, O::Installed, ""},
       {"unsigned, cut short", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""); }, O::Failed, "TailleDifferente", {"size-refused", "short-after=40000"}},
+      {"unsigned, no taille: the server's size", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsA = ";", r.Publish(r.key); }, O::Installed, ""},
+      {"unsigned, no size at all, cut short", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsA = ";", r.Publish(r.key); }, O::Failed, "ErreurFtpSansTaille", {"size-refused", "short-after=40000"}},
       {"unsigned, sha256 not hex", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsB = "sha256=" + std::string(64, 'g'), r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
       {"unsigned, taille beyond 8 GiB", [](SignedRig& r) { r.t.app->ini.Write("Server", "CleSignature", ""), r.factsB = "taille=8589934593", r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
       {"slower than the floor", [](SignedRig& r) { r.t.app->ini.Write("Server", "DebitMinimal", "100000"); }, O::Failed, "ErreurFtpReseau", {"throttle=10000"}},
@@ -92,7 +113,8 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
     WriteFile(r.Local("old.dll"), "left by an earlier run");
     WriteFile(r.Product("keep.txt"), "precious");
     c.change(r);
-    if (r.Search()) r.Update();
+    const bool found = r.Search();
+    if (found) r.Update();
     EXPECT_EQ(c.outcome, r.run.Outcome());
     const std::string told = r.view.Phase() + r.run.ErrorText;
     EXPECT_NE(std::string::npos, told.find(c.says.empty() ? "" : T(c.says))) << told;
@@ -103,7 +125,7 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
     EXPECT_EQ(keyed ? 0u : 1u, r.view.warnings.size());
     // A verified update leaves nothing an earlier run brought where packages are taken from.
     // (a successful installation empties them anyway).
-    EXPECT_EQ((keyed && c.outcome != O::Refused) || c.outcome == O::Installed,
+    EXPECT_EQ((keyed && found && c.outcome != O::Refused) || c.outcome == O::Installed,
               !std::filesystem::exists(r.Local("old.dll")));
     const std::string log = r.server->log();
     EXPECT_NE(std::string::npos, log.find(c.logHas));

@@ -197,6 +197,8 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_DIRLISTONLY, r.listOnly ? 1L : 0L);
   if (r.resumeFrom > 0)
     curl_easy_setopt(easy_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(r.resumeFrom));
+  if (r.maxFileSize > 0)
+    curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(r.maxFileSize));
   if (r.sink != nullptr) {
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Sink::Write);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, r.sink);

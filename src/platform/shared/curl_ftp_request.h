@@ -33,6 +33,7 @@ struct CurlFtpSession::Request {
   std::string path;  // escaped, after the "/" that follows the host
   bool nobody = true, listOnly = false;
   std::int64_t resumeFrom = 0;
+  std::int64_t maxFileSize = 0;  // curl refuses a file the server announces larger (0: none)
   std::vector<std::string> quote;
   Sink* sink = nullptr;
 };

@@ -137,7 +137,9 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   Sink sink;
   // What an earlier attempt left is continued only when it may be (see OpenPartFile).
   sink.file = OpenPartFile(part, check.resume, check.size, sink.offset);
-  sink.max = check.size >= 0 ? std::min(check.size, limits_.maxFileBytes) : limits_.maxFileBytes;
+  sink.max = check.size >= 0   ? std::min(check.size, limits_.maxFileBytes)
+             : check.limit >= 0 ? std::min(check.limit, limits_.maxFileBytes)
+                                : limits_.maxFileBytes;
   sink.hash = check.hash;
   if (sink.file == nullptr) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   char* escaped = curl_easy_escape(easy_, name.c_str(), static_cast<int>(name.size()));
@@ -147,6 +149,7 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   r.nobody = false;
   r.sink = &sink;
   r.resumeFrom = sink.offset;
+  r.maxFileSize = sink.max;
   if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
   CURLcode rc = CURLE_OK;
   if (sink.offset > 0 && sink.offset == check.size) {
@@ -160,6 +163,16 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
       rc = RunWithRetry(r);
     }
   }
+  if (rc == CURLE_FILESIZE_EXCEEDED) sink.tooBig = true;  // the server's size said it first
+  curl_off_t told = -1;
+  if (rc == CURLE_OK && check.size < 0 && check.needSize) {
+    curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &told);
+    if (told < 0) {
+      std::fclose(sink.file);
+      RemovePartFile(part);
+      return FtpResult::Fail(what + ": no size from the server", FtpFault::NoSize);
+    }
+  }
   const bool closed = std::fclose(sink.file) == 0;
   if (rc == CURLE_OK && closed && !sink.writeFailed &&
       RenamePartFile(part, localPath)) {
@@ -168,7 +181,10 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   // What arrived is kept for the next attempt only when it can be trusted to be the file's start.
   if (!check.resume || sink.tooBig || sink.writeFailed || !closed || rc == CURLE_OK)
     RemovePartFile(part);
-  if (sink.tooBig) return FtpResult::Fail(what + ": the file is larger than allowed", FtpFault::Local);
+  if (sink.tooBig) {
+    return FtpResult::Fail(what + ": " + std::to_string(sink.max) + " bytes at most",
+                           FtpFault::TooLarge);
+  }
   if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part, FtpFault::Local);
   return Outcome(rc, what);

@@ -232,8 +232,13 @@ std::vector<std::string> PosixFiles::ListFiles(const std::string& dir) {
 }
 
 void PosixFiles::AppendLine(const std::string& path, const std::string& text) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  // Never through a link, and never waiting: a FIFO without a reader fails its open at once.
+  Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+               0666));
   if (fd.get() < 0) Fail("Cannot open", path, errno);
+  struct stat st{};
+  if (::fstat(fd.get(), &st) != 0) Fail("Cannot open", path, errno);
+  if (!S_ISREG(st.st_mode)) throw Error("Not an ordinary file: " + path);
   const std::string line = text + "\r\n";
   WriteFully(fd.get(), line.data(), line.size(), path);
   if (::close(fd.release()) != 0) Fail("Cannot write", path, errno);

@@ -168,7 +168,9 @@ const IniProfile::Parsed* IniProfile::Load(const std::string& file) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     pos = end + 1;
     const ini::Line line = ini::ParseLine(raw);
-    if (line.kind == ini::Line::Section) {
+    if (line.kind == ini::Line::Section && line.name.empty()) {
+      current = nullptr;  // "[]" names no section: its keys belong to none
+    } else if (line.kind == ini::Line::Section) {
       const std::string name = FoldCase(line.name);
       duplicateSection = p.sections.count(name) != 0;
       current = &p.sections[name];
@@ -188,6 +190,32 @@ std::string IniProfile::Get(const std::string& file, const std::string& section,
   const auto k = s->second.find(FoldCase(key));
   if (k == s->second.end()) return "";
   return Utf8Left(k->second, maxChars);
+}
+
+std::string IniProfile::GetOnce(const std::string& file, const std::string& section,
+                                const std::string& key, std::size_t maxChars) {
+  auto bytes = files_.ReadAll(file);
+  if (!bytes) return "";
+  // The bytes themselves when they are UTF-8, else their decoded copy alone.
+  const std::string text = IsValidUtf8(*bytes) ? std::move(*bytes) : DecodeFileText(*bytes);
+  bytes.reset();
+  const std::string wantSection = FoldCase(section), wantKey = FoldCase(key);
+  bool inSection = false;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string raw = text.substr(pos, end - pos);
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    pos = end + 1;
+    const ini::Line line = ini::ParseLine(raw);
+    if (line.kind == ini::Line::Section) {
+      if (inSection) break;  // the first section of the name is the one read, as in Get
+      inSection = !line.name.empty() && FoldCase(line.name) == wantSection;  // "[]" is none
+    } else if (inSection && line.kind == ini::Line::Key && FoldCase(line.name) == wantKey) {
+      return Utf8Left(line.value, maxChars);
+    }
+  }
+  return "";
 }
 
 bool IniProfile::Set(const std::string& file, const std::string& section, const std::string& key,

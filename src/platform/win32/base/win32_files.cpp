@@ -421,9 +421,15 @@ std::vector<std::string> Win32Files::ListFiles(const std::string& dir) {
 }
 
 void Win32Files::AppendLine(const std::string& path, const std::string& text) {
-  Handle h(::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Never through a reparse point, and only into a disk file (a folder fails its open).
+  Handle h(::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                         kShareAll, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!h) Fail("Cannot open", path, ::GetLastError());
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(h.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h.get(), &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+    throw Error("Not an ordinary file: " + path);
   const std::string line = text + "\r\n";
   WriteFully(h.get(), line.data(), line.size(), path);
   if (!h.Close()) Fail("Cannot write", path, ::GetLastError());
