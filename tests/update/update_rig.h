@@ -55,7 +55,7 @@ struct UpdateRig : RarApp {
              "ErreurFtpInterrompu Miseajourannulée ComposantsNonEnregistres DossierNonAbsolu "
              "ErreurFtpLocal SignatureAbsente SignatureInvalide CleSignatureInvalide MajNonVerifiees "
              "MajPasPlusRecente VersionDepartNonPrevue PaquetSansEmpreinte TailleDifferente "
-             "EmpreinteDifferente EspaceInsuffisant");
+             "EmpreinteDifferente EspaceInsuffisant AdresseServeurInvalide");
          keys >> k;)
       lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
     t.app->translation.LoadText(lng);
