@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "app/app_context.h"
+#include "core/ftp_address.h"
 #include "core/text.h"
-#include "ftp/ftp_address.h"
 #include "platform/ftp_client.h"
 
 namespace quo {

@@ -1,6 +1,7 @@
 #include "startup/launch.h"
 
 #include "core/error.h"
+#include "core/ftp_address.h"
 #include "core/text.h"
 #include "platform/system.h"
 #include "app/app_context.h"
@@ -98,10 +99,13 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
     plan.languageGiven = f.size() >= 3;
     plan.langue = plan.languageGiven ? asked : 0;
     // What the product gives must be usable before anything else happens: a version of three
-    // numbers, and a folder that does not depend on the current directory.
+    // numbers, a folder that does not depend on the current directory, and a server address
+    // (an empty one stands for the build's default server).
     if (!IsVersionText(f[0])) return Refuse(app, plan, "MauvaiseVersion", "(" + f[0] + ")");
     if (!app.platform.files->IsAbsolutePath(f[1]))
       return Refuse(app, plan, "DossierNonAbsolu", f[1]);
+    if (f.size() >= 5 && !f[4].empty() && !ParseFtpAddress(f[4], kFtpDefaultPort))
+      return Refuse(app, plan, "AdresseServeurInvalide", f[4]);
     const bool forced = f.size() >= 4 && NumericValue(f[3]) != 0;
     plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
     if (!forced && !IsCheckDue(app)) return plan;

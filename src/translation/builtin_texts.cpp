@@ -25,6 +25,9 @@ const std::string* BuiltinText(const std::string& key) {
              {"ConnexionSecuriseeImpossible", "Connexion TLS impossible :"},
              {"Echecdelinstallation", "Échec de l'installation :"},
              {"DossierNonAbsolu", "Le dossier d'installation doit être un chemin complet :"},
+             {"AdresseServeurInvalide",
+              "Adresse du serveur non valide (nom, adresse IPv4 ou [adresse IPv6], éventuellement "
+              "suivis de :port) :"},
              {"RepriseAnnulee", "Installation interrompue annulée, fichiers d'origine rétablis :"},
              {"RepriseTerminee", "Installation interrompue menée à son terme :"},
              {"RepriseImpossible", "Impossible de rétablir l'installation interrompue :"},

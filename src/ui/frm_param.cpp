@@ -1,6 +1,7 @@
 #include "ui/frm_param.h"
 
 #include "app/app_context.h"
+#include "core/ftp_address.h"
 #include "core/text.h"
 #include "engine/update_run.h"
 #include "platform/windowing.h"
@@ -41,14 +42,26 @@ void frmParam::Form_Load() {
 void frmParam::cmdOK_Click() {
   if (main_.Busy()) return;  // a running run keeps its folder, server and account
   Form& f = *form_;
+  // An address the search would refuse is not saved: the dialog says why and stays open. An
+  // accepted one is saved as FormatFtpAddress writes it; an empty one means the default server.
+  std::string adresse = Trim(f["txtAdresse"].Text());
+  if (!adresse.empty()) {
+    const auto parsed = ParseFtpAddress(adresse, kFtpDefaultPort);
+    if (!parsed) {
+      if (Windowing* w = app_.platform.windowing)
+        w->MessageBox(app_.Traduire("AdresseServeurInvalide") + " " + adresse, "", MsgButtons::Ok);
+      return;
+    }
+    adresse = FormatFtpAddress(*parsed, kFtpDefaultPort);
+  }
   app_.ini.Write("Server", "MotPasse", f["txtMDP"].Text());
   app_.ini.Write("Server", "User", f["txtUser"].Text());
-  app_.ini.Write("Server", "Adresse", f["txtAdresse"].Text());
+  app_.ini.Write("Server", "Adresse", adresse);
   app_.ini.Write("Server", "Chemin", f["txtChemin"].Text());
   app_.ini.Write("Server", "Destination", f["txtDestination"].Text());
   app_.ini.Write("temps", "frequence", std::to_string(f["cboFrequence"].ListIndex()));
   UpdateRun& run = main_.Run();
-  run.MyAdresse = f["txtAdresse"].Text();
+  run.MyAdresse = adresse;
   run.MyRepertoireFTP = f["txtChemin"].Text();
   run.MyMotPasse = f["txtMDP"].Text();
   run.MyUser = f["txtUser"].Text();

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/app_context.h"
+#include "core/ftp_address.h"
 #include "core/text.h"
 #include "engine/error_lines.h"
 #include "engine/install_folder.h"
@@ -48,12 +49,23 @@ bool TrustKeys(UpdateRun& run, RunView& view) {
   return true;
 }
 
+// The server address of the settings (or of the dialog): one that is not an address is refused
+// before anything connects (the build's default server when none is set).
+bool CheckServerAddress(UpdateRun& run, RunView& view) {
+  if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
+  if (ParseFtpAddress(run.MyAdresse, kFtpDefaultPort)) return true;
+  AppContext& app = run.app;
+  SetPhase(run, view, app.Traduire("AdresseServeurInvalide") + " " + run.MyAdresse);
+  view.SetActionCaption(app.Traduire("Sortir"));
+  run.End(RunOutcome::Refused);
+  return false;
+}
+
 // Connects, lists the update directory and reads the version list; true when an update was
 // found (its action file fetched, the session left open on its folder).
 bool Search(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
   run.SessionFtp = std::make_unique<SckFtp>(app);
-  if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
   SckFtp& ftp = *run.SessionFtp;
   ftp.SetURL(run.MyAdresse);
   ftp.SetPass(run.MyMotPasse);
@@ -119,7 +131,7 @@ bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
     run.SessionFtp.reset();  // an earlier session closes its handles
     run.MajDisponible = false;
     run.End(RunOutcome::Running);
-    if (CheckInstallFolder(run, view) && TrustKeys(run, view)) {
+    if (CheckInstallFolder(run, view) && CheckServerAddress(run, view) && TrustKeys(run, view)) {
       result = Search(run, view);
     } else {
       view.EnableButton(RunButton::Action, true);

@@ -304,7 +304,8 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
 // Every unattended road that does not install ends with its exact status and says why on standard
 // error: a server down or failing us (1; a FIFO where the log goes is said and stops nothing), a
 // command line or settings the run cannot use (2, before anything is downloaded: a settings file
-// that is a folder, an installation folder that does not exist). The product is untouched.
+// that is a folder, a settings address, an installation folder that does not exist). The product
+// is untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
   const struct {
     std::vector<std::string> extra, whole;  // after the version and product folder, or alone
@@ -326,13 +327,17 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
        "Impossible de lire la liste des mises à jour du serveur. | Fichier introuvable sur le "
        "serveur : RETR ListMaj.ini (550"},
       {{"1036", "1"}, {}, "", "2.1.0=absent", 1, "absent du serveur : absent | CWD absent (550"},
+      {{"1036", "1"}, {}, "address", "", 2, "suivis de :port) : 127.0.0.1#21"},
+      {{"1036", "0", "[127.0.0.1]:21"}, {}, "", "", 2, "suivis de :port) : [127.0.0.1]:21"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.told);
     server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
         .root = served.path(), .faults = {c.fault == "retr-refused" ? c.fault : ""}});
     fs::remove_all(program.dir / "QuoUpdate.ini");
-    Settings(c.fault == "down" ? ClosedAddress() : server->address());
+    Settings(c.fault == "down"      ? ClosedAddress()
+             : c.fault == "address" ? "127.0.0.1#21"
+                                    : server->address());
     fs::remove_all(program.dir / "log.txt");
     if (c.fault == "fifo") {
       EXPECT_EQ(::mkfifo((program.dir / "log.txt").c_str(), 0600), 0);

@@ -3,10 +3,11 @@
 // deletions.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <thread>
 
-#include "ftp/ftp_address.h"
+#include "core/ftp_address.h"
 #include "ftp_fixture.h"
 
 namespace quo::test {
@@ -19,15 +20,28 @@ std::string Big() { return std::string(3 << 20, 'b'); }
 // Nothing was done: no name, no open session, nothing listed.
 bool notRun(const FtpResult& r) { return !r.ok && r.error.empty(); }
 
-TEST(FtpAddress, ParsesHostPortAndBracketedIpv6) {
-  for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
-           {"ftp.example.org", "ftp.example.org 21"}, {"10.0.0.1:2121", "10.0.0.1 2121"},
-           {"[::1]:990", "::1 990"}, {"fe80::1", "fe80::1 21"}}) {
+// Every accepted address is written back (FormatFtpAddress) as a text that reads the same.
+TEST(FtpAddress, ParsesHostPortAndBracketedIpv6AndWritesThemBack) {
+  for (const auto& [text, want, written] : std::vector<std::array<std::string, 3>>{
+           {"ftp.example.org", "ftp.example.org 21", "ftp.example.org"},
+           {"10.0.0.1:2121", "10.0.0.1 2121", "10.0.0.1:2121"},
+           {"Ftp-2.EXAMPLE:021", "Ftp-2.EXAMPLE 21", "Ftp-2.EXAMPLE"},
+           {"[::1]:990", "::1 990", "[::1]:990"},
+           {"fe80::1", "fe80::1 21", "[fe80::1]"},
+           {"[::ffff:10.0.0.1]", "::ffff:10.0.0.1 21", "[::ffff:10.0.0.1]"},
+           {"1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7:8 21", "[1:2:3:4:5:6:7:8]"},
+           {"[1:2:3:4:5:6:7::]:65535", "1:2:3:4:5:6:7:: 65535", "[1:2:3:4:5:6:7::]:65535"}}) {
     const auto a = ParseFtpAddress(text, 21);
     EXPECT_EQ(a ? a->host + " " + std::to_string(a->port) : "invalid", want);
+    EXPECT_EQ(a ? FormatFtpAddress(*a, 21) : "invalid", written);
+    const auto again = ParseFtpAddress(written, 21);
+    EXPECT_TRUE(a && again && again->host == a->host && again->port == a->port) << written;
   }
   for (const char* bad :
-       {"", ":21", "[::1", "[::1]x", "host:0", "host:65536", "host:21x", "u@host"})
+       {"", ":21", "[::1", "[::1]x", "[::1]:", "host:0", "host:65536", "host:21x", "u@host",
+        "h#x", "h?x", "h%41", "a b", "h\xc3\xa9", "[ftp.example.org]:21", "[1.2.3.4]", "[]",
+        "::1]", "fe80::1%eth0", "[::1%25lo]", "[a::b]:2:3", "1::2::3", ":::", "1:2:3:4:5:6:7:8:9",
+        "1:2:3:4:5:6:7:8::", "12345::1", "1:", "::1.2.3.256", "::1.2.3", "::1.2.3.4.5", "::g"})
     EXPECT_FALSE(ParseFtpAddress(bad, 21)) << bad;
 }
 

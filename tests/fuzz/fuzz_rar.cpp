@@ -1,6 +1,7 @@
-// Random archives through the RAR service: either the raw bytes, or entries (name, data) cut from
-// the input and wrapped in a well-formed RAR 4 archive so that names reach the path checks.
-// Nothing may crash, and nothing may be written outside the destination folder.
+// Random archives through the RAR service: either the raw bytes (an input that starts with the RAR
+// signature, such as the real archives it is seeded with, or with an odd byte), or entries (name,
+// data) cut from the input and wrapped in a well-formed RAR 4 archive so that names reach the path
+// checks. Nothing may crash, and nothing may be written outside the destination folder.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -44,10 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   std::error_code ec;
   fs::remove_all(root + "1", ec);
   fs::create_directories(dest);
-  if (!bytes.empty() && bytes[0] % 2 == 0)
-    w::WriteRar4(arc, Entries(bytes));
-  else
+  // Raw bytes: a real archive (RAR 4 and RAR 5 share this signature), or an odd first byte.
+  static const std::string kSignature("Rar!\x1a\x07", 6);
+  if (bytes.empty() || bytes.starts_with(kSignature) || bytes[0] % 2 != 0)
     std::ofstream(arc, std::ios::binary) << bytes;
+  else
+    w::WriteRar4(arc, Entries(bytes));
 
   static quo::LibarchiveRar rar(quo::LibarchiveRar::Options{1 << 20});
   quo::RarOpenArchiveData open{arc};

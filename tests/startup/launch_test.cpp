@@ -151,16 +151,20 @@ TEST(Launch, ProgramFolderFilesThatAreNotFiles) {
   }
 }
 
-// A version that is not three numbers, or a folder that depends on the current directory (the
-// Windows form of a folder, on Linux), is refused and logged, even with no check due.
-TEST(Launch, RefusesAVersionOrFolderTheRunCannotUse) {
+// A version that is not three numbers, a folder that depends on the current directory (the
+// Windows form of a folder, on Linux), or a server address that is not one, is refused and logged,
+// even with no check due.
+TEST(Launch, RefusesAVersionFolderOrAddressTheRunCannotUse) {
   const struct {
     std::vector<std::string> args;
     const char* why;
-  } cases[] = {{{test::kWindows ? "2.1.0/\\Prod/1036" : "2.1.0/C:\\Prod/1036"}, "DossierNonAbsolu"},
-               {{"2.1.0", "Prod", "1033", "1"}, "DossierNonAbsolu"},
-               {{"1x.2.3", test::Abs("/p"), "1036", "1"}, "MauvaiseVersion"},
-               {{"-1.2.3", test::Abs("/p")}, "MauvaiseVersion"}};
+  } cases[] = {
+      {{test::kWindows ? "2.1.0/\\Prod/1036" : "2.1.0/C:\\Prod/1036"}, "DossierNonAbsolu"},
+      {{"2.1.0", "Prod", "1033", "1"}, "DossierNonAbsolu"},
+      {{"1x.2.3", test::Abs("/p"), "1036", "1"}, "MauvaiseVersion"},
+      {{"-1.2.3", test::Abs("/p")}, "MauvaiseVersion"},
+      {{"2.1.0", test::Abs("/p"), "1036", "0", "ftp.example.org#x"}, "AdresseServeurInvalide"},
+      {{"2.1.0", test::Abs("/p"), "1033", "1", "::1]:21"}, "AdresseServeurInvalide"}};
   for (const auto& c : cases) {
     test::TestApp t;
     t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version ?"}});

@@ -6,6 +6,7 @@
 #include <functional>
 #include <regex>
 
+#include "core/text.h"
 #include "startup/launch.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
@@ -181,12 +182,16 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
                 {"txtChemin", "Chemin", &UpdateRun::MyRepertoireFTP},
                 {"txtDestination", "Destination", &UpdateRun::MyInstallationDest}};
   Window d;
+  // An address is a name: "new-Adresse" for it, "new Adresse" for the others.
+  const auto value = [](const char* age, const std::string& key) {
+    return age + std::string(key == "Adresse" ? "-" : " ") + key;
+  };
   std::string ini = "[Server]\r\n";
-  for (const auto& f : fields) ini += f.key + std::string("=old ") + f.key + "\r\n";
+  for (const auto& f : fields) ini += f.key + ("=" + value("old", f.key)) + "\r\n";
   frmParam& p = d.OpenParam(ini);
   for (const auto& f : fields) {
-    EXPECT_EQ(p[f.box].Text(), std::string("old ") + f.key);
-    p[f.box].SetText(std::string("new ") + f.key);
+    EXPECT_EQ(p[f.box].Text(), value("old", f.key));
+    p[f.box].SetText(value("new", f.key));
   }
   {
     frmTestFTP::BusyScope busy(d.w);  // a run keeps its settings: Valider is off and does nothing
@@ -196,8 +201,29 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   p.View().Raise("cmdOK", FormEvent::Click);
   EXPECT_TRUE(p.Closed());
   for (const auto& f : fields) {
-    EXPECT_EQ(d.t.app->ini.Read("Server", f.key), std::string("new ") + f.key);
-    EXPECT_EQ(d.run.*f.copy, std::string("new ") + f.key);
+    EXPECT_EQ(d.t.app->ini.Read("Server", f.key), value("new", f.key));
+    EXPECT_EQ(d.run.*f.copy, value("new", f.key));
+  }
+}
+
+// The address is saved as it reads back (FormatFtpAddress); one that is not an address is not
+// saved: the dialog says why and stays open, and nothing is written.
+TEST(FrmParam, AnAddressIsSavedAsItReadsBackAndOneThatIsNotIsRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {" fe80::1 ", "[fe80::1]"}, {"Ftp.example:021", "Ftp.example"}, {"", ""},
+      {"ftp.example#x", nullptr}, {"[ftp.example]", nullptr},         {"h\xc3\xa9te", nullptr}};
+  for (const auto& [typed, saved] : cases) {
+    Window d;
+    frmParam& p = d.OpenParam("[Server]\r\nAdresse=old.example\r\n");
+    p["txtAdresse"].SetText(typed);
+    p["txtUser"].SetText("paul");
+    p.View().Raise("cmdOK", FormEvent::Click);
+    EXPECT_EQ(p.Closed(), saved != nullptr) << typed;
+    EXPECT_EQ(d.t.app->ini.Read("Server", "Adresse"), saved ? saved : "old.example") << typed;
+    EXPECT_EQ(d.t.app->ini.Read("Server", "User"), saved ? "paul" : "") << typed;
+    EXPECT_EQ(d.run.MyAdresse, saved ? saved : "") << typed;
+    const std::string why = d.t.app->Traduire("AdresseServeurInvalide") + " " + Trim(typed);
+    EXPECT_EQ(d.t.windowing.boxes.empty() ? "" : d.t.windowing.boxes[0].text, saved ? "" : why);
   }
 }
 

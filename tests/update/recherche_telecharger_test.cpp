@@ -143,6 +143,20 @@ TEST(RechercheMajTest, AnInstallationFolderThatIsNotThereIsRefused) {
   EXPECT_EQ(logged, ReadFile(r.t.prog("log.txt")));
 }
 
+// A server address that is not one (from the settings or the dialog) is refused before anything
+// connects, and named.
+TEST(RechercheMajTest, AnAddressThatIsNotOneIsRefused) {
+  for (const std::string bad : {"127.0.0.1#x", "[127.0.0.1]", "::1%lo"}) {
+    UpdateRig r;
+    r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
+    r.run.MyAdresse = bad;
+    EXPECT_FALSE(r.Search());
+    EXPECT_EQ(T("AdresseServeurInvalide") + " " + bad, r.view.Phase());
+    EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
+    EXPECT_EQ(T("Sortir"), r.view.action);
+  }
+}
+
 // The whole run: both packages downloaded (the archive extracted), the download recorded, the
 // installation into the product folder, the downloads deleted, the outcome shown.
 TEST(TelechargerMajTest, PlainThenCompressedPackage) {

@@ -56,7 +56,8 @@ struct UpdateRig : RarApp {
              "ErreurFtpLocal SignatureAbsente SignatureInvalide CleSignatureInvalide MajNonVerifiees "
              "MajPasPlusRecente VersionDepartNonPrevue PaquetSansEmpreinte TailleDifferente "
              "EmpreinteDifferente EspaceInsuffisant ErreurFtpTropGrand ErreurFtpSansTaille "
-             "DossierInstallationAbsent TelechargementNonEnregistre");
+             "DossierInstallationAbsent TelechargementNonEnregistre "
+             "AdresseServeurInvalide");
          keys >> k;)
       lng += PadRight("_", 40) + PadRight(k, 40) + T(k) + "\r\n";
     t.app->translation.LoadText(lng);

@@ -16,7 +16,7 @@
 
 #include "core/error.h"
 #include "platform/program_arguments.h"
-#include "platform/win32/base/command_tail.h"
+#include "platform/shared/base/command_tail.h"
 #include "platform/win32/base/wide.h"
 #include "platform/win32/base/win32_files.h"
 #include "platform/win32/base/win32_system.h"

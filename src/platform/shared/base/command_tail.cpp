@@ -1,9 +1,4 @@
-#include "platform/win32/base/command_tail.h"
-
-#include <windows.h>
-
-#include "platform/program_arguments.h"
-#include "platform/win32/base/wide.h"
+#include "platform/shared/base/command_tail.h"
 
 namespace quo {
 
@@ -19,12 +14,6 @@ std::string CommandTail(const std::string& commandLine) {
   if (tail.size() >= 2 && tail.front() == '"' && tail.find('"', 1) == tail.size() - 1)
     tail = tail.substr(1, tail.size() - 2);
   return tail;
-}
-
-std::vector<std::string> ProgramArguments(int, char**) {
-  std::string tail = CommandTail(win32::Narrow(::GetCommandLineW()));
-  if (tail.empty()) return {};
-  return {tail};
 }
 
 }  // namespace quo

@@ -1,4 +1,5 @@
-// The arguments of a Windows command line, as the program reads them.
+// The arguments of a Windows command line, as the program reads them (portable: the Windows
+// build reads its command line with it, the fuzz tests run it on Linux).
 #pragma once
 
 #include <string>
