@@ -105,11 +105,10 @@ TEST(RechercheMajTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
   }
 }
 
-// The built-in server must never be contacted by a test: without an FTP service no connection is
-// attempted, and the window keeps the address it was given.
 #endif
 
-
+// The built-in server must never be contacted by a test: without an FTP service no connection is
+// attempted, and the window keeps the address it was given.
 TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
   UpdateRig r;
   r.t.platform.ftp = nullptr;
