@@ -301,16 +301,20 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
 }
 
 // Every unattended road that does not install ends with its exact status and says why on standard
-// error: a server down or failing us (1), a start-up error (1: a folder where the log goes), a
-// command line the run cannot use (2, before anything is downloaded). The product is untouched.
+// error: a server down (with the system's reason) or failing us (1), a start-up error (1: a folder
+// where the log goes), a command line the run cannot use (2, before anything is downloaded). The
+// product is untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
+  const std::string down = ClosedAddress();
   const struct {
     std::vector<std::string> extra, whole;  // after the version and product folder, or alone
     std::string fault, list;
     int status;
     std::string told;
   } cases[] = {
-      {{"1036", "1"}, {}, "down", "", 1, "Impossible de se connecter au serveur"},
+      {{"1036", "1"}, {}, "down", "", 1,
+       "Impossible de se connecter au serveur | La communication avec le serveur a échoué : "
+       "connect " + down + ": Connection refused"},
       {{"1036"}, {}, "log", "", 1, "QuoUpdate: Cannot open " + program.dir / "log.txt"},
       {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
       {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
@@ -327,7 +331,7 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
     SCOPED_TRACE(c.told);
     server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
         .root = served.path(), .faults = {c.fault == "retr-refused" ? c.fault : ""}});
-    Settings(c.fault == "down" ? ClosedAddress() : server->address());
+    Settings(c.fault == "down" ? down : server->address());
     fs::remove_all(program.dir / "log.txt");
     if (c.fault == "log") MakeDirs(program.dir / "log.txt");
     if (!c.list.empty()) Serve("ListMaj.ini", "[versions]\r\n" + c.list + "\r\n");
