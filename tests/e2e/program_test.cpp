@@ -302,8 +302,8 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
 
 // Every unattended road that does not install ends with its exact status and says why on standard
 // error: a server down (with the system's reason) or failing us (1), a start-up error (1: a folder
-// where the log goes), a command line the run cannot use (2, before anything is downloaded). The
-// product is untouched.
+// where the log goes), a command line the run cannot use (2, before anything is downloaded, even
+// one whose window would have opened). The product is untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
   const std::string down = ClosedAddress();
   const struct {
@@ -317,6 +317,7 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
        "connect " + down + ": Connection refused"},
       {{"1036"}, {}, "log", "", 1, "QuoUpdate: Cannot open " + program.dir / "log.txt"},
       {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
+      {{}, {"2.1.0//1036"}, "", "", 2, "chemin complet :\n"},
       {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
       {{"1036", "1"},
        {},
