@@ -80,7 +80,8 @@ void SckFtp::Connect() {
     return;
   }
   app_.Pause(kConnectPauseMs);
-  if (!ftp->CheckConnection(address->host, address->port)) {
+  lastConnect_ = ftp->CheckConnection(address->host, address->port);
+  if (!lastConnect_.ok) {
     busy_ = false;
     return;
   }

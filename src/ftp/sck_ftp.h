@@ -48,8 +48,9 @@ class SckFtp {
   std::string Etat() const { return etat_; }
 
   void Connect();
-  // How the last Connect's login went, with the failure's description (error "" when no session
-  // was opened: no address, no network).
+  // How the last Connect went, with the failure's description: the network check's (a name that
+  // does not resolve, a refused connection) or the login's; error "" when nothing was tried (no
+  // address, no FTP service).
   const FtpResult& LastConnect() const { return lastConnect_; }
   void Deconnect();
   // The names of the current directory, each after "#"; "" when the listing failed too.

@@ -85,7 +85,7 @@ void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string&
       if (attempt == 1) run.ErrorText.clear();
     }
   } catch (const std::exception& e) {
-    run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + "Fichier : " + section;
+    run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Fichier : " + section;
   }
 }
 

@@ -3,7 +3,7 @@
 // file copied from the download folder into place, and the component registered when asked.
 //
 // A section fails by adding one message to ErrorText (CR LF, the error's description,
-// "Fichier : ", the section name): a copy into place or a backup that cannot be made is such a
+// " Fichier : ", the section name): a copy into place or a backup that cannot be made is such a
 // failure, so a section counts as installed only when its file is really there.
 #pragma once
 

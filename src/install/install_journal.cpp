@@ -110,11 +110,11 @@ void InstallJournal::Begin(const JournalHead& head) {
   std::uint64_t size = lines.size() * 2 + head.sections.size() * 5 * 32 + 32;
   std::string text;
   for (const std::string& line : lines) {
-    if (line.size() + 2 > kJournalLineMax) throw Error("Path too long for the journal ");
+    if (line.size() + 2 > kJournalLineMax) throw Error("Path too long for the journal");
     size += line.size();
     text += line + "\r\n";
   }
-  if (size > kJournalMax) throw Error("Too many files for the journal ");
+  if (size > kJournalMax) throw Error("Too many files for the journal");
   Files& files = *app_.platform.files;
   files.WritePrivate(path_, text);
   files.SyncDirectory(app_.programDir);

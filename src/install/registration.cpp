@@ -72,7 +72,7 @@ bool RegisterComponent(UpdateRun& run, const std::string& path, const std::strin
   } catch (const std::exception& e) {
     if (Windowing* win = app.platform.windowing)
       win->MessageBox(e.what(), "Enregistrement", MsgButtons::Ok);
-    run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + "Fichier : " + path;
+    run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + " Fichier : " + path;
     return false;
   }
 }

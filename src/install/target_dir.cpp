@@ -35,11 +35,11 @@ std::string Subdirectory(const std::string& destination) {
   for (char& c : d)
     if (c == '\\') c = '/';
   if (IsAbsolute(d) || HasControlCharacter(d))
-    throw Error("Destination refused (" + destination + ") ");
+    throw Error("Destination refused (" + destination + ")");
   std::string out;
   for (const std::string& part : Split(d, '/')) {
     if (part.empty() || part == ".") continue;
-    if (part == "..") throw Error("Destination refused (" + destination + ") ");
+    if (part == "..") throw Error("Destination refused (" + destination + ")");
     out += part + "/";
   }
   return out;
@@ -94,14 +94,14 @@ bool IsPlainFileName(const std::string& section) {
 }
 
 void CheckSectionName(const std::string& section) {
-  if (!IsPlainFileName(section)) throw Error("File name refused ");
+  if (!IsPlainFileName(section)) throw Error("File name refused");
 }
 
 std::string InstallRoot(const UpdateRun& run) {
   std::string root = run.MyInstallationDest;
-  if (root.empty()) throw Error("No installation folder ");
+  if (root.empty()) throw Error("No installation folder");
   // A relative root would follow the current directory: the run refuses it when it starts.
-  if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root + " ");
+  if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root);
   if (root.back() != '/') root += '/';
   return root;
 }
@@ -111,7 +111,7 @@ TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination) 
   const bool system32 = destination.find("system32") != std::string::npos;
   if (system32 || destination.find("system") != std::string::npos) {
     const std::string dir = SystemDirFromPath(run.app, !system32);
-    if (dir.empty()) throw Error("No system folder along PATH ");
+    if (dir.empty()) throw Error("No system folder along PATH");
     return {dir, false};
   }
   return {InstallRoot(run) + Subdirectory(destination), true};

@@ -140,8 +140,10 @@ class FtpService {
   virtual ~FtpService() = default;
 
   // The network check: host resolves and a TCP connection to port opens within the connect
-  // timeout (closed at once).
-  virtual bool CheckConnection(const std::string& host, int port) = 0;
+  // timeout (closed at once). A failure (FtpFault::Network) says what the system said: the
+  // resolver's words for a name that does not resolve, the connection's error ("Connection
+  // refused"), or "timed out".
+  virtual FtpResult CheckConnection(const std::string& host, int port) = 0;
   // A new session (not connected yet).
   virtual std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) = 0;
 

@@ -25,6 +25,10 @@ ServerSettings ReadServerSettings(AppContext& app) {
   return s;
 }
 
+bool UnattendedStart(const AppContext& app) {
+  return app.platform.system->GetEnv("QUOUPDATE_UNATTENDED").value_or("") == "1";
+}
+
 namespace {
 
 void LoadLanguage(AppContext& app, int langue) {
@@ -39,7 +43,7 @@ void LoadDefaultLanguage(AppContext& app) { LoadLanguage(app, 1036); }
 
 // A command line or settings the run cannot use: logged, then shown, and the process ends.
 LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std::string& what) {
-  const std::string why = app.Traduire(key) + " " + what;
+  const std::string why = what.empty() ? app.Traduire(key) : app.Traduire(key) + " " + what;
   WriteLog(app, why);
   plan.proceed = false;
   plan.status = kExitRefused;
@@ -92,6 +96,11 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
 
     if (f.size() < 2 || f[0].empty() || f[1].empty()) {
       plan.mode = LaunchMode::BadCommandLine;
+      // Its window would wait for a person: an unattended start refuses the missing field.
+      if (UnattendedStart(app)) {
+        if (f[0].empty()) return Refuse(app, plan, "MauvaiseVersion", "()");
+        return Refuse(app, plan, "DossierNonAbsolu", "");
+      }
       LoadDefaultLanguage(app);
       plan.proceed = true;
       return plan;

@@ -16,6 +16,7 @@ class AppContext;
 enum class LaunchMode {
   Interactive,     // no command line
   BadCommandLine,  // fewer than two fields, or field 1 or 2 empty: window without language
+                   // (refused when unattended)
   Launched,        // by the product, schedule checked: search and install without asking
   Forced,          // by the product, field 4 non-zero: search, installation left to the user
 };
@@ -47,6 +48,9 @@ using RecoverFn = std::function<std::string(AppContext&, const std::string& prod
 // another folder, ends the sequence with its message (status 1).
 LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
                       const RecoverFn& recover = {});
+
+// True when the environment asks for a run that waits for nobody (QUOUPDATE_UNATTENDED=1).
+bool UnattendedStart(const AppContext& app);
 
 // The server settings of section "Server" with their defaults (the default server address, the
 // program folder as installation folder).

@@ -302,22 +302,27 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
 }
 
 // Every unattended road that does not install ends with its exact status and says why on standard
-// error: a server down or failing us (1; a FIFO where the log goes is said and stops nothing), a
-// command line or settings the run cannot use (2, before anything is downloaded: a settings file
-// that is a folder, a settings address, an installation folder that does not exist). The product
-// is untouched.
+// error: a server down (with the system's reason) or failing us (1; a FIFO where the log goes is
+// said and stops nothing), a command line or settings the run cannot use (2, before anything is
+// downloaded, even a command line whose window would have opened: a settings file that is a
+// folder, a settings address, an installation folder that does not exist). The product is
+// untouched.
 TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
+  const std::string down = ClosedAddress();
   const struct {
     std::vector<std::string> extra, whole;  // after the version and product folder, or alone
     std::string fault, list;
     int status;
     std::string told;
   } cases[] = {
-      {{"1036", "1"}, {}, "down", "", 1, "Impossible de se connecter au serveur"},
+      {{"1036", "1"}, {}, "down", "", 1,
+       "Impossible de se connecter au serveur | La communication avec le serveur a échoué : "
+       "connect " + down + ": Connection refused"},
       {{"1036", "1"}, {}, "fifo", "2.1.0=absent", 1, "QuoUpdate: log.txt n'est pas écrit : Cannot open"},
       {{"1036", "1"}, {}, "settings", "", 2, "paramètres présent mais illisible, aucune vérification"},
       {{}, {"2.1.0", "/nonexistent/q/", "1036", "1"}, "", "", 2, "n'existe pas : /nonexistent/q/"},
       {{}, {"2.1.0/C:\\Prod/1036"}, "", "", 2, "chemin complet : C:\\Prod"},
+      {{}, {"2.1.0//1036"}, "", "", 2, "chemin complet :\n"},
       {{}, {"1x.2.3", "/opt/q", "1036", "1"}, "", "", 2, "Version incorrecte"},
       {{"1036", "1"},
        {},
@@ -335,7 +340,7 @@ TEST_F(UpdateRoad, UnattendedFailuresAreToldAndEndTheRun) {
     server = std::make_unique<FtpTestServer>(FtpTestServer::Options{
         .root = served.path(), .faults = {c.fault == "retr-refused" ? c.fault : ""}});
     fs::remove_all(program.dir / "QuoUpdate.ini");
-    Settings(c.fault == "down"      ? ClosedAddress()
+    Settings(c.fault == "down"      ? down
              : c.fault == "address" ? "127.0.0.1#21"
                                     : server->address());
     fs::remove_all(program.dir / "log.txt");

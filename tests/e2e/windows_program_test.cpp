@@ -114,6 +114,7 @@ HWND BoxOf(DWORD pid) {
 // window yet, and OK ends it with status 2. The translators' database is not read here: one log
 // line says so and the language files are used as they are. A launch with no check due never
 // loads quo_gui.dll (garbage below), which a run that goes on does (and fails, naming it).
+// Unattended, a command line without its folder is refused (2) with its reason, no box shown.
 TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
   ProgramFolder program;
   fs::copy_file(Native("Z:" QUO_TEST_DATA_DIR "/mdb/traduction.mdb"),
@@ -133,6 +134,10 @@ TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
   EXPECT_NE(ReadFile(program.dir / "log.txt").find("TraductionUpdate.mdb"), std::string::npos);
   EXPECT_EQ(ReadFile(program.dir / "LanguesUpdate/1036.lng"),
             ReadFile(kBuild + "LanguesUpdate/1036.lng"));
+
+  r = program.Run("2.1.0//1036");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("chemin complet :"), std::string::npos) << r.err;
 
   WriteFile(program.dir / "quo_gui.dll", "not a module");
   r = program.Run("2.1.0/C:\\Quorvanta\\/1036");

@@ -125,7 +125,7 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
 // Nothing is written for a name or destination that would leave the root, nor for a nested
 // folder whose parent is missing (only one level is created); a refused name ends no process.
 TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
-  const std::string name = "File name refused ";
+  const std::string name = "File name refused";
   SleepingChild running(t.dir.path(), "QkKeep");
   struct Case {
     std::string section, destination, why;  // no why: the destination is refused
@@ -152,8 +152,8 @@ TEST_F(InstallTest, NamesAndDestinationsThatWouldLeaveTheRootWriteNothing) {
     WriteActions({{c.section, {{"destination", c.destination}, {"copie", "1"}, {"kill", kill}}}});
     Package("ok.bin", "x");
     RunInstall(1);
-    const std::string why = c.why.empty() ? "Destination refused (" + c.destination + ") " : c.why;
-    EXPECT_EQ(Errors(), std::vector<std::string>{why + "Fichier : " + c.section});
+    const std::string why = c.why.empty() ? "Destination refused (" + c.destination + ")" : c.why;
+    EXPECT_EQ(Errors(), std::vector<std::string>{why + " Fichier : " + c.section});
     EXPECT_TRUE(std::filesystem::is_empty(root));
     EXPECT_TRUE(std::filesystem::is_empty(t.dir / "out"));
     EXPECT_FALSE(Exists(t.dir / "evil.bin"));

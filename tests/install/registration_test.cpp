@@ -44,7 +44,7 @@ TEST_F(InstallTest, ProgramThatCannotRegisterFailsTheSectionAfterOneRetry) {
   // Each error is shown at once, then listed: the retry's stays, and the rollback then finds the
   // restored file cannot start either.
   const std::string why = "Cannot start " + root + "plain.exe: Permission denied";
-  EXPECT_EQ(Errors(), std::vector<std::string>(2, why + "Fichier : " + root + "plain.exe"));
+  EXPECT_EQ(Errors(), std::vector<std::string>(2, why + " Fichier : " + root + "plain.exe"));
   ASSERT_EQ(t.windowing.boxes.size(), 3u);  // first attempt, its retry, the rollback
   for (const auto& box : t.windowing.boxes)
     EXPECT_EQ(box.title + ": " + box.text, "Enregistrement: " + why);

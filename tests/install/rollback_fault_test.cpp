@@ -79,12 +79,12 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     case Fault::RestoreError:
       std::filesystem::remove(run.MyDossier + Name(k));
       expected.push_back("Cannot open " + run.MyDossier + Name(k) +
-                         ": No such file or directoryFichier : " + Name(k));
+                         ": No such file or directory Fichier : " + Name(k));
       break;
     case Fault::TargetUnusable:
       sections[k - 1].keys["destination"] = "blocked";
       expected.push_back("Cannot create a file in " + root +
-                         "blocked: Not a directoryFichier : " + Name(k));
+                         "blocked: Not a directory Fichier : " + Name(k));
       break;
     case Fault::RegistrationNeverFinds:
       files.afterCopy = [&](const std::string& to) {

@@ -89,6 +89,7 @@ TEST(Launch, ModesFromTheFields) {
   };
   for (const auto& c : cases) {
     test::TestApp t;
+    t.system.env["QUOUPDATE_UNATTENDED"] = std::nullopt;  // a person answers the window
     t.app->ini.Write("temps", "frequence", "1");  // due: no installation recorded
     t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
     const LaunchPlan p = Plan(t, c.args);
@@ -153,7 +154,8 @@ TEST(Launch, ProgramFolderFilesThatAreNotFiles) {
 
 // A version that is not three numbers, a folder that depends on the current directory (the
 // Windows form of a folder, on Linux), or a server address that is not one, is refused and logged,
-// even with no check due.
+// even with no check due; unattended, so is an empty or missing version or folder (its window
+// would wait for nobody).
 TEST(Launch, RefusesAVersionFolderOrAddressTheRunCannotUse) {
   const struct {
     std::vector<std::string> args;
@@ -164,14 +166,18 @@ TEST(Launch, RefusesAVersionFolderOrAddressTheRunCannotUse) {
       {{"1x.2.3", test::Abs("/p"), "1036", "1"}, "MauvaiseVersion"},
       {{"-1.2.3", test::Abs("/p")}, "MauvaiseVersion"},
       {{"2.1.0", test::Abs("/p"), "1036", "0", "ftp.example.org#x"}, "AdresseServeurInvalide"},
-      {{"2.1.0", test::Abs("/p"), "1033", "1", "::1]:21"}, "AdresseServeurInvalide"}};
+      {{"2.1.0", test::Abs("/p"), "1033", "1", "::1]:21"}, "AdresseServeurInvalide"},
+      {{"2.1.0//1036"}, "DossierNonAbsolu"},
+      {{"2.1.0"}, "DossierNonAbsolu"},
+      {{"/C:\\Prod"}, "MauvaiseVersion"}};
   for (const auto& c : cases) {
     test::TestApp t;
+    t.system.env["QUOUPDATE_UNATTENDED"] = "1";
     t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version ?"}});
     const LaunchPlan p = Plan(t, c.args);
     SCOPED_TRACE(c.args[0]);
     EXPECT_TRUE(!p.proceed && p.status == 2);
-    EXPECT_TRUE(StartsWith(p.error, t.app->Traduire(c.why) + " ")) << p.error;
+    EXPECT_TRUE(StartsWith(p.error + " ", t.app->Traduire(c.why) + " ")) << p.error;
     EXPECT_TRUE(EndsWith(ReadFile(t.prog("log.txt")), p.error + "\r\n"));
   }
 }

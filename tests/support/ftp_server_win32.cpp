@@ -57,7 +57,8 @@ void FtpTestServer::Stop() {
   WriteFile(work_ / "stop", "");  // seen within 0.2 s; the log stays readable meanwhile
   pid_ = -1;
   // Gone once its port refuses connections.
-  for (int i = 0; i < 100 && CurlFtpService().CheckConnection(options_.host, port_); ++i) Sleep(20);
+  for (int i = 0; i < 100 && CurlFtpService().CheckConnection(options_.host, port_).ok; ++i)
+    Sleep(20);
 }
 
 }  // namespace quo::test

@@ -23,8 +23,8 @@ std::string RarBytes(const std::vector<Rar4Entry>& entries) { return BuildRar4(e
 
 // What the search finds, and what the window then says; in automatic mode it closes itself when
 // there is nothing to do. Neither an action file of the update root nor an older version list in
-// the download folder is taken for the update's. A list or folder the server does not deliver
-// fails the search (the phase starts with the text shown).
+// the download folder is taken for the update's. A list or folder the server does not deliver, or
+// a server gone, fails the search (the phase starts with the text shown, "@" the server's address).
 TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
   const std::string actions = UpdateRig::Actions({{"a.dll", false}}), list = "[versions]\r\n";
   const std::string none = T("Aucunenouvelemiseàjourdedisponible");
@@ -47,11 +47,18 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
        T("DossierMajIntrouvable") + " upd999\r\nCWD upd999 (550 "},
       {"login refused", "login-refused", "ListMaj.ini", list + "1.2.3=upd124\r\n",
        T("Impossibledeseconnecterauserveur")},
+      {"connection refused", "stopped", "ListMaj.ini", list + "1.2.3=upd124\r\n",
+       T("Impossibledeseconnecterauserveur") + "\r\n" + T("ErreurFtpReseau") +
+           " connect @: Connection refused"},
   };
   for (const bool externe : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
-      UpdateRig r(c.fault.empty() ? std::vector<std::string>{} : std::vector{c.fault});
+      UpdateRig r(c.fault.empty() || c.fault == "stopped" ? std::vector<std::string>{}
+                                                          : std::vector{c.fault});
+      if (c.fault == "stopped") r.server.reset();
+      std::string text = c.text;
+      if (const auto at = text.find('@'); at != text.npos) text.replace(at, 1, r.run.MyAdresse);
       if (!c.listName.empty()) r.Serve(c.listName, c.list);
       r.Serve("upd124/Actions.ini", actions);
       r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");
@@ -60,7 +67,7 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
       EXPECT_EQ(c.text == found, r.Search());
       EXPECT_EQ(c.text == found ? actions : "", ReadFile(r.Local("Actions.ini")));
       EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), r.view.action);
-      EXPECT_TRUE(r.view.Phase().starts_with(c.text)) << r.view.Phase();
+      EXPECT_TRUE(r.view.Phase().starts_with(text)) << r.view.Phase();
       EXPECT_EQ(c.text != found, r.run.Finished());
       EXPECT_EQ(c.text == none, r.run.Succeeded());
       EXPECT_EQ(externe && c.text != found, r.view.unloaded);

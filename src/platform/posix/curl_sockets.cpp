@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace quo {
 
@@ -20,19 +21,27 @@ void QuitAndShut(curl_socket_t s, bool sayQuit) {
   ::shutdown(s, SHUT_RDWR);
 }
 
-bool ConnectWithin(const addrinfo& a, int timeoutMs) {
+std::string ConnectWithin(const addrinfo& a, int timeoutMs) {
   const int fd = ::socket(a.ai_family, a.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a.ai_protocol);
-  if (fd < 0) return false;
-  bool ok = ::connect(fd, a.ai_addr, a.ai_addrlen) == 0;
-  if (!ok && errno == EINPROGRESS) {
+  if (fd < 0) return std::strerror(errno);
+  int err = ::connect(fd, a.ai_addr, a.ai_addrlen) == 0 ? 0 : errno;
+  if (err == EINPROGRESS) {
     pollfd p{fd, POLLOUT, 0};
-    int err = 0;
+    const int ready = ::poll(&p, 1, timeoutMs);
     socklen_t len = sizeof err;
-    ok = ::poll(&p, 1, timeoutMs) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
-         err == 0;
+    if (ready == 0) {
+      err = ETIMEDOUT;
+    } else if (ready < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) {
+      err = errno;
+    }
   }
   ::close(fd);
-  return ok;
+  return err == 0 ? "" : std::strerror(err);
+}
+
+std::string ResolveError(int code) {
+  // EAI_SYSTEM: the resolver's own words would only say "System error".
+  return code == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(code);
 }
 
 }  // namespace quo

@@ -12,7 +12,7 @@ namespace quo {
 class CurlFtpService : public FtpService {
  public:
   CurlFtpService();
-  bool CheckConnection(const std::string& host, int port) override;
+  FtpResult CheckConnection(const std::string& host, int port) override;
   std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) override;
   void SetLimits(const FtpLimits& limits) override { limits_ = limits; }
   FtpLimits Limits() const override { return limits_; }

@@ -10,6 +10,8 @@
 #include <netdb.h>
 #endif
 
+#include <string>
+
 namespace quo {
 
 // A socket the programs this one starts do not inherit; CURL_SOCKET_BAD on failure.
@@ -18,7 +20,9 @@ int DestroySocket(curl_socket_t socket);
 // Sends QUIT on a control connection when sayQuit, never waiting, then shuts the connection
 // both ways.
 void QuitAndShut(curl_socket_t socket, bool sayQuit);
-// True when a connection to the address is made within timeoutMs.
-bool ConnectWithin(const addrinfo& address, int timeoutMs);
+// "" when a connection to the address is made within timeoutMs, else the system's reason.
+std::string ConnectWithin(const addrinfo& address, int timeoutMs);
+// The system's words for a getaddrinfo failure.
+std::string ResolveError(int code);
 
 }  // namespace quo

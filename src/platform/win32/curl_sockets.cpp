@@ -1,5 +1,7 @@
 #include "platform/shared/curl_sockets.h"
 
+#include "platform/win32/base/wide.h"
+
 namespace quo {
 
 curl_socket_t NewSocket(int family, int type, int protocol) {
@@ -16,12 +18,17 @@ void QuitAndShut(curl_socket_t s, bool sayQuit) {
   shutdown(s, SD_BOTH);
 }
 
-bool ConnectWithin(const addrinfo& a, int timeoutMs) {
+std::string ConnectWithin(const addrinfo& a, int timeoutMs) {
   const SOCKET s = NewSocket(a.ai_family, a.ai_socktype, a.ai_protocol);
-  if (s == INVALID_SOCKET) return false;
+  if (s == INVALID_SOCKET) return win32::ErrorText(WSAGetLastError());
   u_long nonBlocking = 1;
-  bool ok = ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
-  if (ok && connect(s, a.ai_addr, static_cast<int>(a.ai_addrlen)) != 0) {
+  int err = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? 0 : WSAGetLastError();
+  bool connected = err == 0;
+  if (connected && connect(s, a.ai_addr, static_cast<int>(a.ai_addrlen)) != 0) {
+    err = WSAGetLastError();
+    connected = false;
+  }
+  if (err == WSAEWOULDBLOCK) {
     // A refused connection shows in the exception set (WSAPoll misses it on older systems).
     fd_set writable, failed;
     FD_ZERO(&writable);
@@ -29,14 +36,21 @@ bool ConnectWithin(const addrinfo& a, int timeoutMs) {
     FD_SET(s, &writable);
     FD_SET(s, &failed);
     timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    int err = 0;
+    const int ready = select(0, nullptr, &writable, &failed, &limit);
     int len = sizeof err;
-    ok = WSAGetLastError() == WSAEWOULDBLOCK &&
-         select(0, nullptr, &writable, &failed, &limit) > 0 && FD_ISSET(s, &writable) &&
-         getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) == 0 && err == 0;
+    if (ready == 0) {
+      err = WSAETIMEDOUT;
+    } else if (ready < 0 ||
+               getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0) {
+      err = WSAGetLastError();
+    }
+    connected = err == 0 && FD_ISSET(s, &writable);
   }
   closesocket(s);
-  return ok;
+  if (connected) return "";
+  return err != 0 ? win32::ErrorText(static_cast<unsigned long>(err)) : "no connection";
 }
+
+std::string ResolveError(int code) { return win32::ErrorText(static_cast<unsigned long>(code)); }
 
 }  // namespace quo

@@ -12,7 +12,6 @@
 #include "install/recovery.h"
 #include "platform/shared/curl_ftp_service.h"
 #include "platform/shared/libarchive_rar.h"
-#include "platform/system.h"
 #include "platform/win32/toolhelp_processes.h"
 #include "platform/win32/win32_crypto.h"
 #include "platform/win32/win32_windowing.h"
@@ -27,12 +26,8 @@ namespace quo {
 
 namespace {
 
-bool Unattended(AppContext& app) {
-  return app.platform.system->GetEnv("QUOUPDATE_UNATTENDED").value_or("") == "1";
-}
-
 int RunWin32(AppContext& app, const LaunchPlan& plan) {
-  const bool unattended = Unattended(app);
+  const bool unattended = UnattendedStart(app);
   Win32Windowing windowing(unattended, app.exeName);
   Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);
   // An error that ended the start-up (a journal refused, a recovery that failed) is told first,
