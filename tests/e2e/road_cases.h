@@ -1,9 +1,10 @@
 // Roads of an update that the Linux and the Windows end-to-end tests take alike, on their own
-// fixtures (Serve, Launch, Product, Setting, DownloadsKept, product).
+// fixtures (Serve, Launch, Product, Setting, SignAndTrust, DownloadsKept, product).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,8 +13,14 @@
 #include "core/text.h"
 #include "install/install_journal.h"
 #include "support/temp_dir.h"
+#include "support/test_key.h"
 
 namespace quo::test {
+
+struct ProgramResult {
+  int status = -1;  // exit status; -1 when the test ended it, or it never started
+  std::string err;  // what it wrote on standard error
+};
 
 // Five sections with backups; the third needs a folder where the product has a file. The run
 // fails (1), every file is put back under its own name, the downloads are kept for the next run
@@ -56,6 +63,47 @@ void ServeThreeSectionsSlowSecond(Road& road, const std::string& prog, const std
   for (const std::string& name : {std::string("a.txt"), prog, std::string("c.txt")}) {
     road.Serve("upd/" + name, "new " + name);
     WriteFile(road.product / name, name == prog ? slow : "old " + name);
+  }
+}
+
+// The publisher signs the version list and the action file, which gives the package's SHA-256 and
+// size, and the settings trust the key (road.SignAndTrust): the signed update installs; a changed
+// package fails (1); a changed action file, a missing signature or an older version is refused (2)
+// before any package is fetched. The product is untouched but by the good one.
+template <class Road>
+void SignedUpdateInstallsAndAnyChangeIsRefused(Road& road) {
+  const std::string actions = road.served / "maj/upd/Actions.ini";
+  const struct {
+    std::string what, version;
+    std::function<void()> change;
+    int status;
+    std::string told;
+  } cases[] = {
+      {"signed", "2.1.1", [] {}, 0, "Mise à jour correctement terminée."},
+      {"package changed", "2.1.1", [&] { road.Serve("upd/Quorvanta.exe", "exe 6.6.6"); }, 1,
+       "Quorvanta.exe  Fichier corrompu (SHA-256 différent)"},
+      {"action file changed", "2.1.1", [&] { WriteFile(actions, ReadFile(actions) + "\r\n"); }, 2,
+       "signature non valide : Actions.ini"},
+      {"no signature", "2.1.1", [&] { std::filesystem::remove(actions + ".sig"); }, 2,
+       "signature absente : Actions.ini.sig"},
+      {"older version", "2.0.9", [] {}, 2, "pas plus récente que la version installée (2.1.0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string package = "exe " + c.version;
+    road.Serve("upd/Quorvanta.exe", package);
+    road.Serve("upd/Actions.ini",
+               "[ordre]\r\nnb=1\r\nversionActuelle=" + c.version +
+                   "\r\n1=Quorvanta.exe\r\n[Quorvanta.exe]\r\ncopie=1\r\nsha256=" +
+                   Sha256Hex(package) + "\r\ntaille=" + std::to_string(package.size()) + "\r\n");
+    road.SignAndTrust();
+    c.change();
+    WriteFile(road.product / "Quorvanta.exe", "exe 2.1.0");
+    const auto r = road.Launch();
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    EXPECT_EQ(road.Product("Quorvanta.exe"), c.status == 0 ? "exe 2.1.1" : "exe 2.1.0");
+    EXPECT_FALSE(c.status == 2 && Exists(road.program.dir / "Download/Quorvanta.exe"));
   }
 }
 

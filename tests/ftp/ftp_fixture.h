@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -72,13 +71,6 @@ struct FtpFixture {
     int n = 0;
     for (std::size_t at = 0; (at = log.find("\n" + start, at)) != std::string::npos; ++at) ++n;
     return n;
-  }
-  // Every name under a folder: a .part left behind or a file written elsewhere shows here.
-  static std::set<std::string> Names(const TempDir& dir) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-      names.insert(std::filesystem::relative(e.path(), dir.path()).string());
-    return names;
   }
 
   TestApp t;

@@ -14,7 +14,7 @@ namespace quo::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Names = std::set<std::string>;
+using Files = std::map<std::string, std::string>;  // a Tree: a .part left behind shows there
 
 std::string Big() { return std::string(3 << 20, 'b'); }
 // Nothing was done: no name, no open session, nothing listed.
@@ -188,10 +188,9 @@ TEST(SckFtpGet, ReplacesAnOlderFileThenDeletesTheServerCopyInOneLogin) {
   WriteFile(f.spare / "outside", "keep");  // a link at the partial file's name is not followed
   FtpFixture::Link(f.spare / "outside", f.local / "pack.rar.part");
   EXPECT_TRUE(ftp->GetFile("pack.rar", true).ok);
-  EXPECT_EQ(ReadFile(f.local / "pack.rar"), Big());
+  EXPECT_TRUE(Tree(f.local.path()) == (Files{{"pack.rar", Big()}}));
   EXPECT_TRUE(ReadFile(f.spare / "outside") == "keep");
-  EXPECT_EQ(FtpFixture::Names(f.local), Names{"pack.rar"});
-  EXPECT_EQ(FtpFixture::Names(f.root), Names{});
+  EXPECT_TRUE(Tree(f.root.path()).empty());
   EXPECT_EQ(f.LogLines("LOGIN "), 1) << f.server->log();
 }
 
@@ -220,9 +219,8 @@ TEST(SckFtpGet, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderFile) {
     EXPECT_NE(ftp->GetFile(c.name, true).error, "");
     // The limits are a second here; the defaults (half a minute) would show.
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(5));
-    EXPECT_EQ(ReadFile(f.local / c.name), "old");
+    EXPECT_EQ(Tree(f.local.path()), (Files{{c.name, "old"}}));
     EXPECT_TRUE(ReadFile(f.spare / "outside") == "keep");
-    EXPECT_EQ(FtpFixture::Names(f.local), Names{c.name});
     EXPECT_TRUE(Exists(f.root / "pack.rar")) << "deleted although not downloaded";
     EXPECT_FALSE(ftp->Busy());
     // Window events keep running while a transfer hangs (every 50 ms).
@@ -248,26 +246,25 @@ TEST(SckFtpGet, RefusesNamesThatWouldLeaveTheFolder) {
   for (const std::string name :
        {"../x.txt", "sub/x.txt", "/x.txt", "sub\\x.txt", "..", "...", "x.txt\n"})
     EXPECT_NE(ftp->GetFile(name, false).error, "") << name;
-  EXPECT_EQ(FtpFixture::Names(f.local), Names{"in"});
+  EXPECT_EQ(Tree(f.local.path()), (Files{{"in", "<dir>"}}));
 }
 
 TEST(SckFtpAll, GetsAndDeletesWhatTheFilterListsAndReportsFailures) {
   FtpFixture f;
   f.Serve({{"a.txt", "alpha"}, {"c.txt", "gamma"}}, f.Listing("a.txt\r\nmissing\r\nc.txt\r\n"));
   EXPECT_NE(f.Session()->GetAllFile().error, "");  // stops at the first failure
-  EXPECT_EQ(FtpFixture::Names(f.local), Names{"a.txt"});
+  EXPECT_EQ(Tree(f.local.path()), (Files{{"a.txt", "alpha"}}));
 
   FtpFixture g;
   auto all = g.Serve({{"a.txt", ""}, {"b.rar", "beta"}, {"c.rar", ""}}).Session();
   all->SetFiltre("rar");
   EXPECT_TRUE(all->GetAllFile().ok);
-  EXPECT_EQ(FtpFixture::Names(g.local), (Names{"b.rar", "c.rar"}));
-  EXPECT_EQ(ReadFile(g.local / "b.rar"), "beta");
+  EXPECT_EQ(Tree(g.local.path()), (Files{{"b.rar", "beta"}, {"c.rar", ""}}));
   EXPECT_TRUE(all->DelFile("b.rar").ok);
   const FtpResult gone = all->DelFile("b.rar");  // already gone
   EXPECT_TRUE(gone.error.starts_with("DELE b.rar (550 ") && gone.fault == FtpFault::NotFound);
   EXPECT_TRUE(all->DelAllFile().ok);
-  EXPECT_EQ(FtpFixture::Names(g.root), Names{"a.txt"});
+  EXPECT_EQ(Tree(g.root.path()), (Files{{"a.txt", ""}}));
   // Nothing listed: nothing to get or delete.
   for (const FtpResult& r : {all->GetAllFile(), all->DelAllFile()}) EXPECT_TRUE(notRun(r));
 

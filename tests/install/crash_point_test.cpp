@@ -1,7 +1,6 @@
-// An installation killed (SIGKILL) right after any one of its changes to the files, and a
-// recovery killed the same way: the next start gives back the original product byte for byte,
-// with no backup, temporary copy or journal left, and the component registered again; or, once
-// the journal holds its commit, the whole update, recorded.
+// An installation, or its recovery, killed (SIGKILL) right after any one of its changes to the
+// files: the next start gives back the original product byte for byte, no backup, temporary copy
+// or journal left, the component registered again; or, once committed, the whole update recorded.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,8 +1,7 @@
-// Rollback you can trust: section k of n fails in each way, for every k, on real files; every file
-// that had a backup must be back byte for byte, the others as the run left them, the downloads
-// kept, the installed version unrecorded and every error listed. The first two files are
-// programs that register themselves: an old one is unregistered before it is replaced, a new one
-// registered, and a restored one registered again.
+// Section k of n fails in each way, for every k, on real files: every file that had a backup is
+// back byte for byte, the others as the run left them, the downloads kept, the version unrecorded
+// and every error listed. The first two files are programs that register themselves: an old one
+// is unregistered before it is replaced, a new one registered, a restored one registered again.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>

@@ -1,8 +1,7 @@
-// The windows over their real Qt views (offscreen): the main window's clicks, keys, dots timer,
-// tray icon and menu, closing while an operation runs; the settings dialog against a real
-// settings file; the captions of both from a language file, the toolkit's own in the run's
-// language; the busy animation, from files written by the test (RLE8, 8-bit and 24-bit), decoded
-// by the animation module of the build's program folder and drawn by the Qt player.
+// The windows over their real Qt views (offscreen): clicks, keys, the dots timer, tray icon and
+// menu, closing during an operation; the settings dialog on a real settings file; captions from a
+// language file, the toolkit's own in the run's language; the busy animation (RLE8, 8-bit and
+// 24-bit files made here) decoded by the build's animation module and drawn by the Qt player.
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -40,9 +39,8 @@ using quo::writers::AviKind;
 
 namespace {
 
-// A program folder with the main window over the real Qt views, the logic's long operations
-// scripted (WatchedWindow), and the message boxes recorded. The message pump of the operations
-// runs the real Qt events.
+// A program folder with the main window over the real Qt views, its long operations scripted
+// (WatchedWindow), the message boxes recorded; the operations' message pump runs the Qt events.
 struct QtWindowFixture {
   QtWindowFixture() {
     t.windowing.onPump = [] { QCoreApplication::processEvents(); };

@@ -6,22 +6,11 @@
 #include <stdexcept>
 
 #include "platform/shared/curl_ftp_service.h"
+#include "platform/win32/base/wide.h"
 #include "support/ftp_server.h"
 #include "support/wine.h"
 
 namespace quo::test {
-
-namespace {
-
-std::wstring Wide(const std::string& s) {
-  std::wstring w(MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0),
-                 L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(),
-                      static_cast<int>(w.size()));
-  return w;
-}
-
-}  // namespace
 
 FtpTestServer::FtpTestServer(const Options& options) : options_(options) {
   const std::string work = UnixPath(work_.path());
@@ -30,7 +19,7 @@ FtpTestServer::FtpTestServer(const Options& options) : options_(options) {
                            "--stderr=" + work + "stderr.txt", "--max-seconds=900"});
   std::string line;
   for (const auto& a : args) line += (line.empty() ? "\"" : " \"") + a + "\"";
-  std::wstring wline = Wide(line);
+  std::wstring wline = win32::Widen(line);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};

@@ -1,5 +1,4 @@
-// The update search and the package download against a real FTP server on loopback, with real
-// RAR archives.
+// The update search and the package download against a real FTP server, with real RAR archives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,8 +53,7 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
   for (const bool externe : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
-      UpdateRig r(c.fault.empty() || c.fault == "stopped" ? std::vector<std::string>{}
-                                                          : std::vector{c.fault});
+      UpdateRig r({c.fault == "stopped" ? "" : c.fault});  // a fault "" is none
       if (c.fault == "stopped") r.server.reset();
       std::string text = c.text;
       if (const auto at = text.find('@'); at != text.npos) text.replace(at, 1, r.run.MyAdresse);
@@ -124,9 +122,8 @@ TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
   EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.MyAdresse);
 }
 
-// An installation folder that depends on the current directory, or that does not exist, is
-// refused, and logged, before the search connects, and before the download when it changed since
-// the search.
+// An installation folder that depends on the current directory, or does not exist, is refused and
+// logged before the search connects, and before the download when it changed since the search.
 TEST(RechercheMajTest, AnInstallationFolderThatIsNotThereIsRefused) {
   UpdateRig r;
   r.Serve("upd124/a.dll", "a");
@@ -258,10 +255,9 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
   }
 }
 
-// Action files against the installed version, and action files that are not what they should be
-// or did not arrive (an older copy is never read; the search then fails): a clear error or nothing
-// to download, never a crash, a hang or a file outside the download and product folders. The
-// outcome shown follows.
+// Action files against the installed version, and action files that are wrong or did not arrive
+// (an older copy is never read; the search fails): a clear error or nothing to download, never a
+// crash, a hang or a file outside the download and product folders; the outcome shown follows.
 TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
   const std::string head = "[ordre]\r\nversionActuelle=1.2.4\r\n";
   const auto one = [](const std::string& version) {

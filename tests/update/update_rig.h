@@ -1,8 +1,6 @@
-// Shared by the update tests. RarApp: a test program folder with the real RAR library. Tree: every
-// file and folder under root as (relative path -> content, "<dir>" or "<link>").
-// UpdateRig: a RarApp with an update run shown on a recording view, a product folder "prod/", and
-// a real FTP server on loopback serving a temporary folder (the update directory is "maj" on the
-// server).
+// Shared by the update tests. RarApp: a test program folder with the real RAR library. UpdateRig:
+// a RarApp with an update run shown on a recording view, a product folder "prod/", and a real FTP
+// server on loopback serving a temporary folder (its update directory is "maj").
 #pragma once
 
 #include <algorithm>

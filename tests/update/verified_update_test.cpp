@@ -13,9 +13,6 @@
 namespace quo::test {
 namespace {
 
-using Key = TestKey;
-std::string Sha(const std::string& bytes) { return Sha256Hex(bytes); }
-
 struct NoRoom : NativeFiles {
   std::optional<Room> FreeSpace(const std::string&) override { return Room{100000, 1}; }
 };
@@ -24,15 +21,15 @@ struct NoRoom : NativeFiles {
 // action file signed by key, which the settings trust.
 struct SignedRig : UpdateRig {
   using UpdateRig::UpdateRig;
-  Key key, other;
+  TestKey key, other;
   std::string a = std::string(70000, 'a'), rar = writers::BuildRar4({{"b.dll", "bee"}}).bytes;
   std::string version = "1.2.4", depart, factsA, factsB, nb = "2", tail;
   std::string Actions() const {
     return "[ordre]\r\nversionActuelle=" + version + "\r\n" + depart + "nb=" + nb + "\r\n1=a.dll\r\n2=b.dll\r\n" +
            "[a.dll]\r\ncopie=1\r\n" +
-           (factsA.empty() ? "sha256=" + Sha(a) + "\r\ntaille=" + std::to_string(a.size()) : factsA) +
+           (factsA.empty() ? "sha256=" + Sha256Hex(a) + "\r\ntaille=" + std::to_string(a.size()) : factsA) +
            "\r\n[b.dll]\r\ncompresse=1\r\ncopie=1\r\n" +
-           (factsB.empty() ? "sha256=" + Sha(rar) + "\r\ntaille=" + std::to_string(rar.size()) : factsB) + "\r\n" + tail;
+           (factsB.empty() ? "sha256=" + Sha256Hex(rar) + "\r\ntaille=" + std::to_string(rar.size()) : factsB) + "\r\n" + tail;
   }
   // The served file (and its signature) made exactly size bytes long by a comment at its end.
   void Pad(const std::string& file, long long size) {
@@ -41,7 +38,7 @@ struct SignedRig : UpdateRig {
     Serve(file, text);
     Serve(file + ".sig", key.Sign(text));
   }
-  void Publish(const Key& by) {
+  void Publish(const TestKey& by) {
     ServeUpdate(Actions());
     Serve("upd124/a.dll", a);
     Serve("upd124/b.rar", rar);
@@ -79,7 +76,7 @@ TEST(VerifiedUpdateTest, OnlyWhatThePublisherSignedIsInstalled) {
       {"signature at the cap", [&](SignedRig& r) { sig(r, (r.key.Sign(r.Actions()) + std::string(4096, ' ')).substr(0, kMaxSignatureBytes)); }, O::Installed, ""},
       {"signature a byte past", [&](SignedRig& r) { sig(r, r.key.Sign(r.Actions()) + std::string(4096, ' ')); }, O::Refused, "ErreurFtpTropGrand"},
       {"nb past the section counter", [](SignedRig& r) { r.nb = "2147483647", r.Publish(r.key); }, O::Refused, "Fichiercorrompue"},
-      {"a package named nowhere, its facts in []", [](SignedRig& r) { r.nb = "3", r.tail = "[]\r\nsha256=" + Sha("") + "\r\ntaille=0\r\n", r.Publish(r.key); }, O::Refused, "Fichiercorrompue"},
+      {"a package named nowhere, its facts in []", [](SignedRig& r) { r.nb = "3", r.tail = "[]\r\nsha256=" + Sha256Hex("") + "\r\ntaille=0\r\n", r.Publish(r.key); }, O::Refused, "Fichiercorrompue"},
       {"an archive entry named Actions.ini", [](SignedRig& r) { r.rar = writers::BuildRar4({{"b.dll", "bee"}, {"Actions.ini", "[ordre]"}}).bytes, r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
       {"an archive entry named like another package", [](SignedRig& r) { r.rar = writers::BuildRar4({{"b.dll", "bee"}, {"A.DLL.", "x"}}).bytes, r.Publish(r.key); }, O::Failed, "Fichiercorrompue"},
       {"package a byte shorter", [](SignedRig& r) { r.Serve("upd124/a.dll", r.a.substr(1)); }, O::Failed, "TailleDifferente"},

@@ -151,10 +151,9 @@ TEST(Win32Files, ListingsRoomAndUnicodeNames) {
   EXPECT_THROW(files.SyncDirectory(dir / "missing"), Error);
 }
 
-// Wine (8.0) keeps of a file's security only what Unix mode bits hold: every file is owned by the
-// current user whatever it is told (so no case of a file owned by another account), a grant to
-// Users is lost, a NULL list becomes Everyone's full access, and it makes no symbolic link or
-// junction (links are tested on Linux).
+// Wine (8.0) keeps of a file's security only what Unix mode bits hold: every file is the current
+// user's whatever it is told (no case of another owner), a grant to Users is lost, a NULL list
+// becomes Everyone's full access; it makes no symbolic link or junction (tested on Linux).
 TEST(Win32Files, PrivateFileOpensOnlyWhenNobodyElseMayWriteIt) {
   test::TempDir dir;
   Win32Files files;

@@ -28,18 +28,12 @@ TEST(Win32Rar, NamesLandInUtf16AndLinksStayRefused) {
                      {writers::Rar4File("ünï-😀.txt", "u"), writers::Rar4File("dir\\été €.txt", "e"),
                       Raw("\xe9t\xe9 \x80.txt", "1252"), Raw("テスト.txt", "utf8")});
   std::vector<std::tuple<std::string, int, Files>> cases = {
-      {r.t.dir / "names.rar",
-       0,
-       {{"ünï-😀.txt", "u"},
-        {"dir", "<dir>"},
-        {"dir/été €.txt", "e"},
-        {"été €.txt", "1252"},
+      {r.t.dir / "names.rar", 0,
+       {{"ünï-😀.txt", "u"}, {"dir", "<dir>"}, {"dir/été €.txt", "e"}, {"été €.txt", "1252"},
         {"テスト.txt", "utf8"}}},
       {fixtures + "rar5_unicode.rar", 2, {{"👋🌎.txt", "Hello, world!"}}},
-      {fixtures + "rar_unicode.rar",
-       1,
-       {{"表だよ", "<dir>"},
-        {"表だよ/新しいフォルダ", "<dir>"},
+      {fixtures + "rar_unicode.rar", 1,
+       {{"表だよ", "<dir>"}, {"表だよ/新しいフォルダ", "<dir>"},
         {"表だよ/新しいフォルダ/新規テキスト ドキュメント.txt", ""},
         {"表だよ/漢字長いファイル名long-filename-in-漢字.txt", "kanji"},
         {"abcdefghijklmnopqrsテスト.txt", "aaaaaaaaaaaaaaa\n"}}}};
