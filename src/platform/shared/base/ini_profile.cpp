@@ -143,6 +143,23 @@ std::string ApplySet(const std::string& original, const std::string& section,
 
 }  // namespace ini
 
+namespace {
+
+// Calls f with each line of text (its CR LF or LF end removed), parsed, until f returns false.
+template <typename F>
+void ForEachLine(const std::string& text, F f) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string raw = text.substr(pos, end - pos);
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    pos = end + 1;
+    if (!f(ini::ParseLine(raw))) return;
+  }
+}
+
+}  // namespace
+
 const IniProfile::Parsed* IniProfile::Load(const std::string& file) {
   const auto stamp = files_.Stamp(file);
   if (!stamp) {
@@ -157,17 +174,9 @@ const IniProfile::Parsed* IniProfile::Load(const std::string& file) {
   if (cache_.size() > 16) cache_.clear();
   Parsed& p = cache_[file];
   p = Parsed{*stamp, {}};
-  const std::string text = DecodeFileText(*bytes);
   std::map<std::string, std::string>* current = nullptr;
   bool duplicateSection = false;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string raw = text.substr(pos, end - pos);
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    pos = end + 1;
-    const ini::Line line = ini::ParseLine(raw);
+  ForEachLine(DecodeFileText(*bytes), [&](const ini::Line& line) {
     if (line.kind == ini::Line::Section && line.name.empty()) {
       current = nullptr;  // "[]" names no section: its keys belong to none
     } else if (line.kind == ini::Line::Section) {
@@ -177,7 +186,8 @@ const IniProfile::Parsed* IniProfile::Load(const std::string& file) {
     } else if (line.kind == ini::Line::Key && current != nullptr && !duplicateSection) {
       current->emplace(FoldCase(line.name), line.value);  // the first of duplicate keys wins
     }
-  }
+    return true;
+  });
   return &p;
 }
 
@@ -201,21 +211,18 @@ std::string IniProfile::GetOnce(const std::string& file, const std::string& sect
   bytes.reset();
   const std::string wantSection = FoldCase(section), wantKey = FoldCase(key);
   bool inSection = false;
-  for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string raw = text.substr(pos, end - pos);
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    pos = end + 1;
-    const ini::Line line = ini::ParseLine(raw);
+  std::string value;
+  ForEachLine(text, [&](const ini::Line& line) {
     if (line.kind == ini::Line::Section) {
-      if (inSection) break;  // the first section of the name is the one read, as in Get
+      if (inSection) return false;  // the first section of the name is the one read, as in Get
       inSection = !line.name.empty() && FoldCase(line.name) == wantSection;  // "[]" is none
     } else if (inSection && line.kind == ini::Line::Key && FoldCase(line.name) == wantKey) {
-      return Utf8Left(line.value, maxChars);
+      value = Utf8Left(line.value, maxChars);
+      return false;
     }
-  }
-  return "";
+    return true;
+  });
+  return value;
 }
 
 bool IniProfile::Set(const std::string& file, const std::string& section, const std::string& key,
