@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/shared/libarchive_rar.h"
+#include "platform/libarchive/libarchive_rar.h"
 #include "support/test_platform.h"
 #include "update/unrar3.h"
 #include "writers/rar4_writer.h"

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "ftp/sck_ftp.h"
-#include "platform/posix/openssl_crypto.h"
-#include "platform/shared/curl_ftp_service.h"
+#include "platform/crypto/openssl_crypto.h"
+#include "platform/curl/curl_ftp_service.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "install/install_sequence.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"

@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/shared/base/ini_profile.h"
+#include "platform/ini/ini_profile.h"
 #include "support/native_services.h"
 #include "support/temp_dir.h"
 

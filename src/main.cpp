@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "core/error.h"
-#include "platform/base_services.h"
+#if defined(_WIN32)
+#include "platform/win32/base_services.h"
+#else
+#include "platform/posix/base_services.h"
+#endif
 #include "platform/module_loader.h"
 #include "platform/platform.h"
 #include "platform/program_arguments.h"
@@ -16,7 +20,7 @@
 #include "app/exit_status.h"
 #include "app/log.h"
 #include "startup/launch.h"
-#include "ui/run_entry.h"
+#include "module/entries.h"
 
 namespace {
 
@@ -49,9 +53,8 @@ quo::TranslationDb* TranslationDbFor(quo::AppContext& app) {
     return &unread;
   }
   std::string error;
-  using Fn = quo::TranslationDb* (*)();
-  auto fn = reinterpret_cast<Fn>(quo::LoadModuleSymbol(app.programDir + quo::kTranslationDbModule,
-                                                       "quo_translation_db", error));
+  auto fn = reinterpret_cast<quo::TranslationDbEntryFn>(quo::LoadModuleSymbol(
+      app.programDir + quo::kTranslationDbModule, quo::kTranslationDbEntry, error));
   return fn != nullptr ? fn() : nullptr;
 }
 

@@ -9,7 +9,7 @@
 
 #include "core/base64.h"
 #include "ftp/sck_ftp.h"
-#include "platform/shared/curl_ftp_service.h"
+#include "platform/curl/curl_ftp_service.h"
 #include "support/test_platform.h"
 
 int main(int argc, char** argv) {

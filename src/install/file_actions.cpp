@@ -4,8 +4,8 @@
 
 #include "app/app_context.h"
 #include "core/text.h"
-#include "engine/error_lines.h"
-#include "engine/update_run.h"
+#include "run/error_lines.h"
+#include "run/update_run.h"
 #include "install/install_journal.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"

@@ -7,7 +7,7 @@
 #include "app/dates.h"
 #include "app/log.h"
 #include "core/comparer_version.h"
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "install/install_journal.h"
 #include "install/mdl_process.h"
 #include "install/registration.h"

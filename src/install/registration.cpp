@@ -5,8 +5,8 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
-#include "engine/error_lines.h"
-#include "engine/update_run.h"
+#include "run/error_lines.h"
+#include "run/update_run.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
 #include "platform/processes.h"

@@ -4,8 +4,8 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
-#include "engine/error_lines.h"
-#include "engine/update_run.h"
+#include "run/error_lines.h"
+#include "run/update_run.h"
 #include "install/file_actions.h"
 #include "install/registration.h"
 #include "install/target_dir.h"

@@ -3,7 +3,7 @@
 #include "app/app_context.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "platform/files.h"
 #include "platform/system.h"
 

@@ -1,8 +1,8 @@
 #include "update/lancer_maj.h"
 
 #include "app/app_context.h"
-#include "engine/run_view.h"
-#include "engine/update_run.h"
+#include "run/run_view.h"
+#include "run/update_run.h"
 #include "update/telecharger_maj.h"
 
 namespace quo {

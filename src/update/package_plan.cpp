@@ -5,7 +5,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "platform/files.h"
 #include "update/download_files.h"
 

@@ -5,7 +5,7 @@
 #include "app/app_context.h"
 #include "core/base64.h"
 #include "core/text.h"
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "platform/crypto.h"
 #include "platform/files.h"
 #include "core/comparer_version.h"

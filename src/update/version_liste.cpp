@@ -4,9 +4,9 @@
 
 #include "app/app_context.h"
 #include "core/text.h"
-#include "engine/error_lines.h"
-#include "engine/run_view.h"
-#include "engine/update_run.h"
+#include "run/error_lines.h"
+#include "run/run_view.h"
+#include "run/update_run.h"
 #include "ftp/sck_ftp.h"
 #include "platform/files.h"
 #include "update/download_files.h"

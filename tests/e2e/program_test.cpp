@@ -16,7 +16,7 @@
 
 #include "app/dates.h"
 #include "e2e/road_cases.h"
-#include "platform/shared/base/ini_profile.h"
+#include "platform/ini/ini_profile.h"
 #include "support/child_processes.h"
 #include "support/ftp_server.h"
 #include "support/native_services.h"

@@ -13,7 +13,7 @@
 #include "app/dates.h"
 #include "e2e/road_cases.h"
 #include "core/base64.h"
-#include "platform/shared/base/ini_profile.h"
+#include "platform/ini/ini_profile.h"
 #include "support/ftp_server.h"
 #include "support/native_services.h"
 #include "support/temp_dir.h"

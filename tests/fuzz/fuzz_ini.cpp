@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/text.h"
-#include "platform/posix/base/posix_files.h"
-#include "platform/shared/base/ini_profile.h"
+#include "platform/posix/posix_files.h"
+#include "platform/ini/ini_profile.h"
 
 // Names the program can pass (UTF-8) and the INI syntax can carry: no brackets, "=", ";" or line
 // ends, no surrounding blanks.

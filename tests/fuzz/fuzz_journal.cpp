@@ -11,7 +11,7 @@
 #include "core/text.h"
 #include "install/install_journal.h"
 #include "install/recovery.h"
-#include "platform/posix/base/base_services.h"
+#include "platform/posix/base_services.h"
 #include "support/child_processes.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/shared/libarchive_rar.h"
+#include "platform/libarchive/libarchive_rar.h"
 #include "writers/rar4_writer.h"
 
 namespace fs = std::filesystem;

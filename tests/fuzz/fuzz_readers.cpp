@@ -11,7 +11,7 @@
 #include "core/comparer_version.h"
 #include "core/ftp_address.h"
 #include "core/text.h"
-#include "platform/shared/base/command_tail.h"
+#include "core/command_tail.h"
 
 namespace {
 

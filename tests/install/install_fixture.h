@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/text.h"
-#include "engine/update_run.h"
+#include "run/update_run.h"
 #include "install/install_sequence.h"
 #include "support/child_processes.h"
 #include "support/recording_view.h"

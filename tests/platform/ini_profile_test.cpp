@@ -1,5 +1,5 @@
 // The INI service against real files: the reading rules, and writes that keep every other byte.
-#include "platform/shared/base/ini_profile.h"
+#include "platform/ini/ini_profile.h"
 
 #include <gtest/gtest.h>
 

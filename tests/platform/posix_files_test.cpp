@@ -1,6 +1,6 @@
 // The files service: what counts as an existing file, the first file of a folder, and copies
 // that never leave a torn target and give the mode they are asked for.
-#include "platform/posix/base/posix_files.h"
+#include "platform/posix/posix_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -5,8 +5,8 @@
 
 #include <stdexcept>
 
-#include "platform/shared/curl_ftp_service.h"
-#include "platform/win32/base/wide.h"
+#include "platform/curl/curl_ftp_service.h"
+#include "platform/win32/wide.h"
 #include "support/ftp_server.h"
 #include "support/wine.h"
 

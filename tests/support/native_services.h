@@ -2,14 +2,14 @@
 #pragma once
 
 #if defined(_WIN32)
-#include "platform/win32/base/win32_files.h"
-#include "platform/win32/base/win32_system.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_system.h"
 #include "platform/win32/toolhelp_processes.h"
-#include "platform/win32/win32_crypto.h"
+#include "platform/crypto/win32_crypto.h"
 #else
-#include "platform/posix/base/posix_files.h"
-#include "platform/posix/base/posix_system.h"
-#include "platform/posix/openssl_crypto.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_system.h"
+#include "platform/crypto/openssl_crypto.h"
 #include "platform/posix/procfs_processes.h"
 #endif
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_view.h"
+#include "run/run_view.h"
 
 namespace quo::test {
 

@@ -1,5 +1,5 @@
 #include "core/base64.h"
-#include "platform/posix/openssl_crypto.h"
+#include "platform/crypto/openssl_crypto.h"
 #include "support/test_key.h"
 
 namespace quo::test {

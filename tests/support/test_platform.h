@@ -13,7 +13,7 @@
 
 #include "app/app_context.h"
 #include "platform/platform.h"
-#include "platform/shared/base/ini_profile.h"
+#include "platform/ini/ini_profile.h"
 #include "platform/windowing.h"
 #include "support/native_services.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ui/frm_test_ftp.h"
+#include "window/frm_test_ftp.h"
 
 namespace quo::test {
 

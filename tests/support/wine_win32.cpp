@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/win32/base/wide.h"
+#include "platform/win32/wide.h"
 #include "support/wine.h"
 
 namespace quo::test {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "core/base64.h"
-#include "platform/posix/openssl_crypto.h"
+#include "platform/crypto/openssl_crypto.h"
 #include "support/child_processes.h"
 #include "support/temp_dir.h"
 

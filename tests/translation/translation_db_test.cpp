@@ -7,7 +7,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/posix/mdb_translation_db.h"
+#include "platform/mdb/mdb_translation_db.h"
 #include "startup/launch.h"
 #include "support/mdb_fixtures.h"
 #include "support/test_platform.h"

@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "translation/builtin_texts.h"
 #include "support/test_platform.h"
-#include "ui/form.h"
+#include "window/form.h"
 
 namespace quo {
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/text.h"
-#include "engine/update_run.h"
-#include "platform/shared/curl_ftp_service.h"
-#include "platform/shared/libarchive_rar.h"
+#include "run/update_run.h"
+#include "platform/curl/curl_ftp_service.h"
+#include "platform/libarchive/libarchive_rar.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"

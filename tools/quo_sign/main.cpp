@@ -13,8 +13,8 @@
 
 #include "core/base64.h"
 #include "core/error.h"
-#include "platform/posix/base/posix_files.h"
-#include "platform/posix/openssl_crypto.h"
+#include "platform/posix/posix_files.h"
+#include "platform/crypto/openssl_crypto.h"
 #include "quo_sign/update_folder.h"
 #include "update/download_files.h"
 

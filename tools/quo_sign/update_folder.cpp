@@ -11,9 +11,9 @@
 #include "core/base64.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/shared/base/ini_profile.h"
-#include "platform/posix/base/posix_files.h"
-#include "platform/posix/openssl_crypto.h"
+#include "platform/ini/ini_profile.h"
+#include "platform/posix/posix_files.h"
+#include "platform/crypto/openssl_crypto.h"
 #include "update/download_files.h"
 
 namespace quo::sign {

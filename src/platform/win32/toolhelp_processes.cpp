@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "core/error.h"
-#include "platform/win32/base/wide.h"
+#include "platform/win32/wide.h"
 
 namespace quo {
 

@@ -16,10 +16,10 @@
 
 #include "core/error.h"
 #include "platform/program_arguments.h"
-#include "platform/shared/base/command_tail.h"
-#include "platform/win32/base/wide.h"
-#include "platform/win32/base/win32_files.h"
-#include "platform/win32/base/win32_system.h"
+#include "core/command_tail.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_system.h"
 #include "platform/win32/toolhelp_processes.h"
 #include "support/temp_dir.h"
 

@@ -10,7 +10,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/win32/base/wide.h"
+#include "platform/win32/wide.h"
 #include "support/temp_dir.h"
 
 extern "C" int __wgetmainargs(int*, wchar_t***, wchar_t***, int, int*);

@@ -1,1 +1,0 @@
-// The gui module is quo_qt linked whole; this file gives the module target a source.

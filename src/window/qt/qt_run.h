@@ -1,0 +1,18 @@
+// The run from the window on, over Qt: the application object, the window services, the main
+// window and its start-up sequence, the event loop, and the process's exit status.
+#pragma once
+
+#include <string>
+
+#include "window/window_run.h"
+
+namespace quo {
+
+class frmTestFTP;
+
+// The event loop of a started window: returns once the window has unloaded. In an unattended
+// run a window whose run has reached its end (Finished) is closed; the status is then that of
+// the run's outcome. An interactive run always gives 0.
+int RunEventLoop(frmTestFTP& w, bool unattended);
+
+}  // namespace quo

@@ -1,0 +1,28 @@
+// The windowing service on Windows: the message pump of the long operations, message boxes and
+// the open-file dialog. In an unattended run no box waits for a person: each is answered with its
+// default button (OK) and its title and text go to the log (standard error); no file dialog
+// opens.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "window/unattended_windowing.h"
+
+namespace quo {
+
+class Win32Windowing : public UnattendedWindowing {
+ public:
+  Win32Windowing(bool unattended, std::string defaultTitle, std::FILE* log = stderr)
+      : UnattendedWindowing(unattended, std::move(defaultTitle), log) {}
+
+  void PumpMessages() override;
+
+ protected:
+  MsgResult ShowBox(const std::string& text, const std::string& title,
+                    MsgButtons buttons) override;
+  std::optional<std::string> ShowOpenFile(const std::string& title, const std::string& filterName,
+                                          const std::string& filterPattern) override;
+};
+
+}  // namespace quo
