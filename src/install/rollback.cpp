@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "engine/error_lines.h"
 #include "engine/update_run.h"
 #include "install/file_actions.h"

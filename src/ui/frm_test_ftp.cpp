@@ -64,9 +64,9 @@ void frmTestFTP::EnableValider() {
   if (param_ && !param_->Closed()) (*param_)["cmdOK"].SetEnabled(busy_ == 0);
 }
 
-bool frmTestFTP::RechercheMaj(bool Force) {
+bool frmTestFTP::RechercheMaj() {
   BusyScope busy(*this);
-  return quo::RechercheMaj(run_, *this, Force);
+  return quo::RechercheMaj(run_, *this);
 }
 
 bool frmTestFTP::ReadyToRun() {
@@ -77,12 +77,12 @@ bool frmTestFTP::ReadyToRun() {
 }
 
 // Launched by the product: without a session the search comes first.
-void frmTestFTP::LancerMaj(bool Force) {
+void frmTestFTP::LancerMaj() {
   BusyScope busy(*this);
   if (!run_.SessionFtp)
     cmdRechercher_Click();
   else if (ReadyToRun())
-    quo::LancerMaj(run_, *this, Force, app_.Traduire("Sortir"));
+    quo::LancerMaj(run_, *this, app_.Traduire("Sortir"));
 }
 
 void frmTestFTP::cmdMettreAJour_Click() {
@@ -94,7 +94,7 @@ void frmTestFTP::cmdMettreAJour_Click() {
     else
       UnloadMe();
   } else if (ReadyToRun()) {
-    quo::LancerMaj(run_, *this, false, app_.Traduire("Sortir"));
+    quo::LancerMaj(run_, *this, app_.Traduire("Sortir"));
   }
 }
 
@@ -244,7 +244,7 @@ void frmTestFTP::cmdRechercher_Click() {
   if (unloaded_) return;
   if (VerifieVersion()) {
     run_.MyVersion = (*form_)["txtVersion"].Text();
-    RechercheMaj(false);
+    RechercheMaj();
   } else if (Windowing* w = app_.platform.windowing) {
     w->MessageBox(app_.Traduire("MauvaiseVersion"), "", MsgButtons::Ok);
   }

@@ -26,10 +26,6 @@ bool RemoveStale(AppContext& app, const std::string& path);
 // (a name without "." just gets ".rar").
 std::string NomArchive(const std::string& package);
 
-// A package name from the action file is a plain file name: not empty, at most 255 bytes, no
-// "/", "\", ":" or control character, not "." or "..".
-bool IsPackageName(const std::string& name);
-
 // The folder of downloaded archives beside the download folder: ".../Download/" gives
 // ".../DownloadZip/".
 std::string DossierCompresse(const std::string& dossier);

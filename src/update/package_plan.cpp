@@ -5,6 +5,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "engine/update_run.h"
 #include "platform/files.h"
 #include "update/download_files.h"
@@ -16,7 +17,7 @@ std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app, const std
   std::vector<PackageFacts> packages;
   for (int i = 1; i <= nb; ++i) {
     const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
-    if (!IsPackageName(name)) return std::nullopt;  // the action file names no plain file
+    if (!IsPlainFileName(name)) return std::nullopt;  // the action file names no plain file
     const auto p = ReadPackageFacts(app, nomIni, name, why);
     if (!p) return std::nullopt;
     packages.push_back(*p);

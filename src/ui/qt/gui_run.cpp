@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/app_context.h"
+#include "app/exit_status.h"
 #include "engine/update_run.h"
 #include "install/recovery.h"
 #include "platform/posix/openssl_crypto.h"
@@ -45,7 +46,7 @@ int RunEventLoop(frmTestFTP& w, bool unattended) {
     watch.start(kWatchIntervalMs);
     QApplication::exec();
   }
-  if (!unattended) return 0;
+  if (!unattended) return kExitSuccess;
   return ExitStatus(w.Run().Outcome());
 }
 
@@ -88,7 +89,7 @@ int RunGui(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   // For the start-up benchmark: end once the window has been shown and painted.
   if (qEnvironmentVariable("QUOUPDATE_QUIT_WHEN_SHOWN") == "1") {
     QApplication::processEvents();
-    return 0;
+    return kExitSuccess;
   }
   return RunEventLoop(w, unattended);
 }
