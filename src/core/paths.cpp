@@ -11,6 +11,17 @@ std::size_t NameStart(std::string_view path, std::string_view separators) {
 }
 }  // namespace
 
+std::string Slashes(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
 std::string BaseName(std::string_view path, std::string_view separators) {
   return std::string(path.substr(NameStart(path, separators)));
 }

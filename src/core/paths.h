@@ -11,6 +11,11 @@ namespace quo {
 inline constexpr std::string_view kSlash = "/";
 inline constexpr std::string_view kAnySlash = "/\\";
 
+// path with every "\" read as "/", the program's own separator.
+std::string Slashes(std::string path);
+// A folder as the program carries it, with a final "/" ("" gives "/").
+std::string WithSlash(std::string folder);
+
 // The name after the last separator (the whole path without one, "" after a final separator),
 // and the folder before it with that separator ("" without one). FolderOf(p) + BaseName(p) == p.
 std::string BaseName(std::string_view path, std::string_view separators = kSlash);

@@ -89,7 +89,7 @@ FtpResult SckFtp::ChangeDirectory(const std::string& newRep) {
 }
 
 void SckFtp::AddSlashToDossier() {
-  if (dossier_.empty() || dossier_.back() != '/') dossier_ += "/";
+  dossier_ = WithSlash(dossier_);
 }
 
 FtpResult SckFtp::Download(const std::string& nomFic, const DownloadCheck& check) {

@@ -22,9 +22,7 @@ constexpr char kPathListSeparator = ':';
 // It must be relative on every system, whichever this one is: no leading separator ("/x",
 // "\\srv") and no drive ("C:\x", "C:x").
 std::string Subdirectory(const std::string& destination) {
-  std::string d = destination;
-  for (char& c : d)
-    if (c == '\\') c = '/';
+  const std::string d = Slashes(destination);
   const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   const bool rooted = StartsWith(d, "/") || (d.size() >= 2 && d[1] == ':' && letter(d[0]));
   if (rooted || HasControlChar(d)) throw Error("Destination refused (" + destination + ")");
@@ -41,9 +39,7 @@ std::string Subdirectory(const std::string& destination) {
 std::string Comparable(const std::string& path) {
   std::string p = path;
 #ifdef _WIN32
-  for (char& c : p)
-    if (c == '\\') c = '/';
-  p = FoldCase(p);
+  p = FoldCase(Slashes(p));
 #endif
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   return p;
@@ -88,8 +84,7 @@ std::string InstallRoot(const UpdateRun& run) {
   if (root.empty()) throw Error("No installation folder");
   // A relative root would follow the current directory: the run refuses it when it starts.
   if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root);
-  if (root.back() != '/') root += '/';
-  return root;
+  return WithSlash(root);
 }
 
 TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination) {

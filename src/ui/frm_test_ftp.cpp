@@ -9,6 +9,7 @@
 #include "platform/animation.h"
 #include "platform/files.h"
 #include "platform/windowing.h"
+#include "install/target_dir.h"
 #include "ui/frm_param.h"
 #include "ui/mdl_tray.h"
 #include "ui/traduire_form.h"
@@ -151,9 +152,8 @@ void frmTestFTP::Form_Load() {
   LoadHeight = form_->HeightTwips();
   trayIcon_ = TrayAdd(*this);
   (*form_)["prgPhase"].SetVisible(false);
-  run_.MyDossier = app_.programDir;
-  app_.platform.files->MakeDirectory(run_.MyDossier + "Download");
-  run_.MyDossier += "Download/";
+  run_.MyDossier = DownloadDir(app_);
+  app_.platform.files->MakeDirectory(run_.MyDossier);
 }
 
 void frmTestFTP::Form_Activate() {

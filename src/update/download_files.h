@@ -10,6 +10,8 @@ class AppContext;
 
 inline constexpr const char* kListMaj = "ListMaj.ini";
 inline constexpr const char* kActions = "Actions.ini";
+// A file's signature lies beside it, under its name followed by this.
+inline constexpr const char* kSignatureSuffix = ".sig";
 // The largest list, action file and signature accepted from a server: refused as soon as the
 // server's size or the bytes received pass them.
 inline constexpr long long kMaxListBytes = 16LL << 20;

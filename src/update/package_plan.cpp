@@ -58,8 +58,8 @@ std::string CheckRoom(UpdateRun& run, const std::vector<PackageFacts>& packages)
 std::string ClearStaleDownloads(UpdateRun& run, const std::vector<PackageFacts>& packages) {
   Files& files = *run.app.platform.files;
   const std::string zip = DossierCompresse(run.MyDossier);
-  std::set<std::string> keep = {run.MyDossier + kListMaj, run.MyDossier + kListMaj + ".sig",
-                                run.MyDossier + kActions, run.MyDossier + kActions + ".sig"};
+  std::set<std::string> keep = {run.MyDossier + kListMaj, run.MyDossier + kListMaj + kSignatureSuffix,
+                                run.MyDossier + kActions, run.MyDossier + kActions + kSignatureSuffix};
   for (const PackageFacts& p : packages) {
     if (p.Verifiable()) keep.insert((p.compresse ? zip : run.MyDossier) + p.file + ".part");
   }

@@ -47,7 +47,7 @@ std::set<std::string> ReservedNames(const std::vector<PackageFacts>& packages) {
   std::set<std::string> names;
   for (const std::string name : {kListMaj, kActions}) {
     names.insert(FolderName(name));
-    names.insert(FolderName(name + ".sig"));
+    names.insert(FolderName(name + kSignatureSuffix));
   }
   for (const PackageFacts& p : packages) names.insert(FolderName(p.name));
   return names;

@@ -58,8 +58,8 @@ std::string CheckSignature(AppContext& app, const std::vector<std::string>& keys
                            const std::string& path, const std::string& name) {
   Files& files = *app.platform.files;
   const auto message = files.ReadAll(path);
-  const auto text = files.ReadAll(path + ".sig");
-  if (!text) return app.Traduire("SignatureAbsente") + " " + name + ".sig";
+  const auto text = files.ReadAll(path + kSignatureSuffix);
+  if (!text) return app.Traduire("SignatureAbsente") + " " + name + kSignatureSuffix;
   const auto signature = Base64Decode(Stripped(*text));
   if (message && signature && app.platform.crypto != nullptr) {
     for (const std::string& key : keys) {

@@ -47,7 +47,7 @@ void Refused(UpdateRun& run, RunView& view, const std::string& text) {
 std::string Verified(UpdateRun& run, const std::string& name) {
   if (run.ClesConfiance.empty()) return "";
   AppContext& app = run.app;
-  const std::string sig = name + ".sig";
+  const std::string sig = name + kSignatureSuffix;
   if (!RemoveStale(app, run.MyDossier + sig)) return app.Traduire("SignatureAbsente") + " " + sig;
   DownloadCheck check;
   check.limit = kMaxSignatureBytes;
