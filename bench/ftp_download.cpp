@@ -90,7 +90,7 @@ Run GetFileInChild(const std::string& address, const std::string& dir, long long
     const quo::DownloadCheck check =
         sha ? quo::DownloadCheck{bytes, false, sha.get()} : quo::DownloadCheck{};
     lastPump = Clock::now();
-    bool ok = ftp.Connected() && ftp.GetFile("big.bin", false, check).ok;
+    bool ok = ftp.Connected() && ftp.GetFile("big.bin", check).ok;
     longest = std::max(longest, MsSince(lastPump));
     ok = ok && (!sha || sha->Final() == *expected);
     ftp.Deconnect();

@@ -24,6 +24,7 @@
 #include "install/install_sequence.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"
+#include "update/download_files.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ Result Run(int n) {
     quo::test::WriteFile(run.MyDossier + name, "new package " + std::to_string(i));
     quo::test::WriteFile(root + name, "old file " + std::to_string(i));
   }
-  const std::string nomIni = run.MyDossier + "Actions.ini";
+  const std::string nomIni = run.MyDossier + quo::kActions;
   quo::test::WriteFile(nomIni, actions);
 
   // Reference: the same number of copies, straight through the files service.

@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         first.ftp.Connect();
         const auto sha = first.t.crypto.NewSha256();
         const bool ok = first.ftp.Connected() &&
-                        first.ftp.GetFile("big.bin", false, {bytes, true, sha.get()}).ok;
+                        first.ftp.GetFile("big.bin", {bytes, true, sha.get()}).ok;
         ::_exit(ok ? 0 : 1);
       }
       std::error_code ec;
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     const auto sha = crypto.NewSha256();
     const auto start = lastPump = Clock::now();
     const bool ok =
-        second.ftp.Connected() && second.ftp.GetFile("big.bin", false, {bytes, true, sha.get()}).ok;
+        second.ftp.Connected() && second.ftp.GetFile("big.bin", {bytes, true, sha.get()}).ok;
     paused = std::max(paused, MsSince(lastPump));
     const double seconds = MsSince(start) / 1000;
     second.ftp.Deconnect();

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   const bool hashed = std::string(argv[5]) != "-";
   const auto sha = hashed ? t.crypto.NewSha256() : nullptr;
   const quo::DownloadCheck check{std::atoll(argv[4]), false, sha.get()};
-  const bool got = ftp.Connected() && ftp.GetFile(argv[2], false, check).ok;
+  const bool got = ftp.Connected() && ftp.GetFile(argv[2], check).ok;
   ftp.Deconnect();
   quo::Sha256Digest d{};
   if (hashed) d = sha->Final();

@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "platform/system.h"
 #include "platform/windowing.h"
@@ -8,12 +9,11 @@ namespace quo {
 
 namespace {
 std::string DirOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+  const std::string dir = FolderOf(path);
+  return dir.empty() ? "./" : dir;
 }
 std::string NameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = BaseName(path);
 #if defined(_WIN32)
   // The program's name is its file's without ".exe": QuoUpdate.ini, QuoUpdate.journal.
   if (name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".exe")

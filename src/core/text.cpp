@@ -216,6 +216,23 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
+namespace {
+bool IsControlChar(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
+}  // namespace
+
+bool HasControlChar(std::string_view text) {
+  for (const char c : text)
+    if (IsControlChar(c)) return true;
+  return false;
+}
+
+std::string Printable(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (IsControlChar(c)) c = '?';
+  return out;
+}
+
 bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }

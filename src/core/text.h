@@ -49,6 +49,11 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Strips surrounding blanks (space and tab).
 std::string Trim(std::string_view text);
 
+// Whether text holds a control character (a byte below 0x20, or DEL), and text with each of them
+// replaced by "?" (what is shown of a name or a reply on one line).
+bool HasControlChar(std::string_view text);
+std::string Printable(std::string_view text);
+
 bool EndsWith(std::string_view text, std::string_view tail);
 bool StartsWith(std::string_view text, std::string_view head);
 

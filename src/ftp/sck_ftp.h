@@ -1,9 +1,9 @@
 // SckFtp: one session with one FTP server, over the platform's FTP client service.
-// The transfers, deletions and directory changes give an FtpResult: ok when the operation ran to
-// its end; otherwise error describes the failure, or is empty when there was nothing to do (no
-// name given, no open session, nothing listed). A failed download, a refused deletion or a
-// refused directory change is a failure; a failed download never replaces the local file.
-// URL may carry the port ("host:port", "[v6]:port"); it then takes the place of Port.
+// The downloads and directory changes give an FtpResult: ok when the operation ran to its end;
+// otherwise error describes the failure, or is empty when there was nothing to do (no name
+// given, no open session). A failed download or a refused directory change is a failure; a
+// failed download never replaces the local file.
+// URL may carry the port ("host:port", "[v6]:port"); without one the session uses port 21.
 // Dossier is the local download folder; it is given a trailing "/" on the first download.
 #pragma once
 
@@ -23,29 +23,14 @@ class SckFtp {
   SckFtp(const SckFtp&) = delete;
   SckFtp& operator=(const SckFtp&) = delete;
 
-  bool Busy() const { return busy_; }
   bool Connected() const { return connected_; }
-  int NbFile() const;
-  bool ModePassif() const { return modePassif_; }
-  void SetModePassif(bool v) { modePassif_ = v; }
   // FTP over TLS, with the certificate authorities' file ("" for the system's; see FtpLogin).
-  bool Tls() const { return tls_; }
   void SetTls(bool v) { tls_ = v; }
-  std::string CA() const { return ca_; }
   void SetCA(const std::string& v) { ca_ = v; }
-  int Port() const { return port_; }
-  void SetPort(int v);
-  std::string Filtre() const { return filtre_; }
-  void SetFiltre(const std::string& v) { filtre_ = v; }
-  std::string Dossier() const { return dossier_; }
   void SetDossier(const std::string& v) { dossier_ = v; }
-  std::string User() const { return user_; }
-  void SetUser(const std::string& v);
-  std::string Pass() const { return pass_; }
-  void SetPass(const std::string& v);
-  std::string URL() const { return url_; }
-  void SetURL(const std::string& v);
-  std::string Etat() const { return etat_; }
+  void SetUser(const std::string& v) { user_ = v; }
+  void SetPass(const std::string& v) { pass_ = v; }
+  void SetURL(const std::string& v) { url_ = v; }
 
   void Connect();
   // How the last Connect went, with the failure's description: the network check's (a name that
@@ -57,10 +42,7 @@ class SckFtp {
   std::string ListFile();
   // How the last ListFile went (without an open session: nothing to do).
   const FtpResult& LastList() const { return lastList_; }
-  FtpResult GetFile(const std::string& nomFic, bool DelAfter, const DownloadCheck& check = {});
-  FtpResult GetAllFile();
-  FtpResult DelFile(const std::string& nomFic);
-  FtpResult DelAllFile();
+  FtpResult GetFile(const std::string& nomFic, const DownloadCheck& check = {});
   // An empty name keeps the current directory.
   FtpResult ChangeDirectory(const std::string& newRep);
 
@@ -69,17 +51,15 @@ class SckFtp {
   void Abandon() { abandon_ = true; }
 
  private:
-  void CalculeEtat();
   void AddSlashToDossier();
-  FtpResult Download(const std::string& nomFic, const DownloadCheck& check = {});
+  FtpResult Download(const std::string& nomFic, const DownloadCheck& check);
 
   AppContext& app_;
   std::unique_ptr<FtpSession> session_;
-  int port_ = 21;
   std::string user_ = "anonymous", pass_ = "quorvanta", url_ = "127.0.0.1";
-  std::string etat_, filtre_, dossier_ = "/", nbFile_ = "0", listeFichiers_, ca_;
+  std::string dossier_ = "/", ca_;
   FtpResult lastList_, lastConnect_;
-  bool modePassif_ = true, tls_ = false, connected_ = false, busy_ = false, abandon_ = false;
+  bool tls_ = false, connected_ = false, abandon_ = false;
 };
 
 }  // namespace quo

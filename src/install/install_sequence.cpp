@@ -6,6 +6,7 @@
 #include "app/app_context.h"
 #include "app/dates.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "run/error_lines.h"
 #include "run/run_view.h"

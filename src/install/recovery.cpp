@@ -7,6 +7,8 @@
 #include "app/dates.h"
 #include "app/log.h"
 #include "core/comparer_version.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "run/update_run.h"
 #include "install/install_journal.h"
 #include "install/mdl_process.h"
@@ -21,8 +23,6 @@ namespace quo {
 
 namespace {
 
-std::string DirOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
-
 void RollForward(AppContext& app, const JournalState& journal) {
   bool written = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
   // Never a version older than the one recorded: the journal cannot take the records back.
@@ -36,9 +36,7 @@ void RollForward(AppContext& app, const JournalState& journal) {
 std::string SetAside(AppContext& app, const std::string& why) {
   const std::string path = app.JournalPath(), refused = path + ".refused";
   // What the journal said is shown as text on one line, and not at any length.
-  std::string shown = why.substr(0, 300);
-  for (char& c : shown)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  const std::string shown = Printable(why.substr(0, 300));
   std::string message = app.Traduire("RepriseRefusee") + " " + shown + " (" + refused + ")";
   try {
     app.platform.files->Rename(path, refused);
@@ -85,7 +83,7 @@ void RollBackJournal(AppContext& app, const JournalState& journal) {
     const bool ours = journal.Has(s.k, "backup") && (copied || !files.IsOrdinaryFile(s.path));
     if (ours && files.IsOrdinaryFile(s.backup)) {
       files.Rename(s.backup, s.path);
-      files.SyncDirectory(DirOf(s.path));
+      files.SyncDirectory(FolderOf(s.path));
     }
     if (s.enregistrement) RegisterComponent(run, s.path, s.kind, "");
   }

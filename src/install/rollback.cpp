@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "run/error_lines.h"
 #include "run/update_run.h"
 #include "install/file_actions.h"

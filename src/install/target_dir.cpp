@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "run/update_run.h"
 #include "platform/files.h"
@@ -17,25 +18,14 @@ constexpr char kPathListSeparator = ';';
 constexpr char kPathListSeparator = ':';
 #endif
 
-bool HasControlCharacter(const std::string& text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-  return false;
-}
-
-bool IsAbsolute(const std::string& path) {
-  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
-  return path.size() >= 2 && path[1] == ':' &&
-         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-}
-
 // destination as a relative folder path: "\" read as "/", empty and "." components dropped.
+// It must be relative on every system, whichever this one is: no leading separator ("/x",
+// "\\srv") and no drive ("C:\x", "C:x").
 std::string Subdirectory(const std::string& destination) {
-  std::string d = destination;
-  for (char& c : d)
-    if (c == '\\') c = '/';
-  if (IsAbsolute(d) || HasControlCharacter(d))
-    throw Error("Destination refused (" + destination + ")");
+  const std::string d = Slashes(destination);
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  const bool rooted = StartsWith(d, "/") || (d.size() >= 2 && d[1] == ':' && letter(d[0]));
+  if (rooted || HasControlChar(d)) throw Error("Destination refused (" + destination + ")");
   std::string out;
   for (const std::string& part : Split(d, '/')) {
     if (part.empty() || part == ".") continue;
@@ -49,9 +39,7 @@ std::string Subdirectory(const std::string& destination) {
 std::string Comparable(const std::string& path) {
   std::string p = path;
 #ifdef _WIN32
-  for (char& c : p)
-    if (c == '\\') c = '/';
-  p = FoldCase(p);
+  p = FoldCase(Slashes(p));
 #endif
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   return p;
@@ -69,8 +57,8 @@ bool IsWithin(const std::string& path, const std::string& folder) {
 }
 
 std::string CheckTargetPath(AppContext& app, const std::string& root, const std::string& path) {
-  const std::string dir = path.substr(0, path.rfind('/') + 1);
-  if (!IsPlainFileName(path.substr(dir.size()))) throw Error("Not a file name: " + path);
+  const std::string dir = FolderOf(path);
+  if (!IsPlainFileName(BaseName(path))) throw Error("Not a file name: " + path);
   for (const bool system : {false, true})
     if (const std::string sys = SystemDirFromPath(app, system); !sys.empty() && dir == sys)
       return dir;
@@ -87,12 +75,6 @@ std::string CheckTargetPath(AppContext& app, const std::string& root, const std:
   return dir;
 }
 
-bool IsPlainFileName(const std::string& section) {
-  return !section.empty() && section[0] != '.' && section.find('/') == std::string::npos &&
-         section.find('\\') == std::string::npos && section.find("..") == std::string::npos &&
-         !HasControlCharacter(section);
-}
-
 void CheckSectionName(const std::string& section) {
   if (!IsPlainFileName(section)) throw Error("File name refused");
 }
@@ -102,8 +84,7 @@ std::string InstallRoot(const UpdateRun& run) {
   if (root.empty()) throw Error("No installation folder");
   // A relative root would follow the current directory: the run refuses it when it starts.
   if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root);
-  if (root.back() != '/') root += '/';
-  return root;
+  return WithSlash(root);
 }
 
 TargetDir TargetDirectory(const UpdateRun& run, const std::string& destination) {
@@ -126,7 +107,8 @@ std::string SystemDirFromPath(AppContext& app, bool system) {
   const std::string path = ReadEnvVar(app, "PATH");
   if (path.empty()) return "";
   for (std::string entry : Split(path, kPathListSeparator)) {
-    if (entry.size() < 8 || !IsAbsolute(entry) || HasControlCharacter(entry)) continue;
+    if (entry.size() < 8 || !app.platform.files->IsAbsolutePath(entry) || HasControlChar(entry))
+      continue;
     if (FoldCase(entry.substr(entry.size() - 8)) != "system32") continue;
     if (system) entry.resize(entry.size() - 2);
     return entry + "/";

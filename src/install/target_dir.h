@@ -39,11 +39,9 @@ std::string CheckTargetPath(AppContext& app, const std::string& root, const std:
 bool SameFolder(const std::string& a, const std::string& b);
 bool IsWithin(const std::string& path, const std::string& folder);
 
-// The file name of a package section: refuses (throws) an empty name, one holding "/", "\", "..",
-// a NUL or another control character, and one starting with "." (such files count as absent, so
-// their backup could not be made).
+// The file name of a package section: refuses (throws) a name that is not a plain file name
+// (IsPlainFileName).
 void CheckSectionName(const std::string& section);
-bool IsPlainFileName(const std::string& section);
 
 // The first absolute PATH entry whose last 8 characters are "system32" in any case, with a
 // trailing "/"; with system true the same without its last 2 characters (…/system). "" when PATH

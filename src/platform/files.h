@@ -8,7 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "core/paths.h"
 
 namespace quo {
 
@@ -61,12 +64,11 @@ class Files {
   // The temporary name of a copy to path: "." + its name + ".quo-tmp", beside it.
   static std::string TempCopyName(const std::string& path) {
 #if defined(_WIN32)
-    const auto slash = path.find_last_of("/\\");
+    constexpr std::string_view separators = kAnySlash;
 #else
-    const auto slash = path.find_last_of('/');
+    constexpr std::string_view separators = kSlash;
 #endif
-    const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(0, cut) + "." + path.substr(cut) + ".quo-tmp";
+    return FolderOf(path, separators) + "." + BaseName(path, separators) + ".quo-tmp";
   }
   // Makes a file's data, and a folder's entries (names created, renamed or removed), durable
   // (throws).

@@ -43,8 +43,7 @@ struct FtpLimits {
 struct FtpLogin {
   std::string host;  // name, IPv4 or IPv6 address (without brackets)
   int port = 21;
-  std::string user, password;
-  bool passive = true;  // false: active mode, the server connects back to us
+  std::string user, password;  // the data connections are passive (the client connects)
   // Explicit FTP over TLS: AUTH TLS, then the control and data connections protected, or no
   // session at all (never plain FTP). The server's certificate must verify against caFile
   // (PEM), or the system's authorities when caFile is "".
@@ -129,8 +128,6 @@ class FtpSession {
   // Downloads the file name of the current directory to localPath (see the contract above).
   virtual FtpResult Download(const std::string& name, const std::string& localPath,
                              const DownloadCheck& check) = 0;
-  // Deletes the file name of the current directory; ok only on the server's 250.
-  virtual FtpResult Delete(const std::string& name) = 0;
 
   virtual void SetProgress(FtpProgress progress) = 0;
 };

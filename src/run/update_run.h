@@ -23,7 +23,7 @@ enum class RunOutcome {
   Cancelled,    // the go-ahead was refused, or the window closed before the installation
 };
 
-// 0 success or nothing to do, 1 failure, 2 refused input, 3 cancelled (or not at its end).
+// The exit status of an outcome (app/exit_status.h); a run not at its end counts as cancelled.
 int ExitStatus(RunOutcome outcome);
 
 struct UpdateRun {

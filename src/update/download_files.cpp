@@ -21,15 +21,6 @@ std::string NomArchive(const std::string& package) {
   return (dot == std::string::npos ? package : package.substr(0, dot)) + ".rar";
 }
 
-bool IsPackageName(const std::string& name) {
-  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
-  for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '/' || c == '\\' || c == ':' || u < 0x20 || u == 0x7F) return false;
-  }
-  return true;
-}
-
 std::string DossierCompresse(const std::string& dossier) {
   if (dossier.empty()) return "Zip/";
   return dossier.substr(0, dossier.size() - 1) + "Zip/";

@@ -10,6 +10,8 @@ class AppContext;
 
 inline constexpr const char* kListMaj = "ListMaj.ini";
 inline constexpr const char* kActions = "Actions.ini";
+// A file's signature lies beside it, under its name followed by this.
+inline constexpr const char* kSignatureSuffix = ".sig";
 // The largest list, action file and signature accepted from a server: refused as soon as the
 // server's size or the bytes received pass them.
 inline constexpr long long kMaxListBytes = 16LL << 20;
@@ -25,10 +27,6 @@ bool RemoveStale(AppContext& app, const std::string& path);
 // The archive that holds a compressed package: the name up to its last "." followed by ".rar"
 // (a name without "." just gets ".rar").
 std::string NomArchive(const std::string& package);
-
-// A package name from the action file is a plain file name: not empty, at most 255 bytes, no
-// "/", "\", ":" or control character, not "." or "..".
-bool IsPackageName(const std::string& name);
 
 // The folder of downloaded archives beside the download folder: ".../Download/" gives
 // ".../DownloadZip/".

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "run/run_view.h"
 #include "run/update_run.h"
+#include "update/download_files.h"
 #include "update/telecharger_maj.h"
 
 namespace quo {
@@ -25,7 +26,7 @@ std::string Outcome(UpdateRun& run) {
 
 }  // namespace
 
-void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sortirCaption) {
+void LancerMaj(UpdateRun& run, RunView& view, const std::string& sortirCaption) {
   AppContext& app = run.app;
   view.ShowProgress(true);
   run.ErrorText.clear();
@@ -33,7 +34,7 @@ void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sor
   run.End(RunOutcome::Running);
   view.SetActionCaption(app.Traduire("Miseajour"));
   view.EnableButton(RunButton::Action, false);
-  TelechargerMaj(run, view, run.MyDossier + "Actions.ini", Force);
+  TelechargerMaj(run, view, run.MyDossier + kActions);
   // Only a download that reached the installation and an installation that ran to its end
   // succeed; a run that stopped before either did not.
   if (!run.Finished()) run.End(view.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);

@@ -15,6 +15,6 @@ struct UpdateRun;
 
 // The run, from the download to its outcome; sortirCaption is the action button's caption once
 // the run is over.
-void LancerMaj(UpdateRun& run, RunView& view, bool Force, const std::string& sortirCaption);
+void LancerMaj(UpdateRun& run, RunView& view, const std::string& sortirCaption);
 
 }  // namespace quo

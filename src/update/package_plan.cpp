@@ -5,6 +5,7 @@
 
 #include "app/app_context.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "run/update_run.h"
 #include "platform/files.h"
 #include "update/download_files.h"
@@ -16,7 +17,7 @@ std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app, const std
   std::vector<PackageFacts> packages;
   for (int i = 1; i <= nb; ++i) {
     const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
-    if (!IsPackageName(name)) return std::nullopt;  // the action file names no plain file
+    if (!IsPlainFileName(name)) return std::nullopt;  // the action file names no plain file
     const auto p = ReadPackageFacts(app, nomIni, name, why);
     if (!p) return std::nullopt;
     packages.push_back(*p);
@@ -57,8 +58,8 @@ std::string CheckRoom(UpdateRun& run, const std::vector<PackageFacts>& packages)
 std::string ClearStaleDownloads(UpdateRun& run, const std::vector<PackageFacts>& packages) {
   Files& files = *run.app.platform.files;
   const std::string zip = DossierCompresse(run.MyDossier);
-  std::set<std::string> keep = {run.MyDossier + kListMaj, run.MyDossier + kListMaj + ".sig",
-                                run.MyDossier + kActions, run.MyDossier + kActions + ".sig"};
+  std::set<std::string> keep = {run.MyDossier + kListMaj, run.MyDossier + kListMaj + kSignatureSuffix,
+                                run.MyDossier + kActions, run.MyDossier + kActions + kSignatureSuffix};
   for (const PackageFacts& p : packages) {
     if (p.Verifiable()) keep.insert((p.compresse ? zip : run.MyDossier) + p.file + ".part");
   }

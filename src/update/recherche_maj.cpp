@@ -123,7 +123,7 @@ bool Search(UpdateRun& run, RunView& view) {
 
 }  // namespace
 
-bool RechercheMaj(UpdateRun& run, RunView& view, bool /*Force*/) {
+bool RechercheMaj(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
   bool result = false;
   try {

@@ -7,6 +7,6 @@ namespace quo {
 class RunView;
 struct UpdateRun;
 
-bool RechercheMaj(UpdateRun& run, RunView& view, bool Force);
+bool RechercheMaj(UpdateRun& run, RunView& view);
 
 }  // namespace quo

@@ -7,6 +7,7 @@
 
 #include "app/app_context.h"
 #include "app/dates.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "run/error_lines.h"
 #include "run/install_folder.h"
@@ -33,11 +34,6 @@ std::string Percent(float value) {
   return std::string(buf, r.ptr);
 }
 
-std::string BaseName(const std::string& path) {
-  const auto slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A file name as the download folder tells it from others: letter case aside, and without the
 // dots and blanks Windows drops at its end.
 std::string FolderName(std::string name) {
@@ -51,7 +47,7 @@ std::set<std::string> ReservedNames(const std::vector<PackageFacts>& packages) {
   std::set<std::string> names;
   for (const std::string name : {kListMaj, kActions}) {
     names.insert(FolderName(name));
-    names.insert(FolderName(name + ".sig"));
+    names.insert(FolderName(name + kSignatureSuffix));
   }
   for (const PackageFacts& p : packages) names.insert(FolderName(p.name));
   return names;
@@ -134,7 +130,7 @@ class Download {
       return false;
     }
     ftp_.SetDossier(dossier);
-    const FtpResult r = ftp_.GetFile(file, false, check);
+    const FtpResult r = ftp_.GetFile(file, check);
     if (!r.ok && !r.error.empty()) {
       Fail(FtpErrorLine(app_, r));
       return false;
@@ -152,7 +148,7 @@ class Download {
     std::string why;
     auto read = ReadPackages(app_, nomIni_, nb, why);
     if (!read) {
-      Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_));
+      Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_, kAnySlash));
       if (!why.empty()) run_.ErrorText += " (" + why + ")";
       run_.End(RunOutcome::Failed);
       return false;
@@ -210,7 +206,7 @@ class Download {
 
 }  // namespace
 
-void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bool /*Force*/) {
+void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni) {
   if (!run.SessionFtp) return;
   AppContext& app = run.app;
   Download d(run, view, nomIni);
@@ -226,7 +222,7 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bo
   const std::string version = present ? d.Ordre("versionActuelle") : "";
   const int nb = present ? WholeValue(d.Ordre("nb")) : 0;  // no package to install is no update
   if (!IsVersionText(version) || nb <= 0 || nb > kMaxPackages) {
-    d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni));
+    d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni, kAnySlash));
     view.EnableButton(RunButton::Options, true);
     run.End(RunOutcome::Failed);
     return;

@@ -10,6 +10,6 @@ namespace quo {
 class RunView;
 struct UpdateRun;
 
-void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni, bool Force);
+void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni);
 
 }  // namespace quo

@@ -1,6 +1,7 @@
 #include "update/unrar3.h"
 
 #include "app/app_context.h"
+#include "core/paths.h"
 #include "platform/files.h"
 #include "platform/rar_library.h"
 #include "platform/windowing.h"
@@ -8,12 +9,6 @@
 namespace quo::UnRAR3 {
 
 namespace {
-
-std::string Slashes(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
 
 // The entry's path as the folder will hold it: no empty or "." component.
 std::string Normal(const std::string& entry) {
@@ -43,8 +38,7 @@ int ExtraireArchive(AppContext& app, const std::string& archive, const std::stri
   if (open.OpenResult != 0 || handle == nullptr) return 1;
   if (!password.empty()) lib->SetPassword(handle, password);
 
-  std::string dest = Slashes(destination);
-  if (dest.empty() || dest.back() != '/') dest += '/';
+  const std::string dest = WithSlash(Slashes(destination));
   bool boxShown = false;
   RarHeaderData header;
   int rc = lib->ReadHeader(handle, header);

@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "core/base64.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "run/update_run.h"
 #include "platform/crypto.h"
@@ -57,8 +58,8 @@ std::string CheckSignature(AppContext& app, const std::vector<std::string>& keys
                            const std::string& path, const std::string& name) {
   Files& files = *app.platform.files;
   const auto message = files.ReadAll(path);
-  const auto text = files.ReadAll(path + ".sig");
-  if (!text) return app.Traduire("SignatureAbsente") + " " + name + ".sig";
+  const auto text = files.ReadAll(path + kSignatureSuffix);
+  if (!text) return app.Traduire("SignatureAbsente") + " " + name + kSignatureSuffix;
   const auto signature = Base64Decode(Stripped(*text));
   if (message && signature && app.platform.crypto != nullptr) {
     for (const std::string& key : keys) {
@@ -113,7 +114,7 @@ std::string CheckSignedActions(UpdateRun& run, const std::string& nomIni) {
   if (nb > kMaxPackages) return corrupted("nb=" + nbText);  // fewer than one: the download says
   for (int i = 1; i <= nb; ++i) {
     const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
-    if (!IsPackageName(name)) return corrupted(std::to_string(i) + "=" + name);
+    if (!IsPlainFileName(name)) return corrupted(std::to_string(i) + "=" + name);
     std::string why;
     const auto facts = ReadPackageFacts(app, nomIni, name, why);
     if (!facts) return corrupted(why);

@@ -31,7 +31,7 @@ std::string FetchFresh(UpdateRun& run, const std::string& name) {
   if (!RemoveStale(app, local)) return FtpErrorLine(app, here);
   DownloadCheck check;
   check.limit = kMaxListBytes;
-  const FtpResult r = run.SessionFtp->GetFile(name, false, check);
+  const FtpResult r = run.SessionFtp->GetFile(name, check);
   if (!r.ok) return FtpErrorLine(app, r);
   return app.platform.files->IsOrdinaryFile(local) ? "" : FtpErrorLine(app, here);
 }
@@ -47,11 +47,11 @@ void Refused(UpdateRun& run, RunView& view, const std::string& text) {
 std::string Verified(UpdateRun& run, const std::string& name) {
   if (run.ClesConfiance.empty()) return "";
   AppContext& app = run.app;
-  const std::string sig = name + ".sig";
+  const std::string sig = name + kSignatureSuffix;
   if (!RemoveStale(app, run.MyDossier + sig)) return app.Traduire("SignatureAbsente") + " " + sig;
   DownloadCheck check;
   check.limit = kMaxSignatureBytes;
-  const FtpResult r = run.SessionFtp->GetFile(sig, false, check);
+  const FtpResult r = run.SessionFtp->GetFile(sig, check);
   const std::string why = CheckSignature(app, run.ClesConfiance, run.MyDossier + name, name);
   return r.ok || why.empty() ? why : why + "\r\n" + FtpErrorLine(app, r);
 }

@@ -9,6 +9,7 @@
 #include "platform/animation.h"
 #include "platform/files.h"
 #include "platform/windowing.h"
+#include "install/target_dir.h"
 #include "window/frm_param.h"
 #include "window/mdl_tray.h"
 #include "window/traduire_form.h"
@@ -64,9 +65,9 @@ void frmTestFTP::EnableValider() {
   if (param_ && !param_->Closed()) (*param_)["cmdOK"].SetEnabled(busy_ == 0);
 }
 
-bool frmTestFTP::RechercheMaj(bool Force) {
+bool frmTestFTP::RechercheMaj() {
   BusyScope busy(*this);
-  return quo::RechercheMaj(run_, *this, Force);
+  return quo::RechercheMaj(run_, *this);
 }
 
 bool frmTestFTP::ReadyToRun() {
@@ -77,12 +78,12 @@ bool frmTestFTP::ReadyToRun() {
 }
 
 // Launched by the product: without a session the search comes first.
-void frmTestFTP::LancerMaj(bool Force) {
+void frmTestFTP::LancerMaj() {
   BusyScope busy(*this);
   if (!run_.SessionFtp)
     cmdRechercher_Click();
   else if (ReadyToRun())
-    quo::LancerMaj(run_, *this, Force, app_.Traduire("Sortir"));
+    quo::LancerMaj(run_, *this, app_.Traduire("Sortir"));
 }
 
 void frmTestFTP::cmdMettreAJour_Click() {
@@ -94,7 +95,7 @@ void frmTestFTP::cmdMettreAJour_Click() {
     else
       UnloadMe();
   } else if (ReadyToRun()) {
-    quo::LancerMaj(run_, *this, false, app_.Traduire("Sortir"));
+    quo::LancerMaj(run_, *this, app_.Traduire("Sortir"));
   }
 }
 
@@ -151,9 +152,8 @@ void frmTestFTP::Form_Load() {
   LoadHeight = form_->HeightTwips();
   trayIcon_ = TrayAdd(*this);
   (*form_)["prgPhase"].SetVisible(false);
-  run_.MyDossier = app_.programDir;
-  app_.platform.files->MakeDirectory(run_.MyDossier + "Download");
-  run_.MyDossier += "Download/";
+  run_.MyDossier = DownloadDir(app_);
+  app_.platform.files->MakeDirectory(run_.MyDossier);
 }
 
 void frmTestFTP::Form_Activate() {
@@ -244,7 +244,7 @@ void frmTestFTP::cmdRechercher_Click() {
   if (unloaded_) return;
   if (VerifieVersion()) {
     run_.MyVersion = (*form_)["txtVersion"].Text();
-    RechercheMaj(false);
+    RechercheMaj();
   } else if (Windowing* w = app_.platform.windowing) {
     w->MessageBox(app_.Traduire("MauvaiseVersion"), "", MsgButtons::Ok);
   }

@@ -30,8 +30,8 @@ class frmTestFTP : public RunView {
 
   // Operations other modules call. The search and the download-and-install run count as busy
   // (BusyScope) while they run.
-  virtual bool RechercheMaj(bool Force = false);
-  virtual void LancerMaj(bool Force = false);
+  virtual bool RechercheMaj();
+  virtual void LancerMaj();
   virtual void Show();  // shows the window, not modal
   bool VerifieVersion();
 

@@ -52,10 +52,10 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     w.Show();
 
     frmTestFTP::BusyScope busy(w);
-    const bool found = w.RechercheMaj(false);
+    const bool found = w.RechercheMaj();
     if (w.CloseRequested() || w.Unloaded()) return;
     if (found && run.Externe) {
-      w.LancerMaj(true);
+      w.LancerMaj();
       // The run records its own outcome; one that did not reach it did not succeed.
       if (!run.Finished())
         run.End(w.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);

@@ -14,7 +14,7 @@ Fault modes (each an option):
   --long-greeting N      greet with a 220 reply whose first line is N bytes long
   --endless-greeting     greet with "220-" continuation lines that never end
   --login-refused        refuse every login (530)
-  --pwd-refused, --retr-refused, --dele-refused   answer that command with 550
+  --pwd-refused, --retr-refused   answer that command with 550
   --drop-after N         close data and control connections after N bytes of a RETR
   --abort-after N        close the data connection after N bytes of a RETR and reply 426
   --stall-after N        send N bytes of a RETR, then nothing more (connections stay open)
@@ -130,7 +130,7 @@ def main():
                  "short-after", "throttle"):
         p.add_argument("--" + name, type=int)
     for name in ("no-greeting", "endless-greeting", "login-refused", "pwd-refused",
-                 "retr-refused", "dele-refused", "size-refused", "endless"):
+                 "retr-refused", "size-refused", "endless"):
         p.add_argument("--" + name, action="store_true")
     ARGS = p.parse_args()
     if ARGS.stderr:

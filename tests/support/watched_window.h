@@ -17,14 +17,14 @@ class WatchedWindow : public frmTestFTP {
   bool found = false;                     // what the search answers
   std::function<void()> inSearch, inRun;  // run inside RechercheMaj, LancerMaj
 
-  bool RechercheMaj(bool) override {
+  bool RechercheMaj() override {
     BusyScope busy(*this);
     ++searches;
     if (inSearch) inSearch();
     Run().MajDisponible = found;
     return found;
   }
-  void LancerMaj(bool) override {
+  void LancerMaj() override {
     BusyScope busy(*this);
     ++runs;
     if (inRun) inRun();

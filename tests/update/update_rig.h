@@ -19,6 +19,7 @@
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"
+#include "update/download_files.h"
 #include "update/lancer_maj.h"
 #include "update/recherche_maj.h"
 #include "update/telecharger_maj.h"
@@ -97,9 +98,9 @@ struct UpdateRig : RarApp {
   }
   // The search; the download (which ends with the installation); the whole run after a search,
   // from the download to the outcome shown.
-  bool Search() { return RechercheMaj(run, view, false); }
-  void Download() { TelechargerMaj(run, view, run.MyDossier + "Actions.ini", false); }
-  void Update() { LancerMaj(run, view, false, "Sortir"); }
+  bool Search() { return RechercheMaj(run, view); }
+  void Download() { TelechargerMaj(run, view, run.MyDossier + kActions); }
+  void Update() { LancerMaj(run, view, "Sortir"); }
 
   // The sections the installation went through (its phases), -1 when no installation ran.
   int Installed() const {

@@ -73,7 +73,7 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   EXPECT_EQ(x.t.windowing.boxes[0].text, "Version incorrecte");
   // Without a session a run only searches (launched, or by the product), or closes the window.
   x.w["txtVersion"].SetText("1.2.3");
-  x.w.frmTestFTP::LancerMaj(true);
+  x.w.frmTestFTP::LancerMaj();
   x.run.Externe = true;
   x.w.cmdMettreAJour_Click();
   EXPECT_EQ(x.w.searches, 3);
@@ -130,7 +130,7 @@ TEST(FrmTestFTP, ShowsARunOnItsControls) {
   x.t.app->translation.ChargerLangue();
   x.run.SessionFtp = std::make_unique<SckFtp>(*x.t.app);
   x.run.MajDisponible = true;
-  x.w.frmTestFTP::LancerMaj(true);
+  x.w.frmTestFTP::LancerMaj();
   EXPECT_EQ(f["cmdMettreAJour"].Caption(), "Quitter");
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/base64.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "platform/posix/posix_files.h"
 #include "platform/crypto/openssl_crypto.h"
 #include "quo_sign/update_folder.h"
@@ -65,7 +66,7 @@ void WriteNew(const std::string& path, const std::string& text, mode_t mode) {
 void WriteSignature(const std::string& file, const std::string& bytes, const std::string& key) {
   const auto signature = OpenSslCrypto::Sign(key, bytes);
   if (!signature) throw Error(file + ": cannot be signed");
-  PosixFiles().WriteAtomic(file + ".sig", Base64Encode(*signature) + "\n");
+  PosixFiles().WriteAtomic(file + kSignatureSuffix, Base64Encode(*signature) + "\n");
 }
 
 int Keygen(const std::string& secretPath, const std::string& publicPath) {
@@ -105,20 +106,15 @@ int VerifyFolder(const std::string& folder, const std::string& publicPath) {
   std::vector<std::string> failures;
   try {
     const auto bytes = PosixFiles().ReadAll(actions);
-    const std::string signature = ReadBase64Line(actions + ".sig", kSignatureBytes);
+    const std::string signature = ReadBase64Line(actions + kSignatureSuffix, kSignatureBytes);
     if (bytes && !crypto.Verify(key, *bytes, signature))
-      failures.push_back(actions + ".sig: not a signature of " + actions + " by this key");
+      failures.push_back(actions + kSignatureSuffix + ": not a signature of " + actions + " by this key");
   } catch (const Error& e) {
     failures.push_back(e.what());
   }
   for (const std::string& f : CheckPackages(folder)) failures.push_back(f);
   for (const std::string& f : failures) std::cerr << "quo-sign: " << f << "\n";
   return failures.empty() ? 0 : kFailed;
-}
-
-std::string AsFolder(std::string path) {
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
 }
 
 }  // namespace
@@ -133,9 +129,9 @@ int main(int argc, char** argv) {
   }
   try {
     if (args[0] == "keygen") return Keygen(args[1], args[2]);
-    if (args[0] == "sign") return SignFolder(AsFolder(args[1]), args[2]);
+    if (args[0] == "sign") return SignFolder(quo::WithSlash(args[1]), args[2]);
     if (args[0] == "sign-list") return SignList(args[1], args[2]);
-    if (args[0] == "verify") return VerifyFolder(AsFolder(args[1]), args[2]);
+    if (args[0] == "verify") return VerifyFolder(quo::WithSlash(args[1]), args[2]);
   } catch (const std::exception& e) {
     std::cerr << "quo-sign: " << e.what() << "\n";
     return kFailed;

@@ -10,6 +10,7 @@
 
 #include "core/base64.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "platform/ini/ini_profile.h"
 #include "platform/posix/posix_files.h"
@@ -48,7 +49,7 @@ std::vector<Package> Packages(IniProfile& ini, const std::string& folder) {
   std::vector<Package> out;
   for (int i = 1; i <= nb; ++i) {
     const std::string name = Get(ini, actions, "ordre", std::to_string(i));
-    if (!IsPackageName(name))
+    if (!IsPlainFileName(name))
       throw Error(actions + ": [ordre] " + std::to_string(i) + "= is not a plain file name");
     const bool compressed = FlagValue(Get(ini, actions, name, "compresse"));
     out.push_back({name, folder + (compressed ? NomArchive(name) : name)});

@@ -29,7 +29,6 @@ class CurlFtpSession : public FtpSession {
   FtpResult List(std::vector<std::string>& names) override;
   FtpResult Download(const std::string& name, const std::string& localPath,
                      const DownloadCheck& check) override;
-  FtpResult Delete(const std::string& name) override;
   void SetProgress(FtpProgress progress) override { progress_ = std::move(progress); }
 
   // One command sent and the final line of its reply ("" when none came). The greeting of a new

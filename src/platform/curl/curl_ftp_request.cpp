@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "core/text.h"
 #include "platform/curl/curl_sockets.h"
 #include "platform/curl/part_file.h"
 
@@ -19,10 +20,7 @@ constexpr auto kPumpEvery = std::chrono::milliseconds(25);
 std::string CleanLine(std::string line) {
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
   if (line.size() > kMaxReplyLine) line.resize(kMaxReplyLine);
-  for (char& c : line) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return line;
+  return Printable(line);
 }
 
 // "123 text" or "123": the last line of a reply (continuation lines are "123-text" or free).
@@ -171,13 +169,11 @@ CURLcode CurlFtpSession::Run(const Request& r, bool fresh) {
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
-  curl_easy_setopt(easy_, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(limits_.connectTimeoutMs));
   curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                    static_cast<long>(limits_.replyTimeoutSec));
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.lowSpeedTimeSec));
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
-  if (!login_.passive) curl_easy_setopt(easy_, CURLOPT_FTPPORT, "-");
   if (login_.tls) {
     curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     curl_easy_setopt(easy_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));

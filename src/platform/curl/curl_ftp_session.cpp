@@ -1,7 +1,8 @@
-// The FTP commands of a session: open, close, change directory, list, download, delete.
+// The FTP commands of a session: open, close, change directory, list, download.
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text.h"
 #include "platform/curl/curl_ftp.h"
 #include "platform/curl/curl_ftp_request.h"
 #include "platform/curl/curl_sockets.h"
@@ -12,13 +13,6 @@ namespace quo {
 namespace {
 
 constexpr size_t kMaxListingBytes = 64u << 20;
-
-bool HasControl(const std::string& s) {
-  for (const unsigned char c : s) {
-    if (c < 0x20 || c == 0x7f) return true;
-  }
-  return false;
-}
 
 // The directory of a 257 reply: the text between the first quote and the next single quote,
 // with "" standing for one quote. Empty when the reply holds no quoted path.
@@ -82,7 +76,7 @@ FtpSession::OpenReplies CurlFtpSession::Open() {
 
 FtpResult CurlFtpSession::ChangeDirectory(const std::string& newDir) {
   const std::string what = "CWD " + newDir;
-  if (newDir.empty() || HasControl(newDir)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
+  if (newDir.empty() || HasControlChar(newDir)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   Request r;
   if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
   r.quote.push_back("*CWD " + newDir);
@@ -132,7 +126,7 @@ FtpResult CurlFtpSession::List(std::vector<std::string>& names) {
 FtpResult CurlFtpSession::Download(const std::string& name, const std::string& localPath,
                                    const DownloadCheck& check) {
   const std::string what = "RETR " + name;
-  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
+  if (name.empty() || HasControlChar(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
   const std::string part = localPath + ".part";
   Sink sink;
   // What an earlier attempt left is continued only when it may be (see OpenPartFile).
@@ -188,22 +182,6 @@ FtpResult CurlFtpSession::Download(const std::string& name, const std::string& l
   if (sink.writeFailed || !closed) return FtpResult::Fail(what + ": cannot write " + part, FtpFault::Local);
   if (rc == CURLE_OK) return FtpResult::Fail(what + ": cannot rename " + part, FtpFault::Local);
   return Outcome(rc, what);
-}
-
-FtpResult CurlFtpSession::Delete(const std::string& name) {
-  const std::string what = "DELE " + name;
-  if (name.empty() || HasControl(name)) return FtpResult::Fail(what + ": invalid name", FtpFault::Local);
-  Request r;
-  if (!cwd_.empty()) r.quote.push_back("CWD " + cwd_);
-  r.quote.push_back("*DELE " + name);
-  const CURLcode rc = RunWithRetry(r);
-  if (rc != CURLE_OK) return Outcome(rc, what);
-  const Exchange* dele = LastExchange(what);
-  if (dele == nullptr || dele->reply.rfind("250", 0) != 0) {
-    const std::string reply = dele ? dele->reply : "";
-    return FtpResult::Fail(what + " (" + reply + ")", FaultOfReply(reply));
-  }
-  return FtpResult::Ok();
 }
 
 }  // namespace quo

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/paths.h"
 #include "platform/libarchive/libarchive_system.h"
 
 namespace quo {
@@ -29,12 +30,6 @@ namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
 
-std::string Slashes(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
-
 bool IsDriveLetter(const std::string& p) {
   return p.size() >= 2 && p[1] == ':' &&
          ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
@@ -54,11 +49,6 @@ bool IsSafeRelative(const std::string& rel) {
     start = end + 1;
   }
   return true;
-}
-
-std::string WithSlash(std::string dir) {
-  if (dir.empty() || dir.back() != '/') dir += '/';
-  return dir;
 }
 
 bool Refused(archive_entry* e) {

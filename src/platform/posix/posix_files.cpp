@@ -13,22 +13,18 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/paths.h"
 
 namespace quo {
 
 namespace {
 
-std::string BaseName(const std::string& path) {
-  std::string p = path;
-  while (p.size() > 1 && p.back() == '/') p.pop_back();
-  const auto slash = p.rfind('/');
-  return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
+// The folder of path as the messages name it: without its final "/" ("/" for the root, "." for
+// none).
 std::string DirName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  std::string dir = FolderOf(path);
+  if (dir.size() > 1) dir.pop_back();
+  return dir.empty() ? "." : dir;
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int err) {

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "core/error.h"
+#include "core/paths.h"
 
 extern char** environ;
 
@@ -33,11 +34,6 @@ bool ParsePid(const char* name, std::uint32_t& pid) {
   }
   pid = static_cast<std::uint32_t>(v);
   return pid != 0;
-}
-
-std::string BaseName(std::string path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool Readable(std::ifstream& in) { return in.is_open() && in.good(); }

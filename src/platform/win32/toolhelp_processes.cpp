@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/error.h"
+#include "core/paths.h"
 #include "platform/win32/wide.h"
 
 namespace quo {
@@ -29,11 +30,6 @@ struct Handle {
   Handle& operator=(const Handle&) = delete;
   explicit operator bool() const { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 };
-
-std::string BaseName(const std::string& path) {
-  const auto sep = path.find_last_of("\\/");
-  return sep == std::string::npos ? path : path.substr(sep + 1);
-}
 
 // The system's text for an error code, "%1" standing for the name when it has one.
 std::string SystemMessage(DWORD code, const std::string& name = "") {
@@ -80,7 +76,7 @@ std::string ImagePath(HANDLE process) {
   return win32::Narrow(path);
 }
 
-std::string ImageName(HANDLE process) { return BaseName(ImagePath(process)); }
+std::string ImageName(HANDLE process) { return BaseName(ImagePath(process), kAnySlash); }
 
 // One argument as the C runtime reads it back: quoted when it holds a blank or a quote or is
 // empty; a quote is escaped with a backslash, and backslashes are doubled only where a quote
@@ -160,7 +156,7 @@ std::vector<ProcessEntry> ToolhelpProcesses::Snapshot() {
     ProcessEntry e;
     e.pid = p.th32ProcessID;
     e.parentPid = p.th32ParentProcessID;
-    e.exeName = BaseName(win32::Narrow(p.szExeFile));
+    e.exeName = BaseName(win32::Narrow(p.szExeFile), kAnySlash);
     const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.pid));
     e.realUid = process ? UserKey(process.h) : kUnknownUser;
     out.push_back(std::move(e));

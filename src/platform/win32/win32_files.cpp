@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/paths.h"
 #include "platform/win32/wide.h"
 
 namespace quo {
@@ -30,22 +31,10 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-std::string BaseName(const std::string& path) {
-  std::string p = path;
-  while (p.size() > 1 && IsSeparator(p.back())) p.pop_back();
-  const auto slash = p.find_last_of("/\\");
-  return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
+// The folder of path as the messages name it ("." for none).
 std::string DirName(const std::string& path) {
-  const auto slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
-// The name given, in the folder of path.
-std::string Beside(const std::string& path, const std::string& name) {
-  const auto slash = path.find_last_of("/\\");
-  return (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + name;
+  const std::string dir = FolderOf(path, kAnySlash);
+  return dir.empty() ? "." : dir;
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD err) {
@@ -203,8 +192,8 @@ void WriteThroughNew(const std::string& path, const std::string& content, DWORD 
   Handle out;
   std::string tmp;
   for (int attempt = 0; !out; ++attempt) {
-    tmp = Beside(path, "." + BaseName(path) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
-                           std::to_string(counter++));
+    tmp = FolderOf(path, kAnySlash) + "." + BaseName(path, kAnySlash) + "." +
+          std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
     out.reset(CreateNew(tmp, security));
     const DWORD err = ::GetLastError();
     if (!out && (attempt == 100 || (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)))
@@ -264,7 +253,7 @@ class HandleReader : public Files::Reader {
 bool Win32Files::IsOrdinaryFile(const std::string& path) {
   if (path.empty() || IsSeparator(path.back())) return false;
   const auto info = Lookup(path);
-  return info && info->Ordinary() && BaseName(path).front() != '.';
+  return info && info->Ordinary() && BaseName(path, kAnySlash).front() != '.';
 }
 
 bool Win32Files::IsDirectory(const std::string& path) {

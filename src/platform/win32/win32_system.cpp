@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/paths.h"
 #include "platform/win32/wide.h"
 
 namespace quo {
@@ -15,10 +16,7 @@ std::string Win32System::ProgramPath() {
     const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return "";
     if (n < buf.size()) {
-      std::string path = win32::Narrow(std::wstring(buf.data(), n));
-      for (char& c : path)
-        if (c == '\\') c = '/';
-      return path;
+      return Slashes(win32::Narrow(std::wstring(buf.data(), n)));
     }
     buf.resize(buf.size() * 2);
   }

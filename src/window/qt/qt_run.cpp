@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/app_context.h"
+#include "app/exit_status.h"
 #include "run/update_run.h"
 #include "platform/windowing.h"
 #include "startup/launch.h"
@@ -40,7 +41,7 @@ int RunEventLoop(frmTestFTP& w, bool unattended) {
     watch.start(kWatchIntervalMs);
     QApplication::exec();
   }
-  if (!unattended) return 0;
+  if (!unattended) return kExitSuccess;
   return ExitStatus(w.Run().Outcome());
 }
 
@@ -74,7 +75,7 @@ int RunWindow(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   // For the start-up benchmark: end once the window has been shown and painted.
   if (qEnvironmentVariable("QUOUPDATE_QUIT_WHEN_SHOWN") == "1") {
     QApplication::processEvents();
-    return 0;
+    return kExitSuccess;
   }
   return RunEventLoop(w, unattended);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "core/paths.h"
 #include "platform/win32/wide.h"
 
 #undef MessageBox  // the service's own name, not the API's macro
@@ -45,10 +46,7 @@ std::optional<std::string> Win32Windowing::ShowOpenFile(const std::string& title
   ofn.lpstrTitle = shownTitle.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
-  std::string chosen = win32::Narrow(file.c_str());
-  for (char& c : chosen)
-    if (c == '\\') c = '/';
-  return chosen;
+  return Slashes(win32::Narrow(file.c_str()));
 }
 
 }  // namespace quo

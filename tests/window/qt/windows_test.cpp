@@ -245,7 +245,7 @@ class WindowsTest : public QObject {
         f.run.End(outcome);
         if (outcome == RunOutcome::Running) f.w->UnloadMe();
       };
-      QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
+      QTimer::singleShot(0, [&] { f.w->LancerMaj(); });
       QCOMPARE(quo::RunEventLoop(*f.w, true), status);
       QVERIFY(f.w->Unloaded());
     }
@@ -260,7 +260,7 @@ class WindowsTest : public QObject {
       f.t.app->Pause(10);
       unloadedDuring = f.w->Unloaded();
     };
-    QTimer::singleShot(0, [&] { f.w->LancerMaj(true); });
+    QTimer::singleShot(0, [&] { f.w->LancerMaj(); });
     QCOMPARE(quo::RunEventLoop(*f.w, false), 0);
     QVERIFY(hiddenAtOnce);
     QVERIFY(!unloadedDuring);
