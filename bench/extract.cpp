@@ -1,5 +1,5 @@
 // Extraction speed and memory: a generated stored RAR archive (many small files in subfolders
-// and one large file) extracted by ExtraireArchive and by `bsdtar -xf`, several rounds each,
+// and one large file) extracted by ExtractArchive and by `bsdtar -xf`, several rounds each,
 // interleaved. Prints the time ratio (ours / bsdtar) and the peak resident memory of both for
 // two archive sizes: it must stay flat when the archive grows.
 //
@@ -20,7 +20,7 @@
 
 #include "platform/libarchive/libarchive_rar.h"
 #include "support/test_platform.h"
-#include "update/unrar3.h"
+#include "update/extract_archive.h"
 #include "writers/rar4_writer.h"
 
 using namespace quo::writers;  // NOLINT: the archive writer's names read as the tests' own
@@ -69,7 +69,7 @@ Run Ours(quo::AppContext& app, const std::string& archive, const std::string& de
   Clear(dest);
   ResetPeak();
   const auto t0 = Clock::now();
-  const int errors = quo::UnRAR3::ExtraireArchive(app, archive, dest, "");
+  const int errors = quo::unrar::ExtractArchive(app, archive, dest, "");
   const double s = std::chrono::duration<double>(Clock::now() - t0).count();
   if (errors != 0) {
     std::fprintf(stderr, "extraction failed: %d errors\n", errors);
@@ -137,10 +137,10 @@ int main(int argc, char** argv) {
     a.push_back(Ours(*t.app, arc, ours).seconds);
     b.push_back(Bsdtar(arc, ref).seconds);
     ratio.push_back(a.back() / b.back());
-    std::printf("  round %d: ExtraireArchive %.3f s, bsdtar %.3f s, ratio %.3f\n", i + 1, a.back(),
+    std::printf("  round %d: ExtractArchive %.3f s, bsdtar %.3f s, ratio %.3f\n", i + 1, a.back(),
                 b.back(), ratio.back());
   }
-  std::printf("median: ExtraireArchive %.3f s, bsdtar %.3f s; median ratio %.3f (target <= 1.10)\n",
+  std::printf("median: ExtractArchive %.3f s, bsdtar %.3f s; median ratio %.3f (target <= 1.10)\n",
               Median(a), Median(b), Median(ratio));
 
   // Memory: the same extraction for a small and a large archive (small files fixed).
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     MakeArchive(arc, smallFiles, mib << 20);
     const Run o = Ours(*t.app, arc, ours);
     const Run r = Bsdtar(arc, ref);
-    std::printf("  %5llu MiB: ExtraireArchive %ld, bsdtar %ld\n",
+    std::printf("  %5llu MiB: ExtractArchive %ld, bsdtar %ld\n",
                 static_cast<unsigned long long>(mib), o.peakKiB, r.peakKiB);
   }
   std::filesystem::remove_all(work);

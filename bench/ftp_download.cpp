@@ -1,10 +1,10 @@
-// Download speed and memory of SckFtp::GetFile against the curl command-line tool: the same
-// 1 GiB file (sparse, so the server reads it fast) from the same test FTP server on loopback,
-// several rounds taking turns, medians. GetFile runs twice a round, plainly and with its SHA-256
-// taken as the bytes arrive (checked against the digest computed beforehand), each in a forked
-// child so its peak resident memory is the child's own (wait4). The child also reports the
+// Download speed and memory of FtpConnection::DownloadFile against the curl command-line tool: the
+// same 1 GiB file (sparse, so the server reads it fast) from the same test FTP server on loopback,
+// several rounds taking turns, medians. DownloadFile runs twice a round, plainly and with its
+// SHA-256 taken as the bytes arrive (checked against the digest computed beforehand), each in a
+// forked child so its peak resident memory is the child's own (wait4). The child also reports the
 // longest pause of the window during the download: the longest time between two runs of its
-// event handling, from the call of GetFile to its return.
+// event handling, from the call of DownloadFile to its return.
 // Usage: bench_ftp_download [rounds] [MiB] [base folder of the files, /tmp by default]
 #include <spawn.h>
 #include <sys/resource.h>
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/sck_ftp.h"
+#include "ftp/ftp_connection.h"
 #include "platform/crypto/openssl_crypto.h"
 #include "platform/curl/curl_ftp_service.h"
 #include "support/ftp_server.h"
@@ -36,7 +36,7 @@ struct Run {
   double seconds = 0, cpuSeconds = 0;  // time since start; user and system time of the child
   long maxRssKb = 0;
   bool ok = false;
-  double longestPauseMs = 0;  // GetFile only
+  double longestPauseMs = 0;  // DownloadFile only
 };
 
 double Median(std::vector<double> v) {
@@ -62,8 +62,8 @@ double MsSince(Clock::time_point t) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
 
-// GetFile of big.bin into dir; with expected, hashed on the way and checked against it.
-Run GetFileInChild(const std::string& address, const std::string& dir, long long bytes,
+// DownloadFile of big.bin into dir; with expected, hashed on the way and checked against it.
+Run DownloadInChild(const std::string& address, const std::string& dir, long long bytes,
                    const quo::Sha256Digest* expected) {
   int report[2];
   if (::pipe(report) != 0) return {};
@@ -74,11 +74,11 @@ Run GetFileInChild(const std::string& address, const std::string& dir, long long
   if (pid == 0) {
     quo::CurlFtpService service;
     t.platform.ftp = &service;
-    quo::SckFtp ftp(*t.app);
+    quo::FtpConnection ftp(*t.app);
     ftp.SetURL(address);
     ftp.SetUser("quo");
     ftp.SetPass("secret");
-    ftp.SetDossier(dir);
+    ftp.SetLocalDir(dir);
     ftp.Connect();
     auto lastPump = Clock::now();
     double longest = 0;
@@ -90,10 +90,10 @@ Run GetFileInChild(const std::string& address, const std::string& dir, long long
     const quo::DownloadCheck check =
         sha ? quo::DownloadCheck{bytes, false, sha.get()} : quo::DownloadCheck{};
     lastPump = Clock::now();
-    bool ok = ftp.Connected() && ftp.GetFile("big.bin", check).ok;
+    bool ok = ftp.Connected() && ftp.DownloadFile("big.bin", check).ok;
     longest = std::max(longest, MsSince(lastPump));
     ok = ok && (!sha || sha->Final() == *expected);
-    ftp.Deconnect();
+    ftp.Disconnect();
     std::fflush(nullptr);
     ok = ok && ::write(report[1], &longest, sizeof longest) == sizeof longest;
     ::_exit(ok ? 0 : 1);
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
               address.c_str(), out.path().c_str(), rounds);
 
   enum { kGet, kHashed, kCurl, kContenders };
-  const char* const names[kContenders] = {"GetFile", "hashed GetFile", "curl"};
+  const char* const names[kContenders] = {"DownloadFile", "hashed DownloadFile", "curl"};
   std::vector<double> times[kContenders], cpuTimes[kContenders];
   long rss[kContenders] = {};
   double longestPause = 0;
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
       const std::string target = out / (who == kCurl ? "curl.bin" : "big.bin");
       ::sync();
       runs[who] = who == kCurl ? CurlTool(address, target)
-                               : GetFileInChild(address, out.path(), bytes,
+                               : DownloadInChild(address, out.path(), bytes,
                                                 who == kHashed ? &zeros : nullptr);
       std::error_code ec;
       runs[who].ok = runs[who].ok && std::filesystem::file_size(target, ec) == size;
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
       }
     }
     std::printf(
-        "  round %d: GetFile %.3f s, hashed GetFile %.3f s (window paused %.0f ms at most), curl "
+        "  round %d: DownloadFile %.3f s, hashed DownloadFile %.3f s (window paused %.0f ms at most), curl "
         "%.3f s\n",
         i + 1, runs[kGet].seconds, runs[kHashed].seconds, runs[kHashed].longestPauseMs,
         runs[kCurl].seconds);
@@ -203,11 +203,11 @@ int main(int argc, char** argv) {
                 Median(cpuTimes[who]), rss[who] / 1024.0);
   }
   std::printf("SHA-256 alone, in memory: %.3f s (%.0f MiB/s)\n", hashSeconds, mb / hashSeconds);
-  std::printf("ratio GetFile/curl (speed): %.2f (target >= 0.90); GetFile peak RSS %s 64 MB\n",
+  std::printf("ratio DownloadFile/curl (speed): %.2f (target >= 0.90); DownloadFile peak RSS %s 64 MB\n",
               median[kCurl] / median[kGet], rss[kGet] < 64 * 1024 ? "<" : ">=");
-  std::printf("ratio hashed GetFile/curl (speed): %.2f (target >= 0.90)\n",
+  std::printf("ratio hashed DownloadFile/curl (speed): %.2f (target >= 0.90)\n",
               median[kCurl] / median[kHashed]);
-  std::printf("longest pause of the window during a hashed GetFile: %.0f ms (target <= 100 ms)\n",
+  std::printf("longest pause of the window during a hashed DownloadFile: %.0f ms (target <= 100 ms)\n",
               longestPause);
   return 0;
 }

@@ -58,22 +58,22 @@ Result Run(int n) {
   Tmpfs tmpfs(t.dir.path());
   quo::UpdateRun run(*t.app);
   quo::test::RecordingView view;
-  run.MyDossier = t.dir / "Download/";
-  quo::test::MakeDirs(run.MyDossier);
+  run.downloadDir = t.dir / "Download/";
+  quo::test::MakeDirs(run.downloadDir);
   const std::string root = t.dir / "prod/";
   quo::test::MakeDirs(root);
-  run.MyInstallationDest = root;
+  run.installDir = root;
 
   std::string actions = "[ordre]\r\nversionActuelle=1.4.0\r\nnb=" + std::to_string(n) + "\r\n";
   for (int i = 1; i <= n; ++i) actions += std::to_string(i) + "=p" + std::to_string(i) + ".dll\r\n";
   for (int i = 1; i <= n; ++i) {
     const std::string name = "p" + std::to_string(i) + ".dll";
     actions += "[" + name + "]\r\ndestination=\r\ncopie=1\r\nbackup=1\r\nenregistrement=0\r\n";
-    quo::test::WriteFile(run.MyDossier + name, "new package " + std::to_string(i));
+    quo::test::WriteFile(run.downloadDir + name, "new package " + std::to_string(i));
     quo::test::WriteFile(root + name, "old file " + std::to_string(i));
   }
-  const std::string nomIni = run.MyDossier + quo::kActions;
-  quo::test::WriteFile(nomIni, actions);
+  const std::string actionsPath = run.downloadDir + quo::kActions;
+  quo::test::WriteFile(actionsPath, actions);
 
   // Reference: the same number of copies, straight through the files service.
   const std::string refDir = t.dir / "ref/";
@@ -84,7 +84,7 @@ Result Run(int n) {
   auto start = Clock::now();
   for (int i = 1; i <= n; ++i) {
     const std::string name = "p" + std::to_string(i) + ".dll";
-    t.files.Copy(run.MyDossier + name, refDir + name);
+    t.files.Copy(run.downloadDir + name, refDir + name);
   }
   Result r;
   r.tmpfs = tmpfs.mounted;
@@ -92,10 +92,10 @@ Result Run(int n) {
 
   ::sync();
   start = Clock::now();
-  quo::Install(run, view, n, nomIni);
+  quo::Install(run, view, n, actionsPath);
   r.install = Seconds(start);
-  if (!run.ErrorText.empty()) {
-    std::fprintf(stderr, "install failed:%s\n", run.ErrorText.c_str());
+  if (!run.errorText.empty()) {
+    std::fprintf(stderr, "install failed:%s\n", run.errorText.c_str());
     std::exit(1);
   }
   if (!std::filesystem::exists(root + "OLDp1.dllBack")) {

@@ -1,9 +1,9 @@
-// A 1 GiB download cut at half and continued: the first GetFile (DownloadCheck with resume), in a
-// forked child, is killed (SIGKILL) as soon as its .part holds half the file; a second GetFile
-// continues that .part and takes the SHA-256 of the whole file. Prints, for every round, what the
-// .part kept, the bytes the server sent to the second run (from the server's own transfer log)
-// against the file's size, whether the digest is the file's, and the longest pause of the window
-// during the second run (which first hashes what the .part holds).
+// A 1 GiB download cut at half and continued: the first DownloadFile (DownloadCheck with resume),
+// in a forked child, is killed (SIGKILL) as soon as its .part holds half the file; a second
+// DownloadFile continues that .part and takes the SHA-256 of the whole file. Prints, for every
+// round, what the .part kept, the bytes the server sent to the second run (from the server's own
+// transfer log) against the file's size, whether the digest is the file's, and the longest pause of
+// the window during the second run (which first hashes what the .part holds).
 // Usage: bench_resume_download [rounds] [MiB] [base folder of the files, /dev/shm by default]
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/sck_ftp.h"
+#include "ftp/ftp_connection.h"
 #include "platform/crypto/openssl_crypto.h"
 #include "platform/curl/curl_ftp_service.h"
 #include "support/ftp_server.h"
@@ -57,18 +57,18 @@ quo::Sha256Digest WriteServedFile(const std::string& path, long long bytes, quo:
   return sha->Final();
 }
 
-// A program with its SckFtp to the test server, downloading into dir; connected on demand.
+// A program with its FtpConnection to the test server, downloading into dir; connected on demand.
 struct Client {
   Client(const std::string& address, const std::string& dir) {
     t.platform.ftp = &service;
     ftp.SetURL(address);
     ftp.SetUser("quo");
     ftp.SetPass("secret");
-    ftp.SetDossier(dir);
+    ftp.SetLocalDir(dir);
   }
   quo::test::TestApp t;
   quo::CurlFtpService service;
-  quo::SckFtp ftp{*t.app};
+  quo::FtpConnection ftp{*t.app};
 };
 
 // What the server logged about transfers after from: the bytes they sent, and how many there
@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
       if (pid == 0) {
         first.ftp.Connect();
         const auto sha = first.t.crypto.NewSha256();
-        const bool ok = first.ftp.Connected() &&
-                        first.ftp.GetFile("big.bin", {bytes, true, sha.get()}).ok;
+        const bool ok =
+            first.ftp.Connected() && first.ftp.DownloadFile("big.bin", {bytes, true, sha.get()}).ok;
         ::_exit(ok ? 0 : 1);
       }
       std::error_code ec;
@@ -167,10 +167,10 @@ int main(int argc, char** argv) {
     const auto sha = crypto.NewSha256();
     const auto start = lastPump = Clock::now();
     const bool ok =
-        second.ftp.Connected() && second.ftp.GetFile("big.bin", {bytes, true, sha.get()}).ok;
+        second.ftp.Connected() && second.ftp.DownloadFile("big.bin", {bytes, true, sha.get()}).ok;
     paused = std::max(paused, MsSince(lastPump));
     const double seconds = MsSince(start) / 1000;
-    second.ftp.Deconnect();
+    second.ftp.Disconnect();
     std::error_code ec;
     const bool whole = ok &&
                        std::filesystem::file_size(out / "big.bin", ec) == std::uintmax_t(bytes) &&

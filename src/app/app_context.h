@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "app/settings.h"
 #include "platform/platform.h"
-#include "app/mdl_param_ini.h"
 #include "translation/translation_table.h"
 
 namespace quo {
@@ -20,7 +20,7 @@ class AppContext {
   std::string exeName;     // base name of the executable (on Windows without ".exe")
   // The install journal beside the settings file (its content: install/install_journal.h).
   std::string JournalPath() const { return programDir + exeName + ".journal"; }
-  mdlParamIni ini;
+  Settings ini;
   TranslationTable translation;
   bool logRefused = false;  // log.txt could not be written once: said, not repeated
 
@@ -29,8 +29,8 @@ class AppContext {
   void Pause(int milliseconds);
   // Lets pending window events run once (nothing without a window service).
   void PumpMessages();
-  std::string Traduire(const std::string& key, const std::string& window = "") const {
-    return translation.Traduire(key, window);
+  std::string Translate(const std::string& key, const std::string& window = "") const {
+    return translation.Translate(key, window);
   }
 };
 

@@ -14,7 +14,7 @@ void WriteLog(AppContext& app, const std::string& text) {
   } catch (const Error& e) {
     if (app.logRefused) return;
     app.logRefused = true;
-    std::fprintf(stderr, "QuoUpdate: %s %s\n", app.Traduire("LogNonEcrit").c_str(), e.what());
+    std::fprintf(stderr, "QuoUpdate: %s %s\n", app.Translate("LogNonEcrit").c_str(), e.what());
   }
 }
 

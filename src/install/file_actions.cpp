@@ -4,26 +4,27 @@
 
 #include "app/app_context.h"
 #include "core/text.h"
-#include "run/error_lines.h"
-#include "run/update_run.h"
 #include "install/install_journal.h"
-#include "install/mdl_process.h"
+#include "install/kill_process.h"
 #include "install/registration.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
+#include "run/error_lines.h"
+#include "run/update_run.h"
 
 namespace quo {
 
-ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std::string& section) {
-  mdlParamIni& ini = app.ini;
+ActionSection ReadSection(AppContext& app, const std::string& actionsPath,
+                          const std::string& section) {
+  Settings& ini = app.ini;
   ActionSection s;
-  s.destination = ini.ReadIni(section, "destination", nomIni);
-  s.copie = FlagValue(ini.ReadIni(section, "copie", nomIni));
-  s.backup = FlagValue(ini.ReadIni(section, "backup", nomIni));
-  s.enregistrement = FlagValue(ini.ReadIni(section, "enregistrement", nomIni));
-  s.type = ini.ReadIni(section, "type", nomIni);
-  s.kill = ini.ReadIni(section, "kill", nomIni);
-  s.compresse = NumericValue(ini.ReadIni(section, "compresse", nomIni)) == 1;
+  s.destination = ini.ReadIni(section, "destination", actionsPath);
+  s.replace = FlagValue(ini.ReadIni(section, "copie", actionsPath));
+  s.backup = FlagValue(ini.ReadIni(section, "backup", actionsPath));
+  s.registerComponent = FlagValue(ini.ReadIni(section, "enregistrement", actionsPath));
+  s.type = ini.ReadIni(section, "type", actionsPath);
+  s.kill = ini.ReadIni(section, "kill", actionsPath);
+  s.compressed = NumericValue(ini.ReadIni(section, "compresse", actionsPath)) == 1;
   return s;
 }
 
@@ -62,30 +63,30 @@ void CopyWithBackup(UpdateRun& run, const std::string& file, const std::string& 
   if (replace) copy({path});
 }
 
-void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
+void InstallAction(UpdateRun& run, const std::string& actionsPath, const std::string& section,
                    InstallRun& done) {
   try {
     CheckSectionName(section);
-    const ActionSection s = ReadSection(run.app, nomIni, section);
+    const ActionSection s = ReadSection(run.app, actionsPath, section);
     done.Record("start");
     Processes* processes = run.app.platform.processes;
     if (!s.kill.empty()) KillProcess(processes, FindProcess(processes, s.kill));
 
     for (int attempt = 1; attempt <= 2; ++attempt) {
       const TargetDir target = TargetDirectory(run, s.destination);
-      const bool unregisterFirst = target.subdirectory ? false : s.enregistrement;
+      const bool unregisterFirst = target.subdirectory ? false : s.registerComponent;
       const std::string kind = target.subdirectory ? "exeX" : s.type;
       // The retry makes no backup: the first attempt made the one a rollback needs (or found
       // nothing to keep), and what lies there now came from this run.
-      CopyWithBackup(run, section, target.dir, s.copie, s.backup && attempt == 1, unregisterFirst,
-                     kind, done, {.keepSource = s.compresse, .executable = s.type == "exeX"});
-      if (!s.enregistrement) return;
+      CopyWithBackup(run, section, target.dir, s.replace, s.backup && attempt == 1, unregisterFirst,
+                     kind, done, {.keepSource = s.compressed, .executable = s.type == "exeX"});
+      if (!s.registerComponent) return;
       done.Record("register");
       if (RegisterComponent(run, target.dir + section, s.type, section)) return;
-      if (attempt == 1) run.ErrorText.clear();
+      if (attempt == 1) run.errorText.clear();
     }
   } catch (const std::exception& e) {
-    run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Fichier : " + section;
+    run.errorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Fichier : " + section;
   }
 }
 

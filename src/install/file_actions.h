@@ -21,9 +21,10 @@ struct UpdateRun;
 // The keys of a package section; the flags are set when their numeric value is above 0.
 struct ActionSection {
   std::string destination, type, kill;
-  bool copie = false, backup = false, enregistrement = false, compresse = false;
+  bool replace = false, backup = false, registerComponent = false, compressed = false;
 };
-ActionSection ReadSection(AppContext& app, const std::string& nomIni, const std::string& section);
+ActionSection ReadSection(AppContext& app, const std::string& actionsPath,
+                          const std::string& section);
 
 // What one installation run has done so far.
 struct InstallRun {
@@ -37,7 +38,7 @@ struct InstallRun {
   void Record(const std::string& step) const;
 };
 
-void InstallAction(UpdateRun& run, const std::string& nomIni, const std::string& section,
+void InstallAction(UpdateRun& run, const std::string& actionsPath, const std::string& section,
                    InstallRun& done);
 
 // The file operations for file in dir (dir ends with "/"):

@@ -105,7 +105,7 @@ void InstallJournal::Begin(const JournalHead& head) {
   std::vector<std::string> lines{JournalLine({"head", head.from, head.to, head.root})};
   for (const JournalSection& s : head.sections)
     lines.push_back(JournalLine({"plan", std::to_string(s.k), s.path, s.backup, s.kill, s.kind,
-                                 s.enregistrement ? "1" : "0"}));
+                                 s.registerComponent ? "1" : "0"}));
   // The step records of every section, at their longest, must fit too.
   std::uint64_t size = lines.size() * 2 + head.sections.size() * 5 * 32 + 32;
   std::string text;

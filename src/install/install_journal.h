@@ -48,7 +48,7 @@ class JournalRefused : public Error {
 struct JournalSection {
   int k = 0;
   std::string path, backup, kill, kind;
-  bool enregistrement = false;
+  bool registerComponent = false;
 };
 
 struct JournalHead {

@@ -6,18 +6,18 @@
 #include "app/app_context.h"
 #include "app/dates.h"
 #include "app/log.h"
-#include "core/comparer_version.h"
 #include "core/paths.h"
 #include "core/text.h"
-#include "run/update_run.h"
+#include "core/version_order.h"
 #include "install/install_journal.h"
-#include "install/mdl_process.h"
+#include "install/kill_process.h"
 #include "install/registration.h"
 #include "install/rollback.h"
 #include "install/target_dir.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/system.h"
+#include "run/update_run.h"
 
 namespace quo {
 
@@ -26,7 +26,7 @@ namespace {
 void RollForward(AppContext& app, const JournalState& journal) {
   bool written = app.ini.Write("temps", "dernier", FormatDate(app.platform.system->Now()));
   // Never a version older than the one recorded: the journal cannot take the records back.
-  if (!ComparerVersion(journal.head.to, app.ini.Read("temps", "DerniereVersion")))
+  if (!IsNewerVersion(journal.head.to, app.ini.Read("temps", "DerniereVersion")))
     written = app.ini.Write("temps", "DerniereVersion", journal.head.to) && written;
   if (!written) throw std::runtime_error("Cannot write " + app.ini.SettingsPath());
   DeleteDownloads(app);
@@ -37,7 +37,7 @@ std::string SetAside(AppContext& app, const std::string& why) {
   const std::string path = app.JournalPath(), refused = path + ".refused";
   // What the journal said is shown as text on one line, and not at any length.
   const std::string shown = Printable(why.substr(0, 300));
-  std::string message = app.Traduire("RepriseRefusee") + " " + shown + " (" + refused + ")";
+  std::string message = app.Translate("RepriseRefusee") + " " + shown + " (" + refused + ")";
   try {
     app.platform.files->Rename(path, refused);
     app.platform.files->SyncDirectory(app.programDir);
@@ -76,7 +76,8 @@ void RollBackJournal(AppContext& app, const JournalState& journal) {
     } catch (const std::exception&) {
     }
     const bool copied = journal.Has(s.k, "copy") || journal.Has(s.k, "register");
-    if (s.enregistrement && journal.Has(s.k, "register")) UnregisterComponent(app, s.path, s.kind);
+    if (s.registerComponent && journal.Has(s.k, "register"))
+      UnregisterComponent(app, s.path, s.kind);
     if (s.backup.empty()) continue;  // as a failed run: a file without a backup stays
     // The backup is this run's only when the journal says it was made; until the copy, a file
     // still in place is the original, and an older backup beside it is not ours to restore.
@@ -85,7 +86,7 @@ void RollBackJournal(AppContext& app, const JournalState& journal) {
       files.Rename(s.backup, s.path);
       files.SyncDirectory(FolderOf(s.path));
     }
-    if (s.enregistrement) RegisterComponent(run, s.path, s.kind, "");
+    if (s.registerComponent) RegisterComponent(run, s.path, s.kind, "");
   }
 }
 
@@ -98,14 +99,14 @@ RecoveryResult RecoverInstallation(AppContext& app, const std::string& productFo
     const std::string version = journal->head.to;
     if (!SameFolder(journal->head.root, productFolder)) {
       result.ok = false;
-      result.message = app.Traduire("RepriseAutreDossier") + " " + journal->head.root;
+      result.message = app.Translate("RepriseAutreDossier") + " " + journal->head.root;
     } else if (journal->committed) {
       RollForward(app, *journal);
-      result.message = app.Traduire("RepriseTerminee") + " " + version;
+      result.message = app.Translate("RepriseTerminee") + " " + version;
       InstallJournal(app).Remove();
     } else {
       RollBackJournal(app, *journal);
-      result.message = app.Traduire("RepriseAnnulee") + " " + version;
+      result.message = app.Translate("RepriseAnnulee") + " " + version;
       InstallJournal(app).Remove();
     }
   } catch (const JournalRefused& e) {
@@ -113,7 +114,7 @@ RecoveryResult RecoverInstallation(AppContext& app, const std::string& productFo
     result.message = SetAside(app, e.what());
   } catch (const std::exception& e) {
     result.found = true, result.ok = false;
-    result.message = app.Traduire("RepriseImpossible") + " " + e.what();
+    result.message = app.Translate("RepriseImpossible") + " " + e.what();
   }
   WriteLog(app, result.message);
   return result;

@@ -58,21 +58,21 @@ bool RegisterComponent(UpdateRun& run, const std::string& path, const std::strin
       if (!sourceName.empty()) app.platform.files->Copy(DownloadDir(app) + sourceName, path);
       app.platform.system->SleepMs(kCheckDelayMs);
       if (++attempts > kChecks) {
-        run.ErrorText += "\r\nFichier  " + path + " Introuvable";
+        run.errorText += "\r\nFichier  " + path + " Introuvable";
         return false;
       }
     }
     // A component this system cannot register is still installed; the run's outcome names it.
     const bool inProcess = kind == "dll" || kind == "ocx";
     if (!Start(app, kind, path, false) && inProcess &&
-        std::find(run.NonEnregistres.begin(), run.NonEnregistres.end(), path) ==
-            run.NonEnregistres.end())
-      run.NonEnregistres.push_back(path);
+        std::find(run.componentsNotRegistered.begin(), run.componentsNotRegistered.end(), path) ==
+            run.componentsNotRegistered.end())
+      run.componentsNotRegistered.push_back(path);
     return true;
   } catch (const std::exception& e) {
     if (Windowing* win = app.platform.windowing)
       win->MessageBox(e.what(), "Enregistrement", MsgButtons::Ok);
-    run.ErrorText += "\r\n" + InstallErrorLine(app, e.what()) + " Fichier : " + path;
+    run.errorText += "\r\n" + InstallErrorLine(app, e.what()) + " Fichier : " + path;
     return false;
   }
 }

@@ -23,9 +23,9 @@ std::vector<std::string> RegistrationCommand(Processes* processes, const std::st
 
 // Waits for path to exist (21 checks, 50 ms apart, copying sourceName from the download folder
 // again while it is missing, unless sourceName is empty), then starts the register command. False
-// when the file never appeared (a " Introuvable" line is added to ErrorText) or an error was
-// raised (shown in an "Enregistrement" message box, then added to ErrorText). A dll or ocx that
-// this system cannot register stays installed and is added to the run's NonEnregistres.
+// when the file never appeared (a " Introuvable" line is added to errorText) or an error was
+// raised (shown in an "Enregistrement" message box, then added to errorText). A dll or ocx that
+// this system cannot register stays installed and is added to the run's componentsNotRegistered.
 bool RegisterComponent(UpdateRun& run, const std::string& path, const std::string& kind,
                        const std::string& sourceName);
 // The same wait without copying, then the unregister command, waited for; reports nothing.

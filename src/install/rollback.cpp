@@ -16,9 +16,9 @@ namespace quo {
 
 namespace {
 
-void RestoreSection(UpdateRun& run, const std::string& nomIni, const std::string& section,
+void RestoreSection(UpdateRun& run, const std::string& actionsPath, const std::string& section,
                     const InstallRun& done) {
-  const ActionSection s = ReadSection(run.app, nomIni, section);
+  const ActionSection s = ReadSection(run.app, actionsPath, section);
   if (!s.backup) return;
   TargetDir target;
   try {
@@ -35,21 +35,21 @@ void RestoreSection(UpdateRun& run, const std::string& nomIni, const std::string
     files.Rename(backup, path);
     files.SyncDirectory(target.dir);
   }
-  if (s.enregistrement) RegisterComponent(run, path, s.type, "");
+  if (s.registerComponent) RegisterComponent(run, path, s.type, "");
 }
 
 }  // namespace
 
-bool RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni,
+bool RestoreInstallation(UpdateRun& run, int count, const std::string& actionsPath,
                          const InstallRun& done) {
   bool whole = true;
   for (int i = 1; i <= count; ++i) {
-    const std::string section = run.app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+    const std::string section = run.app.ini.ReadIni("ordre", std::to_string(i), actionsPath);
     if (!IsPlainFileName(section)) continue;  // refused when installing
     try {
-      RestoreSection(run, nomIni, section, done);
+      RestoreSection(run, actionsPath, section, done);
     } catch (const std::exception& e) {
-      run.ErrorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Avec " + section;
+      run.errorText += "\r\n" + InstallErrorLine(run.app, e.what()) + " Avec " + section;
       whole = false;
     }
   }

@@ -12,11 +12,11 @@ struct UpdateRun;
 
 // Rolls back sections 1 to count of the action file, in order: for each section with the backup
 // flag, the backup this run made (found by the same directory rules as the installation) is
-// renamed back over the installed file, and a component (backup and enregistrement both set) is
+// renamed back over the installed file, and a component (backup and registerComponent both set) is
 // registered again. A section that cannot be restored adds CR LF, the error's description,
-// " Avec " and the section name to ErrorText, and the others are still restored (false is then
+// " Avec " and the section name to errorText, and the others are still restored (false is then
 // returned). Files without a backup stay as they are.
-bool RestoreInstallation(UpdateRun& run, int count, const std::string& nomIni,
+bool RestoreInstallation(UpdateRun& run, int count, const std::string& actionsPath,
                          const InstallRun& done);
 
 // Deletes the ordinary files of the download folder (program directory + "Download/"), in name

@@ -80,7 +80,7 @@ void CheckSectionName(const std::string& section) {
 }
 
 std::string InstallRoot(const UpdateRun& run) {
-  std::string root = run.MyInstallationDest;
+  std::string root = run.installDir;
   if (root.empty()) throw Error("No installation folder");
   // A relative root would follow the current directory: the run refuses it when it starts.
   if (!run.app.platform.files->IsAbsolutePath(root)) throw Error("Not a full path: " + root);

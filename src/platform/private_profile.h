@@ -17,8 +17,8 @@ class PrivateProfile {
                           const std::string& key, std::size_t maxChars) = 0;
   // The same for a file read for one value (a large file from a server): scanned up to the key,
   // nothing kept, in about twice the file's size of memory.
-  virtual std::string GetOnce(const std::string& file, const std::string& section,
-                              const std::string& key, std::size_t maxChars) = 0;
+  virtual std::string GetUncached(const std::string& file, const std::string& section,
+                                  const std::string& key, std::size_t maxChars) = 0;
   // Writes the key in place, keeping every other line and byte; appends a missing key at the
   // end of its section and a missing section at the end of the file; creates a missing file.
   // The file is replaced atomically. False when the write failed (nothing changed then).

@@ -8,17 +8,24 @@ namespace {
 
 std::string Phrase(const AppContext& app, FtpFault fault) {
   switch (fault) {
-    case FtpFault::NotFound: return app.Traduire("ErreurFtpIntrouvable");
-    case FtpFault::Refused: return app.Traduire("ErreurFtpRefus");
-    case FtpFault::Local: return app.Traduire("ErreurFtpLocal");
-    case FtpFault::Abandoned: return app.Traduire("ErreurFtpInterrompu");
-    case FtpFault::Tls: return app.Traduire("ConnexionSecuriseeImpossible");
-    case FtpFault::TooLarge: return app.Traduire("ErreurFtpTropGrand");
-    case FtpFault::NoSize: return app.Traduire("ErreurFtpSansTaille");
+    case FtpFault::NotFound:
+      return app.Translate("ErreurFtpIntrouvable");
+    case FtpFault::Refused:
+      return app.Translate("ErreurFtpRefus");
+    case FtpFault::Local:
+      return app.Translate("ErreurFtpLocal");
+    case FtpFault::Abandoned:
+      return app.Translate("ErreurFtpInterrompu");
+    case FtpFault::Tls:
+      return app.Translate("ConnexionSecuriseeImpossible");
+    case FtpFault::TooLarge:
+      return app.Translate("ErreurFtpTropGrand");
+    case FtpFault::NoSize:
+      return app.Translate("ErreurFtpSansTaille");
     case FtpFault::None:
     case FtpFault::Network: break;
   }
-  return app.Traduire("ErreurFtpReseau");
+  return app.Translate("ErreurFtpReseau");
 }
 
 }  // namespace
@@ -28,7 +35,7 @@ std::string FtpErrorLine(const AppContext& app, const FtpResult& result) {
 }
 
 std::string InstallErrorLine(const AppContext& app, const std::string& what) {
-  return app.Traduire("Echecdelinstallation") + " " + what;
+  return app.Translate("Echecdelinstallation") + " " + what;
 }
 
 }  // namespace quo

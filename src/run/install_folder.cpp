@@ -11,14 +11,14 @@ namespace quo {
 bool CheckInstallFolder(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
   Files& files = *app.platform.files;
-  if (run.MyInstallationDest.empty()) run.MyInstallationDest = app.programDir;
-  const char* key = !files.IsAbsolutePath(run.MyInstallationDest) ? "DossierNonAbsolu"
-                    : !files.IsDirectory(run.MyInstallationDest)  ? "DossierInstallationAbsent"
-                                                                  : nullptr;
+  if (run.installDir.empty()) run.installDir = app.programDir;
+  const char* key = !files.IsAbsolutePath(run.installDir) ? "DossierNonAbsolu"
+                    : !files.IsDirectory(run.installDir)  ? "DossierInstallationAbsent"
+                                                          : nullptr;
   if (key == nullptr) return true;
-  const std::string text = app.Traduire(key) + " " + run.MyInstallationDest;
+  const std::string text = app.Translate(key) + " " + run.installDir;
   SetPhase(run, view, text);
-  view.SetActionCaption(app.Traduire("Sortir"));
+  view.SetActionCaption(app.Translate("Sortir"));
   WriteLog(app, text);
   run.End(RunOutcome::Refused);
   return false;

@@ -49,7 +49,7 @@ class RunView {
 
 // Sets the run's phase text and shows it at once.
 inline void SetPhase(UpdateRun& run, RunView& view, const std::string& text) {
-  run.TextePhase = text;
+  run.phaseText = text;
   view.ShowPhase(text);
   view.RepaintPhase();
 }

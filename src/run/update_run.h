@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/sck_ftp.h"
+#include "ftp/ftp_connection.h"
 
 namespace quo {
 
@@ -33,22 +33,22 @@ struct UpdateRun {
 
   // The version installed, the download folders (with a trailing "/"), the product folder,
   // the server, its account and its update directory.
-  std::string MyVersion, MyDossier, MyDossierCompresse, MyInstallationDest, MyAdresse, MyMotPasse,
-      MyUser, MyRepertoireFTP;
-  int Langue = 0;
-  bool Externe = false;  // launched by the product: the run goes on by itself
+  std::string installedVersion, downloadDir, archiveDir, installDir, serverAddress, serverPassword,
+      serverUser, serverDir;
+  int language = 0;
+  bool launchedByProduct = false;  // launched by the product: the run goes on by itself
 
-  std::unique_ptr<SckFtp> SessionFtp;  // from the search on; the download uses it
-  std::string TextePhase;              // the phase shown, without the moving dots
-  float Progression = 0;               // 0 to 1
-  std::string ErrorText;               // one error per line, each after CR LF
-  bool MajDisponible = false;
+  std::unique_ptr<FtpConnection> ftpConnection;  // from the search on; the download uses it
+  std::string phaseText;                         // the phase shown, without the moving dots
+  float progress = 0;                            // 0 to 1
+  std::string errorText;                         // one error per line, each after CR LF
+  bool updateAvailable = false;
   // The publisher's public keys the run trusts (raw bytes); none: updates are not verified.
-  std::vector<std::string> ClesConfiance;
-  bool MajVerifiee = false;  // the update found was signed by one of them
-  bool AvertiNonVerifiee = false;  // standard error was told that updates are not verified
+  std::vector<std::string> trustedKeys;
+  bool updateVerified = false;    // the update found was signed by one of them
+  bool warnedUnverified = false;  // standard error was told that updates are not verified
   // Components installed whose registration this system cannot do (dll and ocx off Windows).
-  std::vector<std::string> NonEnregistres;
+  std::vector<std::string> componentsNotRegistered;
 
   RunOutcome Outcome() const { return outcome_; }
   // The run has reached its end: nothing is left to do unattended.

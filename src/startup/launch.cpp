@@ -15,13 +15,13 @@ namespace quo {
 
 ServerSettings ReadServerSettings(AppContext& app) {
   ServerSettings s;
-  s.MotPasse = app.ini.Read("Server", "MotPasse");
-  s.User = app.ini.Read("Server", "User");
-  s.Adresse = app.ini.Read("Server", "Adresse");
-  if (s.Adresse.empty()) s.Adresse = QUO_DEFAULT_SERVER;
-  s.Chemin = app.ini.Read("Server", "Chemin");
-  s.Destination = app.ini.Read("Server", "Destination");
-  if (s.Destination.empty()) s.Destination = app.programDir;
+  s.password = app.ini.Read("Server", "MotPasse");
+  s.user = app.ini.Read("Server", "User");
+  s.address = app.ini.Read("Server", "Adresse");
+  if (s.address.empty()) s.address = QUO_DEFAULT_SERVER;
+  s.serverDir = app.ini.Read("Server", "Chemin");
+  s.installDir = app.ini.Read("Server", "Destination");
+  if (s.installDir.empty()) s.installDir = app.programDir;
   return s;
 }
 
@@ -31,10 +31,10 @@ bool UnattendedStart(const AppContext& app) {
 
 namespace {
 
-void LoadLanguage(AppContext& app, int langue) {
-  app.translation.LangueCourante = langue;
-  app.translation.ChargerLangue();
-  app.translation.LangueCourante = langue;
+void LoadLanguage(AppContext& app, int language) {
+  app.translation.currentLanguage = language;
+  app.translation.LoadCurrentLanguage();
+  app.translation.currentLanguage = language;
 }
 
 // A run whose command line names no language shows French texts rather than empty ones (its
@@ -43,7 +43,7 @@ void LoadDefaultLanguage(AppContext& app) { LoadLanguage(app, 1036); }
 
 // A command line or settings the run cannot use: logged, then shown, and the process ends.
 LaunchPlan& Refuse(AppContext& app, LaunchPlan& plan, const char* key, const std::string& what) {
-  const std::string why = what.empty() ? app.Traduire(key) : app.Traduire(key) + " " + what;
+  const std::string why = what.empty() ? app.Translate(key) : app.Translate(key) + " " + what;
   WriteLog(app, why);
   plan.proceed = false;
   plan.status = kExitRefused;
@@ -64,16 +64,16 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
     LoadLanguage(app, asked);
     if (!app.platform.system->AcquireSingleInstance()) {
       plan.status = kExitBusy;
-      plan.error = app.Traduire("AutreInstance");
+      plan.error = app.Translate("AutreInstance");
       return plan;
     }
-    ExporterTraductions(app.platform, app.programDir, false);
+    ExportTranslations(app.platform, app.programDir, false);
     LoadLanguage(app, asked);  // as the export left it
     Files& files = *app.platform.files;
     // Never while another instance may be installing; before anything decides on a new run.
     if (recover && (files.IsOrdinaryFile(app.JournalPath()) || files.IsLink(app.JournalPath()))) {
       const bool given = f.size() >= 2 && files.IsAbsolutePath(f[1]);
-      plan.error = recover(app, given ? f[1] : ReadServerSettings(app).Destination);
+      plan.error = recover(app, given ? f[1] : ReadServerSettings(app).installDir);
       if (!plan.error.empty()) {
         plan.status = kExitFailed;
         return plan;
@@ -106,7 +106,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
       return plan;
     }
     plan.languageGiven = f.size() >= 3;
-    plan.langue = plan.languageGiven ? asked : 0;
+    plan.language = plan.languageGiven ? asked : 0;
     // What the product gives must be usable before anything else happens: a version of three
     // numbers, a folder that does not depend on the current directory, and a server address
     // (an empty one stands for the build's default server).
@@ -118,7 +118,7 @@ LaunchPlan PlanLaunch(AppContext& app, const std::vector<std::string>& args,
     const bool forced = f.size() >= 4 && NumericValue(f[3]) != 0;
     plan.mode = forced ? LaunchMode::Forced : LaunchMode::Launched;
     if (!forced && !IsCheckDue(app)) return plan;
-    if (f.size() >= 5) plan.settings.Adresse = f[4];
+    if (f.size() >= 5) plan.settings.address = f[4];
     plan.proceed = true;
   } catch (const std::exception& e) {
     plan.proceed = false;

@@ -22,7 +22,7 @@ enum class LaunchMode {
 };
 
 struct ServerSettings {
-  std::string MotPasse, User, Adresse, Chemin, Destination;
+  std::string password, user, address, serverDir, installDir;
 };
 
 struct LaunchPlan {
@@ -35,7 +35,7 @@ struct LaunchPlan {
   CommandLine commandLine;
   ServerSettings settings;  // defaults applied; field 5 already put in Adresse
   bool languageGiven = false;
-  int langue = 0;
+  int language = 0;
 };
 
 // Finishes or undoes an installation of productFolder that a kill or a power cut interrupted;

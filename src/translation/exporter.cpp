@@ -30,7 +30,7 @@ bool UsableFileName(const std::string& name) {
 }
 
 struct SortedRow {
-  std::string foldF, foldC;
+  std::string formKey, controlKey;
   const std::string* f;
   const std::string* c;
   const DbRow* row;
@@ -69,8 +69,8 @@ std::optional<std::vector<Language>> BuildFiles(TranslationDb& db, bool fillMiss
   }
   // The engine's text order ignores letter case; the exact bytes break its ties.
   std::stable_sort(sorted.begin(), sorted.end(), [](const SortedRow& a, const SortedRow& b) {
-    if (a.foldF != b.foldF) return a.foldF < b.foldF;
-    if (a.foldC != b.foldC) return a.foldC < b.foldC;
+    if (a.formKey != b.formKey) return a.formKey < b.formKey;
+    if (a.controlKey != b.controlKey) return a.controlKey < b.controlKey;
     if (*a.f != *b.f) return *a.f < *b.f;
     return *a.c < *b.c;
   });
@@ -89,8 +89,7 @@ std::optional<std::vector<Language>> BuildFiles(TranslationDb& db, bool fillMiss
 
 }  // namespace
 
-void ExporterTraductions(const Platform& platform, const std::string& programDir,
-                         bool fillMissing) {
+void ExportTranslations(const Platform& platform, const std::string& programDir, bool fillMissing) {
   Files& files = *platform.files;
   const std::string folder = programDir + "LanguesUpdate/";
   files.MakeDirectory(programDir + "LanguesUpdate");

@@ -17,7 +17,6 @@ namespace quo {
 // Formulaire or Controle value NULL or longer than 40 characters) replaces none of them.
 // fillMissing: an empty or NULL cell takes the text of column "1036" of the same row.
 // programDir: the program's folder, with a trailing "/".
-void ExporterTraductions(const Platform& platform, const std::string& programDir,
-                         bool fillMissing);
+void ExportTranslations(const Platform& platform, const std::string& programDir, bool fillMissing);
 
 }  // namespace quo

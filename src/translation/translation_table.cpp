@@ -9,22 +9,22 @@ namespace quo {
 const std::string* TranslationTable::Find(const std::string& key,
                                           const std::string& window) const {
   const auto it = table_.find(FoldCase((window.empty() ? "_" : window) + "|" + key));
-  return it == table_.end() ? nullptr : &it->second.Texte;
+  return it == table_.end() ? nullptr : &it->second.text;
 }
 
-std::string TranslationTable::Traduire(const std::string& key, const std::string& window) const {
+std::string TranslationTable::Translate(const std::string& key, const std::string& window) const {
   if (const std::string* text = Find(key, window)) return *text;
   const std::string* builtin = window.empty() || window == "_" ? BuiltinText(key) : nullptr;
   return builtin != nullptr ? *builtin : std::string();
 }
 
-std::string TranslationTable::LanguageFilePath(int langue) const {
-  return programDir_ + "LanguesUpdate/" + std::to_string(langue) + ".lng";
+std::string TranslationTable::LanguageFilePath(int language) const {
+  return programDir_ + "LanguesUpdate/" + std::to_string(language) + ".lng";
 }
 
-void TranslationTable::ChargerLangue() {
-  if (!platform_.files->IsOrdinaryFile(LanguageFilePath(LangueCourante))) LangueCourante = 1036;
-  const auto bytes = platform_.files->ReadAll(LanguageFilePath(LangueCourante));
+void TranslationTable::LoadCurrentLanguage() {
+  if (!platform_.files->IsOrdinaryFile(LanguageFilePath(currentLanguage))) currentLanguage = 1036;
+  const auto bytes = platform_.files->ReadAll(LanguageFilePath(currentLanguage));
   table_.clear();
   if (bytes) LoadText(DecodeFileText(*bytes));
 }
@@ -41,8 +41,8 @@ void TranslationTable::LoadText(const std::string& text) {
     const std::string head = Utf8Left(line, 80);
     const std::string window = Trim(Utf8Left(head, 40));
     const std::string key = Trim(Utf8Mid(head, 40));
-    const std::string texte = Trim(line.substr(head.size()));
-    table_.emplace(FoldCase(window + "|" + key), TexteTraduction{texte});
+    const std::string entryText = Trim(line.substr(head.size()));
+    table_.emplace(FoldCase(window + "|" + key), TranslationEntry{entryText});
   }
 }
 

@@ -11,8 +11,8 @@
 
 namespace quo {
 
-struct TexteTraduction {
-  std::string Texte;
+struct TranslationEntry {
+  std::string text;
 };
 
 class TranslationTable {
@@ -22,24 +22,24 @@ class TranslationTable {
 
   // The text for key; window "" means "_" (messages). A message missing from the file gives
   // its built-in French text when it has one, any other missing entry "".
-  std::string Traduire(const std::string& key, const std::string& window = "") const;
+  std::string Translate(const std::string& key, const std::string& window = "") const;
   // The entry of the loaded file alone; nullptr when it has none.
   const std::string* Find(const std::string& key, const std::string& window = "") const;
-  // Replaces the table with the file of LangueCourante; falls back to 1036 (and sets
-  // LangueCourante to it) when that file does not exist.
-  void ChargerLangue();
+  // Replaces the table with the file of currentLanguage; falls back to 1036 (and sets
+  // currentLanguage to it) when that file does not exist.
+  void LoadCurrentLanguage();
   // Parses a language file's text into the table (replacing it).
   void LoadText(const std::string& text);
 
-  std::string LanguageFilePath(int langue) const;
+  std::string LanguageFilePath(int language) const;
   std::size_t size() const { return table_.size(); }
 
-  int LangueCourante = 1036;
+  int currentLanguage = 1036;
 
  private:
   Platform& platform_;
   std::string programDir_;
-  std::unordered_map<std::string, TexteTraduction> table_;
+  std::unordered_map<std::string, TranslationEntry> table_;
 };
 
 }  // namespace quo

@@ -16,14 +16,14 @@ bool RemoveStale(AppContext& app, const std::string& path) {
   return !files.IsOrdinaryFile(path);
 }
 
-std::string NomArchive(const std::string& package) {
+std::string ArchiveNameOf(const std::string& package) {
   const auto dot = package.rfind('.');
   return (dot == std::string::npos ? package : package.substr(0, dot)) + ".rar";
 }
 
-std::string DossierCompresse(const std::string& dossier) {
-  if (dossier.empty()) return "Zip/";
-  return dossier.substr(0, dossier.size() - 1) + "Zip/";
+std::string ArchiveDirOf(const std::string& dir) {
+  if (dir.empty()) return "Zip/";
+  return dir.substr(0, dir.size() - 1) + "Zip/";
 }
 
 }  // namespace quo

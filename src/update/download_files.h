@@ -8,7 +8,7 @@ namespace quo {
 
 class AppContext;
 
-inline constexpr const char* kListMaj = "ListMaj.ini";
+inline constexpr const char* kVersionListFile = "ListMaj.ini";
 inline constexpr const char* kActions = "Actions.ini";
 // A file's signature lies beside it, under its name followed by this.
 inline constexpr const char* kSignatureSuffix = ".sig";
@@ -26,10 +26,10 @@ bool RemoveStale(AppContext& app, const std::string& path);
 
 // The archive that holds a compressed package: the name up to its last "." followed by ".rar"
 // (a name without "." just gets ".rar").
-std::string NomArchive(const std::string& package);
+std::string ArchiveNameOf(const std::string& package);
 
 // The folder of downloaded archives beside the download folder: ".../Download/" gives
 // ".../DownloadZip/".
-std::string DossierCompresse(const std::string& dossier);
+std::string ArchiveDirOf(const std::string& dir);
 
 }  // namespace quo

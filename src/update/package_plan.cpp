@@ -12,13 +12,14 @@
 
 namespace quo {
 
-std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app, const std::string& nomIni,
-                                                      int nb, std::string& why) {
+std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app,
+                                                      const std::string& actionsPath,
+                                                      int packageCount, std::string& why) {
   std::vector<PackageFacts> packages;
-  for (int i = 1; i <= nb; ++i) {
-    const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+  for (int i = 1; i <= packageCount; ++i) {
+    const std::string name = app.ini.ReadIni("ordre", std::to_string(i), actionsPath);
     if (!IsPlainFileName(name)) return std::nullopt;  // the action file names no plain file
-    const auto p = ReadPackageFacts(app, nomIni, name, why);
+    const auto p = ReadPackageFacts(app, actionsPath, name, why);
     if (!p) return std::nullopt;
     packages.push_back(*p);
   }
@@ -41,14 +42,14 @@ std::string CheckRoom(UpdateRun& run, const std::vector<PackageFacts>& packages)
     n.bytes += static_cast<std::uint64_t>(bytes);
   };
   for (const PackageFacts& p : packages) {
-    if (p.taille < 0) continue;
-    if (p.compresse) add(DossierCompresse(run.MyDossier), run.MyDossier, p.taille);
-    add(run.MyDossier, run.MyDossier, p.taille);
-    add(run.MyInstallationDest, run.MyInstallationDest, p.taille);
+    if (p.size < 0) continue;
+    if (p.compressed) add(ArchiveDirOf(run.downloadDir), run.downloadDir, p.size);
+    add(run.downloadDir, run.downloadDir, p.size);
+    add(run.installDir, run.installDir, p.size);
   }
   for (const auto& [volume, n] : volumes) {
     if (n.bytes > n.room) {
-      return run.app.Traduire("EspaceInsuffisant") + " " + n.folder + " (" +
+      return run.app.Translate("EspaceInsuffisant") + " " + n.folder + " (" +
              std::to_string(n.bytes) + " / " + std::to_string(n.room) + ")";
     }
   }
@@ -57,13 +58,15 @@ std::string CheckRoom(UpdateRun& run, const std::vector<PackageFacts>& packages)
 
 std::string ClearStaleDownloads(UpdateRun& run, const std::vector<PackageFacts>& packages) {
   Files& files = *run.app.platform.files;
-  const std::string zip = DossierCompresse(run.MyDossier);
-  std::set<std::string> keep = {run.MyDossier + kListMaj, run.MyDossier + kListMaj + kSignatureSuffix,
-                                run.MyDossier + kActions, run.MyDossier + kActions + kSignatureSuffix};
+  const std::string archiveDir = ArchiveDirOf(run.downloadDir);
+  std::set<std::string> keep = {
+      run.downloadDir + kVersionListFile, run.downloadDir + kVersionListFile + kSignatureSuffix,
+      run.downloadDir + kActions, run.downloadDir + kActions + kSignatureSuffix};
   for (const PackageFacts& p : packages) {
-    if (p.Verifiable()) keep.insert((p.compresse ? zip : run.MyDossier) + p.file + ".part");
+    if (p.Verifiable())
+      keep.insert((p.compressed ? archiveDir : run.downloadDir) + p.file + ".part");
   }
-  for (const std::string& folder : {run.MyDossier, zip}) {
+  for (const std::string& folder : {run.downloadDir, archiveDir}) {
     for (const std::string& name : files.ListFiles(folder)) {
       if (keep.contains(folder + name)) continue;
       try {
@@ -79,13 +82,13 @@ std::string ClearStaleDownloads(UpdateRun& run, const std::vector<PackageFacts>&
 std::string CheckPackage(AppContext& app, const PackageFacts& package, const std::string& path,
                          const std::optional<Sha256Digest>& digest) {
   const auto size = app.platform.files->FileSize(path);
-  if (package.taille >= 0 && size != package.taille) {
-    return app.Traduire("TailleDifferente") + " " + (size ? std::to_string(*size) : "?") + "/" +
-           std::to_string(package.taille);
+  if (package.size >= 0 && size != package.size) {
+    return app.Translate("TailleDifferente") + " " + (size ? std::to_string(*size) : "?") + "/" +
+           std::to_string(package.size);
   }
   if (package.sha256 &&
       (!digest || std::string(digest->begin(), digest->end()) != *package.sha256))
-    return app.Traduire("EmpreinteDifferente");
+    return app.Translate("EmpreinteDifferente");
   return "";
 }
 

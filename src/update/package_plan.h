@@ -15,10 +15,11 @@ namespace quo {
 class AppContext;
 struct UpdateRun;
 
-// The facts of packages 1 to nb; nullopt when one is not a plain file name, or, with the
+// The facts of packages 1 to packageCount; nullopt when one is not a plain file name, or, with the
 // offending line in why, when its facts are malformed.
-std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app, const std::string& nomIni,
-                                                      int nb, std::string& why);
+std::optional<std::vector<PackageFacts>> ReadPackages(AppContext& app,
+                                                      const std::string& actionsPath,
+                                                      int packageCount, std::string& why);
 
 // "" when the download folders and the product folder have room for the packages of known size
 // (the archive and its extraction, then the copy into the product folder, whose backups are the

@@ -6,10 +6,10 @@
 #include "core/base64.h"
 #include "core/paths.h"
 #include "core/text.h"
-#include "run/update_run.h"
+#include "core/version_order.h"
 #include "platform/crypto.h"
 #include "platform/files.h"
-#include "core/comparer_version.h"
+#include "run/update_run.h"
 #include "update/download_files.h"
 
 #ifndef QUO_TRUSTED_KEYS
@@ -42,7 +42,7 @@ void AddKeys(AppContext& app, const std::string& list, TrustedKeys& trusted) {
 }
 
 bool SameVersion(const std::string& a, const std::string& b) {
-  return IsVersionText(a) && IsVersionText(b) && !ComparerVersion(a, b) && !ComparerVersion(b, a);
+  return IsVersionText(a) && IsVersionText(b) && !IsNewerVersion(a, b) && !IsNewerVersion(b, a);
 }
 
 }  // namespace
@@ -59,29 +59,29 @@ std::string CheckSignature(AppContext& app, const std::vector<std::string>& keys
   Files& files = *app.platform.files;
   const auto message = files.ReadAll(path);
   const auto text = files.ReadAll(path + kSignatureSuffix);
-  if (!text) return app.Traduire("SignatureAbsente") + " " + name + kSignatureSuffix;
+  if (!text) return app.Translate("SignatureAbsente") + " " + name + kSignatureSuffix;
   const auto signature = Base64Decode(Stripped(*text));
   if (message && signature && app.platform.crypto != nullptr) {
     for (const std::string& key : keys) {
       if (app.platform.crypto->Verify(key, *message, *signature)) return "";
     }
   }
-  return app.Traduire("SignatureInvalide") + " " + name;
+  return app.Translate("SignatureInvalide") + " " + name;
 }
 
-std::optional<PackageFacts> ReadPackageFacts(AppContext& app, const std::string& nomIni,
+std::optional<PackageFacts> ReadPackageFacts(AppContext& app, const std::string& actionsPath,
                                              const std::string& name, std::string& why) {
   PackageFacts p;
   p.name = name;
-  p.compresse = NumericValue(app.ini.ReadIni(name, "compresse", nomIni)) == 1;
-  p.file = p.compresse ? NomArchive(name) : name;
-  const std::string taille = Trim(app.ini.ReadIni(name, "taille", nomIni));
-  const std::string sha = Trim(app.ini.ReadIni(name, "sha256", nomIni));
-  if (!taille.empty()) {
-    const auto r = std::from_chars(taille.data(), taille.data() + taille.size(), p.taille);
-    if (r.ec != std::errc() || r.ptr != taille.data() + taille.size() || p.taille < 0 ||
-        p.taille > kMaxPackageBytes) {
-      why = "[" + name + "] taille=" + taille;
+  p.compressed = NumericValue(app.ini.ReadIni(name, "compresse", actionsPath)) == 1;
+  p.file = p.compressed ? ArchiveNameOf(name) : name;
+  const std::string sizeText = Trim(app.ini.ReadIni(name, "taille", actionsPath));
+  const std::string sha = Trim(app.ini.ReadIni(name, "sha256", actionsPath));
+  if (!sizeText.empty()) {
+    const auto r = std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), p.size);
+    if (r.ec != std::errc() || r.ptr != sizeText.data() + sizeText.size() || p.size < 0 ||
+        p.size > kMaxPackageBytes) {
+      why = "[" + name + "] taille=" + sizeText;
       return std::nullopt;
     }
   }
@@ -95,30 +95,33 @@ std::optional<PackageFacts> ReadPackageFacts(AppContext& app, const std::string&
   return p;
 }
 
-std::string CheckSignedActions(UpdateRun& run, const std::string& nomIni) {
+std::string CheckSignedActions(UpdateRun& run, const std::string& actionsPath) {
   AppContext& app = run.app;
-  const std::string version = app.ini.ReadIni("ordre", "versionActuelle", nomIni);
-  const std::string depart = app.ini.ReadIni("ordre", "versionsDepart", nomIni);
-  if (!Trim(depart).empty()) {
+  const std::string version = app.ini.ReadIni("ordre", "versionActuelle", actionsPath);
+  const std::string startVersions = app.ini.ReadIni("ordre", "versionsDepart", actionsPath);
+  if (!Trim(startVersions).empty()) {
     bool listed = false;
-    for (const std::string& v : Split(depart, ',')) listed = listed || SameVersion(Trim(v), run.MyVersion);
-    if (!listed) return app.Traduire("VersionDepartNonPrevue") + " " + run.MyVersion;
+    for (const std::string& v : Split(startVersions, ','))
+      listed = listed || SameVersion(Trim(v), run.installedVersion);
+    if (!listed) return app.Translate("VersionDepartNonPrevue") + " " + run.installedVersion;
   }
-  if (!ComparerVersion(run.MyVersion, version))
-    return app.Traduire("MajPasPlusRecente") + " (" + run.MyVersion + " -> " + version + ")";
+  if (!IsNewerVersion(run.installedVersion, version))
+    return app.Translate("MajPasPlusRecente") + " (" + run.installedVersion + " -> " + version +
+           ")";
   const auto corrupted = [&](const std::string& why) {
-    return std::string(kActions) + "  " + app.Traduire("Fichiercorrompue") + " (" + why + ")";
+    return std::string(kActions) + "  " + app.Translate("Fichiercorrompue") + " (" + why + ")";
   };
-  const std::string nbText = app.ini.ReadIni("ordre", "nb", nomIni);
-  const int nb = WholeValue(nbText);
-  if (nb > kMaxPackages) return corrupted("nb=" + nbText);  // fewer than one: the download says
-  for (int i = 1; i <= nb; ++i) {
-    const std::string name = app.ini.ReadIni("ordre", std::to_string(i), nomIni);
+  const std::string packageCountText = app.ini.ReadIni("ordre", "nb", actionsPath);
+  const int packageCount = WholeValue(packageCountText);
+  if (packageCount > kMaxPackages)
+    return corrupted("nb=" + packageCountText);  // fewer than one: the download says
+  for (int i = 1; i <= packageCount; ++i) {
+    const std::string name = app.ini.ReadIni("ordre", std::to_string(i), actionsPath);
     if (!IsPlainFileName(name)) return corrupted(std::to_string(i) + "=" + name);
     std::string why;
-    const auto facts = ReadPackageFacts(app, nomIni, name, why);
+    const auto facts = ReadPackageFacts(app, actionsPath, name, why);
     if (!facts) return corrupted(why);
-    if (!facts->Verifiable()) return app.Traduire("PaquetSansEmpreinte") + " " + name;
+    if (!facts->Verifiable()) return app.Translate("PaquetSansEmpreinte") + " " + name;
   }
   return "";
 }

@@ -34,19 +34,19 @@ std::string CheckSignature(AppContext& app, const std::vector<std::string>& keys
 // package), and its size and SHA-256 when given.
 struct PackageFacts {
   std::string name, file;
-  bool compresse = false;
-  std::int64_t taille = -1;
+  bool compressed = false;
+  std::int64_t size = -1;
   std::optional<std::string> sha256;  // 32 raw bytes
-  bool Verifiable() const { return taille >= 0 && sha256.has_value(); }
+  bool Verifiable() const { return size >= 0 && sha256.has_value(); }
 };
 // nullopt, with the offending line in why, when sha256 is not 64 hex digits or taille is not a
 // whole number from 0 to 8 GiB.
-std::optional<PackageFacts> ReadPackageFacts(AppContext& app, const std::string& nomIni,
+std::optional<PackageFacts> ReadPackageFacts(AppContext& app, const std::string& actionsPath,
                                              const std::string& name, std::string& why);
 
 // The rules a signed action file must meet: every package with its facts, the installed version
 // among versionsDepart when given, and a newer version than the installed one. "" or the
 // translated reason.
-std::string CheckSignedActions(UpdateRun& run, const std::string& nomIni);
+std::string CheckSignedActions(UpdateRun& run, const std::string& actionsPath);
 
 }  // namespace quo

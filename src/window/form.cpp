@@ -73,8 +73,8 @@ void MemoryForm::LogCaptions(const std::string& control, std::FILE* log, std::st
 }
 
 std::unique_ptr<Form> MemoryFormFactory::Create(const std::string& name) {
-  if (name == "frmParam") return std::make_unique<MemoryForm>(FrmParamDesign());
-  return std::make_unique<MemoryForm>(FrmTestFtpDesign());
+  if (name == "frmParam") return std::make_unique<MemoryForm>(SettingsDialogDesign());
+  return std::make_unique<MemoryForm>(MainWindowDesign());
 }
 
 }  // namespace quo

@@ -137,8 +137,8 @@ struct FormDesign {
   std::vector<ControlDesign> controls;      // in control order
 };
 
-const FormDesign& FrmTestFtpDesign();
-const FormDesign& FrmParamDesign();
+const FormDesign& MainWindowDesign();
+const FormDesign& SettingsDialogDesign();
 
 // A form held in memory, built from a design.
 class MemoryForm : public Form {

@@ -3,7 +3,7 @@
 
 namespace quo {
 
-const FormDesign& FrmTestFtpDesign() {
+const FormDesign& MainWindowDesign() {
   static const FormDesign design{
       "frmTestFTP",
       "Quorvanta Update",
@@ -31,7 +31,7 @@ const FormDesign& FrmTestFtpDesign() {
   return design;
 }
 
-const FormDesign& FrmParamDesign() {
+const FormDesign& SettingsDialogDesign() {
   static const FormDesign design{
       "frmParam",
       "Configuration",

@@ -1,18 +1,18 @@
 #include "window/startup_window.h"
 
 #include "app/app_context.h"
-#include "run/update_run.h"
 #include "platform/windowing.h"
+#include "run/update_run.h"
 #include "startup/launch.h"
-#include "window/frm_param.h"
-#include "window/frm_test_ftp.h"
-#include "window/traduire_form.h"
+#include "window/main_window.h"
+#include "window/settings_dialog.h"
+#include "window/translate_form.h"
 
 namespace quo {
 
 namespace {
 
-void ShowAndActivate(frmTestFTP& w) {
+void ShowAndActivate(MainWindow& w) {
   w.Show();
   w.App().PumpMessages();
   w.View().Show();
@@ -20,42 +20,42 @@ void ShowAndActivate(frmTestFTP& w) {
 
 }  // namespace
 
-void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
+void RunWindowStartup(MainWindow& w, const LaunchPlan& plan) {
   AppContext& app = w.App();
   UpdateRun& run = w.Run();
   try {
-    w.Form_Load();
+    w.OnLoad();
     const ServerSettings& s = plan.settings;
-    run.MyMotPasse = s.MotPasse;
-    run.MyUser = s.User;
-    run.MyAdresse = s.Adresse;
-    run.MyRepertoireFTP = s.Chemin;
-    run.MyInstallationDest = s.Destination;
+    run.serverPassword = s.password;
+    run.serverUser = s.user;
+    run.serverAddress = s.address;
+    run.serverDir = s.serverDir;
+    run.installDir = s.installDir;
     if (plan.mode == LaunchMode::Interactive || plan.mode == LaunchMode::BadCommandLine) {
-      run.Externe = false;
+      run.launchedByProduct = false;
       ShowAndActivate(w);
       return;
     }
     const auto& f = plan.commandLine.fields;
     w["picVersion"].SetVisible(false);
     w["txtVersion"].SetText(f[0]);
-    run.MyVersion = f[0];
-    run.MyInstallationDest = f[1];
+    run.installedVersion = f[0];
+    run.installDir = f[1];
     if (plan.languageGiven) {
-      run.Langue = plan.langue;
-      TraduireForm(app.translation, w.View(), false);
-      w.Param();  // the settings dialog loads now, translated as it is built
+      run.language = plan.language;
+      TranslateForm(app.translation, w.View(), false);
+      w.OptionsDialog();  // the settings dialog loads now, translated as it is built
     }
-    run.Externe = plan.mode == LaunchMode::Launched;
-    if (!run.Externe) w["txtVersion"].SetText(run.MyVersion);
+    run.launchedByProduct = plan.mode == LaunchMode::Launched;
+    if (!run.launchedByProduct) w["txtVersion"].SetText(run.installedVersion);
     w["picVersion"].SetVisible(false);
     w.Show();
 
-    frmTestFTP::BusyScope busy(w);
-    const bool found = w.RechercheMaj();
+    MainWindow::BusyScope busy(w);
+    const bool found = w.SearchUpdates();
     if (w.CloseRequested() || w.Unloaded()) return;
-    if (found && run.Externe) {
-      w.LancerMaj();
+    if (found && run.launchedByProduct) {
+      w.RunUpdate();
       // The run records its own outcome; one that did not reach it did not succeed.
       if (!run.Finished())
         run.End(w.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
@@ -63,9 +63,9 @@ void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan) {
     }
     if (found) {
       if (w["lblPhase"].Caption().empty())
-        w["lblPhase"].SetCaption(app.Traduire("Denouvellesmisesàjoursontdisponibles"));
+        w["lblPhase"].SetCaption(app.Translate("Denouvellesmisesàjoursontdisponibles"));
     } else if (w["lblPhase"].Caption().empty()) {
-      w["lblPhase"].SetCaption(app.Traduire("Aucunenouvelemiseàjourdedisponible"));
+      w["lblPhase"].SetCaption(app.Translate("Aucunenouvelemiseàjourdedisponible"));
     }
     // Nothing more happens by itself: the installation, if any, is left to the user. A failed
     // search records its failure before returning.

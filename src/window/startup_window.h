@@ -5,9 +5,9 @@
 
 namespace quo {
 
-class frmTestFTP;
+class MainWindow;
 struct LaunchPlan;
 
-void RunWindowStartup(frmTestFTP& w, const LaunchPlan& plan);
+void RunWindowStartup(MainWindow& w, const LaunchPlan& plan);
 
 }  // namespace quo

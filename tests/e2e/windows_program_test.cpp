@@ -157,11 +157,12 @@ class UpdateRoad : public ::testing::Test {
     WriteFile(served / ("maj/" + path), content);
   }
   // The settings, with the publisher's key trusted when given.
-  void Settings(const std::string& address, int frequence = 1, const std::string& key = "") {
+  void Settings(const std::string& address, int frequency = 1, const std::string& key = "") {
     WriteFile(program.dir / "QuoUpdate.ini",
-              "[Server]\r\nAdresse=" + address + "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n"
-              "CleSignature=" + key + "\r\n[temps]\r\nfrequence=" + std::to_string(frequence) +
-                  "\r\n");
+              "[Server]\r\nAdresse=" + address +
+                  "\r\nUser=quo\r\nMotPasse=secret\r\nChemin=maj\r\n"
+                  "CleSignature=" +
+                  key + "\r\n[temps]\r\nfrequence=" + std::to_string(frequency) + "\r\n");
   }
   std::string Setting(const std::string& section, const std::string& key) {
     return IniProfile(files).Get(program.dir / "QuoUpdate.ini", section, key, 100);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/sck_ftp.h"
+#include "ftp/ftp_connection.h"
 #include "platform/curl/curl_ftp_service.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"
@@ -56,12 +56,12 @@ struct FtpFixture {
   }
 
   // A session on the server as the server's user, downloading into local; connected unless told.
-  std::unique_ptr<SckFtp> Session(bool connect = true) {
-    auto ftp = std::make_unique<SckFtp>(*t.app);
+  std::unique_ptr<FtpConnection> Session(bool connect = true) {
+    auto ftp = std::make_unique<FtpConnection>(*t.app);
     ftp->SetURL(server->address());
     ftp->SetUser("quo");
     ftp->SetPass("secret");
-    ftp->SetDossier(local.path());
+    ftp->SetLocalDir(local.path());
     if (connect) ftp->Connect();
     return ftp;
   }

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   quo::Platform platform;
   quo::TranslationTable table(platform, "/nonexistent/");
   table.LoadText(text);
-  table.Traduire("Sortir");
-  table.Traduire(text.substr(0, 80), text.substr(0, 40));
+  table.Translate("Sortir");
+  table.Translate(text.substr(0, 80), text.substr(0, 40));
   return 0;
 }

@@ -8,7 +8,7 @@
 
 #include "app/dates.h"
 #include "core/base64.h"
-#include "core/comparer_version.h"
+#include "core/version_order.h"
 #include "core/ftp_address.h"
 #include "core/text.h"
 #include "core/command_tail.h"
@@ -53,10 +53,10 @@ void Versions(const std::string& text) {
     const std::string plain =
         std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]);
     Check(quo::IsVersionText(plain) && numbers(plain) == n, "version", v);
-    Check(!quo::ComparerVersion(v, plain) && !quo::ComparerVersion(plain, v), "version order", v);
+    Check(!quo::IsNewerVersion(v, plain) && !quo::IsNewerVersion(plain, v), "version order", v);
   }
   if (quo::IsVersionText(a) && quo::IsVersionText(b))
-    Check(quo::ComparerVersion(a, b) == (numbers(a) < numbers(b)), "version order", text);
+    Check(quo::IsNewerVersion(a, b) == (numbers(a) < numbers(b)), "version order", text);
 }
 
 // Read in either form, written, the same date; its ISO form too.

@@ -86,7 +86,7 @@ class CrashPoint : public InstallTest {
  protected:
   CrashPoint() {
     t.platform.files = &cut, processes.waitDetached = true;
-    run.MyInstallationDest.pop_back();  // as a product may give it: without its last "/"
+    run.installDir.pop_back();  // as a product may give it: without its last "/"
   }
   // Four sections, each replacing a file with a backup: one in a sub-folder, one a program that
   // registers itself (it logs its calls).
@@ -100,8 +100,8 @@ class CrashPoint : public InstallTest {
   // The product at 1.3.0 and the downloads of 1.4.0, as before any run.
   void LayOut() {
     cut.Cut();  // counts from nothing (what it puts back goes too)
-    fs::remove_all(root), fs::remove_all(run.MyDossier), fs::remove(log);
-    fs::remove(t.app->JournalPath()), MakeDirs(root + "Sub"), MakeDirs(run.MyDossier);
+    fs::remove_all(root), fs::remove_all(run.downloadDir), fs::remove(log);
+    fs::remove(t.app->JournalPath()), MakeDirs(root + "Sub"), MakeDirs(run.downloadDir);
     std::vector<PackageSection> sections;
     for (const auto& [path, dir] : kFiles) {
       const std::string name = path.substr(path.rfind('/') + 1);
@@ -111,7 +111,7 @@ class CrashPoint : public InstallTest {
       if (name == "prog") s.keys["enregistrement"] = "1", s.keys["type"] = "exeX";
       sections.push_back(s);
     }
-    for (const std::string& p : {root + "prog", run.MyDossier + "prog"})
+    for (const std::string& p : {root + "prog", run.downloadDir + "prog"})
       fs::permissions(p, fs::perms::owner_all);
     WriteActions(sections);
     WriteFile(root + "OLDd.binBack", "older");  // an earlier update's: not this run's to restore
@@ -126,7 +126,7 @@ class CrashPoint : public InstallTest {
     ::waitpid(pid, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
   }
-  void Installation() { InstallAndRecord(run, view, 4, nomIni, "1.4.0"); }
+  void Installation() { InstallAndRecord(run, view, 4, actionsPath, "1.4.0"); }
 
   // The next start's recovery, and the product it leaves: the update once committed, else the
   // original.

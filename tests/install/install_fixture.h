@@ -46,12 +46,12 @@ class InstallTest : public ::testing::Test {
   InstallTest() {
     t.platform.processes = &processes;
     t.platform.files = &files;
-    run.MyDossier = t.dir / "Download/";
-    MakeDirs(run.MyDossier);
+    run.downloadDir = t.dir / "Download/";
+    MakeDirs(run.downloadDir);
     root = t.dir / "prod/";
     MakeDirs(root);
-    run.MyInstallationDest = root;
-    nomIni = run.MyDossier + "Actions.ini";
+    run.installDir = root;
+    actionsPath = run.downloadDir + "Actions.ini";
   }
 
   // Writes the action file: section ordre with nb and the names in order, then each section.
@@ -64,24 +64,24 @@ class InstallTest : public ::testing::Test {
       text += "[" + s.name + "]\r\n";
       for (const auto& [k, v] : s.keys) text += k + "=" + v + "\r\n";
     }
-    WriteFile(nomIni, text);
+    WriteFile(actionsPath, text);
   }
   void Package(const std::string& name, const std::string& content) {
-    WriteFile(run.MyDossier + name, content);
+    WriteFile(run.downloadDir + name, content);
   }
   // The installation with its records, as the download runs it.
   bool RunInstall(int nb) {
-    run.ErrorText.clear();
-    return InstallAndRecord(run, view, nb, nomIni, "1.4.0");
+    run.errorText.clear();
+    return InstallAndRecord(run, view, nb, actionsPath, "1.4.0");
   }
-  // The messages of ErrorText, each after a CR LF, without the failure phrase that heads them
+  // The messages of errorText, each after a CR LF, without the failure phrase that heads them
   // (the program's runs check it).
   std::vector<std::string> Errors() const {
     std::vector<std::string> out;
-    const std::string phrase = t.app->Traduire("Echecdelinstallation") + " ";
-    for (std::size_t pos = 0; (pos = run.ErrorText.find("\r\n", pos)) != std::string::npos;) {
+    const std::string phrase = t.app->Translate("Echecdelinstallation") + " ";
+    for (std::size_t pos = 0; (pos = run.errorText.find("\r\n", pos)) != std::string::npos;) {
       pos += 2;
-      std::string line = run.ErrorText.substr(pos, run.ErrorText.find("\r\n", pos) - pos);
+      std::string line = run.errorText.substr(pos, run.errorText.find("\r\n", pos) - pos);
       out.push_back(StartsWith(line, phrase) ? line.substr(phrase.size()) : line);
     }
     return out;
@@ -92,7 +92,7 @@ class InstallTest : public ::testing::Test {
   ChildProcesses processes;
   UpdateRun run{*t.app};
   RecordingView view;
-  std::string root, nomIni;
+  std::string root, actionsPath;
 };
 
 }  // namespace quo::test

@@ -15,8 +15,8 @@ namespace {
 // The product's process is ended before anything is installed; the root gets its slash.
 TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   t.WriteLanguage(1036, {{"_", "SuppressiondesfichiersTéléchargés", "Suppression"}});
-  t.app->translation.ChargerLangue();
-  run.MyInstallationDest = t.dir / "prod";
+  t.app->translation.LoadCurrentLanguage();
+  run.installDir = t.dir / "prod";
   SleepingChild running(t.dir.path(), "QkProd");
   WriteFile(root + "Quorvanta.exe", "old exe");
   WriteFile(root + "OLDQuorvanta.exeBack", "from an earlier update");  // replaced by the new one
@@ -27,14 +27,14 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   Package("Quorvanta.exe", "new exe");
   Package("grille.dat", "grid");
   Package(".hidden", "h");
-  MakeDirs(run.MyDossier + "sub");
+  MakeDirs(run.downloadDir + "sub");
   Package("sub/c", "c");
   bool endedFirst = false;  // by the first section's pump
   t.windowing.onPump = [&] { endedFirst |= t.windowing.pumps == 1 && running.EndedByKill(); };
 
   RunInstall(2);
 
-  EXPECT_EQ(run.ErrorText, "");
+  EXPECT_EQ(run.errorText, "");
   EXPECT_TRUE(endedFirst);
   EXPECT_EQ(processes.terminated, std::vector<std::uint32_t>{running.id()});
   EXPECT_EQ(ReadFile(root + "Quorvanta.exe"), "new exe");
@@ -44,15 +44,15 @@ TEST_F(InstallTest, CompleteRunPlacesEveryFileAndEmptiesTheDownloads) {
   EXPECT_FALSE(Exists(t.dir / "prodPlugins"));
   EXPECT_EQ(view.Phase(), "Suppression");
   EXPECT_FALSE(view.dots);
-  EXPECT_FALSE(Exists(run.MyDossier + "Quorvanta.exe"));  // the downloads are gone,
-  EXPECT_TRUE(Exists(run.MyDossier + ".hidden"));         // only their ordinary files
-  EXPECT_TRUE(Exists(run.MyDossier + "sub/c"));
-  EXPECT_FALSE(Exists(nomIni));
+  EXPECT_FALSE(Exists(run.downloadDir + "Quorvanta.exe"));  // the downloads are gone,
+  EXPECT_TRUE(Exists(run.downloadDir + ".hidden"));         // only their ordinary files
+  EXPECT_TRUE(Exists(run.downloadDir + "sub/c"));
+  EXPECT_FALSE(Exists(actionsPath));
 }
 
 TEST_F(InstallTest, FlagsOfAPresentFile) {
   struct Case {
-    std::string backup, copie;
+    std::string backup, replace;
     bool present;
     std::string file, backupFile;  // "" = absent
     std::string type = "";
@@ -71,15 +71,15 @@ TEST_F(InstallTest, FlagsOfAPresentFile) {
   ::umask(mask);
   namespace fs = std::filesystem;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.backup + "/" + c.copie + (c.present ? " present" : " absent"));
+    SCOPED_TRACE(c.backup + "/" + c.replace + (c.present ? " present" : " absent"));
     fs::remove_all(root);
     MakeDirs(root);
     if (c.present) WriteFile(root + "f.bin", "old"), fs::permissions(root + "f.bin", fs::perms(0750));
-    WriteActions({{"f.bin", {{"backup", c.backup}, {"copie", c.copie}, {"type", c.type}}}});
+    WriteActions({{"f.bin", {{"backup", c.backup}, {"copie", c.replace}, {"type", c.type}}}});
     Package("f.bin", "new");
-    fs::permissions(run.MyDossier + "f.bin", fs::perms(0600));
+    fs::permissions(run.downloadDir + "f.bin", fs::perms(0600));
     RunInstall(1);
-    EXPECT_EQ(run.ErrorText, "");
+    EXPECT_EQ(run.errorText, "");
     EXPECT_EQ(ReadFile(root + "f.bin"), c.file);
     EXPECT_EQ(Exists(root + "f.bin"), !c.file.empty());
     EXPECT_EQ(ReadFile(root + "OLDf.binBack"), c.backupFile);
@@ -107,7 +107,7 @@ TEST_F(InstallTest, SystemFoldersComeFromPathOrAreRefused) {
     WriteActions({{"s.bin", {{"destination", c.destination}}}});
     Package("s.bin", "s");
     RunInstall(1);
-    EXPECT_EQ(run.ErrorText, "");
+    EXPECT_EQ(run.errorText, "");
     EXPECT_EQ(ReadFile(c.dir + "s.bin"), "s");
     std::filesystem::remove(c.dir + "s.bin");
   }
@@ -171,9 +171,9 @@ TEST_F(InstallTest, CounterOverflowEndsTheRunThroughTheTrap) {
   WriteActions({{"f1", {{"copie", "1"}}}}, "40000");  // more than the 16-bit counter holds
   Package("f1", "1");
   RunInstall(40000);
-  EXPECT_EQ(run.ErrorText, "\r\n" + t.app->Traduire("Echecdelinstallation") + " Overflow Avec ");
+  EXPECT_EQ(run.errorText, "\r\n" + t.app->Translate("Echecdelinstallation") + " Overflow Avec ");
   EXPECT_FALSE(Exists(root + "f1"));
-  EXPECT_TRUE(Exists(run.MyDossier + "f1"));
+  EXPECT_TRUE(Exists(run.downloadDir + "f1"));
   EXPECT_FALSE(view.dots);
 }
 

@@ -30,7 +30,7 @@ TEST_F(InstallTest, RegistrationWaitsForTheFileThenReportsItMissing) {
   const int before = t.system.sleeps;
   EXPECT_FALSE(RegisterComponent(run, root + "x.exe", "exeX", ""));
   EXPECT_EQ(t.system.sleeps - before, 21);
-  EXPECT_EQ(run.ErrorText, "\r\nFichier  " + root + "x.exe Introuvable");
+  EXPECT_EQ(run.errorText, "\r\nFichier  " + root + "x.exe Introuvable");
   EXPECT_TRUE(t.windowing.boxes.empty());
   EXPECT_TRUE(processes.started.empty());
 }
@@ -63,7 +63,7 @@ TEST_F(InstallTest, RegistrationRetryNeverReplacesTheFirstBackup) {
       {{"c.exe", {{"copie", "1"}, {"backup", "1"}, {"enregistrement", "1"}, {"type", "other"}}}});
   RunInstall(1);
   EXPECT_GE(copies, 23);  // the retry ran
-  EXPECT_EQ(run.ErrorText, "");
+  EXPECT_EQ(run.errorText, "");
   EXPECT_EQ(ReadFile(root + "c.exe"), "new");
   EXPECT_EQ(ReadFile(root + "OLDc.exeBack"), "original");
 }

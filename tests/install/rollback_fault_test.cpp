@@ -63,7 +63,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   std::vector<PackageSection> sections;
   for (int i = 1; i <= kSections; ++i) {
     WriteProgram(Dir(i) + Name(i), Original(i));
-    WriteProgram(run.MyDossier + Name(i), New(i));
+    WriteProgram(run.downloadDir + Name(i), New(i));
     PackageSection s{Name(i), {{"copie", "1"}, {"backup", HasBackup(i) ? "1" : "0"}}};
     if (i == kSections) s.keys["destination"] = "Plugins", s.keys["kill"] = running.name();
     if (i != kSections || (fault == Fault::RegistrationNeverFinds && i == k))
@@ -76,8 +76,8 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   switch (fault) {
     case Fault::SourceMissing:
     case Fault::RestoreError:
-      std::filesystem::remove(run.MyDossier + Name(k));
-      expected.push_back("Cannot open " + run.MyDossier + Name(k) +
+      std::filesystem::remove(run.downloadDir + Name(k));
+      expected.push_back("Cannot open " + run.downloadDir + Name(k) +
                          ": No such file or directory Fichier : " + Name(k));
       break;
     case Fault::TargetUnusable:
@@ -124,7 +124,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
     const bool component = i != kSections || (fault == Fault::RegistrationNeverFinds && i == k);
     const bool removedByTheTest =
         i == k && (fault == Fault::SourceMissing || fault == Fault::RestoreError);
-    EXPECT_EQ(ReadFile(run.MyDossier + Name(i)), removedByTheTest ? "" : New(i));  // kept
+    EXPECT_EQ(ReadFile(run.downloadDir + Name(i)), removedByTheTest ? "" : New(i));  // kept
     if (touched && i != kSections) {  // a file in a sub-folder is never unregistered
       installing.push_back({path, "/UNREGSERVER"});
       unregistered.push_back("old" + std::to_string(i) + ":" + path + "|/UNREGSERVER|");
@@ -149,7 +149,7 @@ TEST_P(RollbackFault, EveryBackedUpFileIsBackByteForByte) {
   EXPECT_EQ(processes.started, installing);
   EXPECT_EQ(Unregistrations(), unregistered);
   EXPECT_EQ(ReadFile(root + "blocked"), "a file where a folder must be");
-  EXPECT_TRUE(Exists(nomIni));
+  EXPECT_TRUE(Exists(actionsPath));
   EXPECT_EQ(t.app->ini.Read("temps", "DerniereVersion"), "1.3.0");
   // Nothing left behind by the failed copies.
   for (const auto& e : std::filesystem::recursive_directory_iterator(root))
@@ -187,7 +187,7 @@ TEST_F(InstallTest, FullFileSystemRollsBackAndUnwrittenRecordsFail) {
     std::string path;
     ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
   } unmount{small};
-  run.MyInstallationDest = small;
+  run.installDir = small;
   WriteFile(small + "big.bin", "original");
   Package("big.bin", std::string(256 * 1024, 'n'));
   WriteActions({{"big.bin", {{"copie", "1"}, {"backup", "1"}}}});
@@ -199,13 +199,13 @@ TEST_F(InstallTest, FullFileSystemRollsBackAndUnwrittenRecordsFail) {
                           std::filesystem::directory_iterator()),
             1);
 
-  run.MyInstallationDest = root;
+  run.installDir = root;
   Package("big.bin", "new");
   std::filesystem::remove(t.settingsPath());
   MakeDirs(t.settingsPath());  // a folder where the settings file goes
   EXPECT_FALSE(RunInstall(1));
-  EXPECT_EQ(Errors(), std::vector{t.app->Traduire("EnregistrementImpossible") + " " +
-                                  t.settingsPath()});
+  EXPECT_EQ(Errors(),
+            std::vector{t.app->Translate("EnregistrementImpossible") + " " + t.settingsPath()});
   EXPECT_EQ(ReadFile(root + "big.bin"), "new");
   std::filesystem::remove(t.settingsPath());
   EXPECT_TRUE(RecoverInstallation(*t.app, root).ok);

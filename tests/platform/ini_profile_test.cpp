@@ -47,7 +47,8 @@ TEST(IniRead, WindowsMatchingRules) {
     const std::string f = dir / std::to_string(++n);
     WriteFile(f, c.file);
     EXPECT_EQ(ini.Get(f, c.section, c.key, 1023), c.value) << n;
-    EXPECT_EQ(ini.GetOnce(f, c.section, c.key, 1023), c.value) << n;  // the one-value scan agrees
+    EXPECT_EQ(ini.GetUncached(f, c.section, c.key, 1023), c.value)
+        << n;  // the one-value scan agrees
   }
   EXPECT_EQ(ini.Get(dir / "missing.ini", "Server", "Adresse", 1023), "");
 }

@@ -26,8 +26,8 @@ TEST(Launch, OnlyALaunchThatRunsAloneLogsItsCommandLine) {
   const std::string q = test::Abs("/opt/q/");
   const LaunchPlan interactive = PlanLaunch(*t.app, {});
   EXPECT_FALSE(test::Exists(t.prog("log.txt")));
-  EXPECT_EQ(interactive.settings.Adresse, QUO_DEFAULT_SERVER);  // no settings file: defaults
-  EXPECT_EQ(interactive.settings.Destination, t.dir.path());
+  EXPECT_EQ(interactive.settings.address, QUO_DEFAULT_SERVER);  // no settings file: defaults
+  EXPECT_EQ(interactive.settings.installDir, t.dir.path());
   std::filesystem::remove_all(t.prog("LanguesUpdate"));
   t.system.instanceFree = false;  // another instance runs: not even the language folder is made
   const LaunchPlan busy = PlanLaunch(*t.app, {"2.1.0", q});
@@ -56,7 +56,7 @@ TEST(Launch, AJournalIsRecoveredForTheFolderOfThisStart) {
            {{}, dest}}) {
     std::string folder;
     const LaunchPlan p = PlanLaunch(*t.app, args, [&](AppContext& a, const std::string& f) {
-      return folder = f, std::to_string(a.translation.LangueCourante);  // in the start's language
+      return folder = f, std::to_string(a.translation.currentLanguage);  // in the start's language
     });
     EXPECT_EQ(folder, expected);
     EXPECT_EQ(p.error, folder == given ? "1033" : "1036");
@@ -68,7 +68,7 @@ TEST(Launch, ModesFromTheFields) {
   const struct {
     std::vector<std::string> args;
     LaunchMode mode;
-    int langue;
+    int language;
   } cases[] = {
       {{}, LaunchMode::Interactive, 0},
       {{"2.1.0", test::Abs("/p"), "1033", "1"}, LaunchMode::Forced, 1033},
@@ -90,12 +90,12 @@ TEST(Launch, ModesFromTheFields) {
     SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
     EXPECT_EQ(p.mode, c.mode);
     EXPECT_TRUE(p.proceed);
-    EXPECT_EQ(p.langue, c.langue);
+    EXPECT_EQ(p.language, c.language);
     if (p.languageGiven) {
-      EXPECT_EQ(t.app->translation.LangueCourante, c.langue) << "the fall-back is undone";
+      EXPECT_EQ(t.app->translation.currentLanguage, c.language) << "the fall-back is undone";
     }
     // Every run that goes on has texts: French when the command line names no language.
-    EXPECT_EQ(t.app->Traduire("Sortir"), "Quitter");
+    EXPECT_EQ(t.app->Translate("Sortir"), "Quitter");
   }
 }
 
@@ -104,7 +104,7 @@ TEST(Launch, FifthFieldNamesTheServerForThisRunOnly) {
   t.app->ini.Write("Server", "Adresse", "ftp.example");
   const std::string before = ReadFile(t.settingsPath());
   const auto p = PlanLaunch(*t.app, {"2.1.0", test::Abs("/p"), "1036", "1", "127.0.0.1:2121"});
-  EXPECT_EQ(p.settings.Adresse, "127.0.0.1:2121");
+  EXPECT_EQ(p.settings.address, "127.0.0.1:2121");
   EXPECT_EQ(ReadFile(t.settingsPath()), before);
 }
 
@@ -136,11 +136,11 @@ TEST(Launch, ProgramFolderFilesThatAreNotFiles) {
     EXPECT_EQ(ReadFile(t.prog("elsewhere.txt")), "x");
     if (c.settings) {
       EXPECT_TRUE(!p.proceed && p.status == 2);
-      EXPECT_EQ(p.error, t.app->Traduire("ParametresIllisibles") + " " + path);
+      EXPECT_EQ(p.error, t.app->Translate("ParametresIllisibles") + " " + path);
       EXPECT_EQ(ReadFile(t.prog("log.txt")), p.error + "\r\n");
     } else {
       EXPECT_TRUE(p.proceed) << p.error;
-      EXPECT_TRUE(StartsWith(err, "QuoUpdate: " + t.app->Traduire("LogNonEcrit") + " ")) << err;
+      EXPECT_TRUE(StartsWith(err, "QuoUpdate: " + t.app->Translate("LogNonEcrit") + " ")) << err;
       EXPECT_EQ(std::ranges::count(err, '\n'), 1) << err;
     }
   }
@@ -171,7 +171,7 @@ TEST(Launch, RefusesAVersionFolderOrAddressTheRunCannotUse) {
     const LaunchPlan p = PlanLaunch(*t.app, c.args);
     SCOPED_TRACE(c.args[0]);
     EXPECT_TRUE(!p.proceed && p.status == 2);
-    EXPECT_TRUE(StartsWith(p.error + " ", t.app->Traduire(c.why) + " ")) << p.error;
+    EXPECT_TRUE(StartsWith(p.error + " ", t.app->Translate(c.why) + " ")) << p.error;
     EXPECT_TRUE(EndsWith(ReadFile(t.prog("log.txt")), p.error + "\r\n"));
   }
 }
@@ -189,8 +189,8 @@ TEST(Pause, CyclesRoundHalfToEven) {
 }
 
 struct Case {
-  const char* frequence;
-  const char* dernier;  // nullptr: no key
+  const char* frequency;
+  const char* lastText;  // nullptr: no key
   bool due;
 };
 
@@ -216,9 +216,9 @@ TEST(IsCheckDue, Table) {
   };
   for (const Case& c : cases) {
     test::TestApp t;
-    if (c.frequence) t.app->ini.Write("temps", "frequence", c.frequence);
-    if (c.dernier) t.app->ini.Write("temps", "dernier", c.dernier);
-    EXPECT_EQ(IsCheckDue(*t.app), c.due) << c.frequence << " / " << (c.dernier ? c.dernier : "-");
+    if (c.frequency) t.app->ini.Write("temps", "frequence", c.frequency);
+    if (c.lastText) t.app->ini.Write("temps", "dernier", c.lastText);
+    EXPECT_EQ(IsCheckDue(*t.app), c.due) << c.frequency << " / " << (c.lastText ? c.lastText : "-");
   }
 }
 

@@ -28,7 +28,7 @@ inline void WritePatchedMdb(const std::string& fixture, const std::string& to,
 // Known damages of traduction.mdb.
 inline const MdbPatch kRenameTable{{0xe989, 'X'}};
 inline const MdbPatch kRenameControle{{0x180e2, 'x'}};
-// The NULL mask of the row frmTestFTP/cmdOptions: Formulaire or Controle made NULL.
+// The NULL mask of the row MainWindow/cmdOptions: Formulaire or Controle made NULL.
 inline const MdbPatch kNullFormulaire{{0x1afff, 0x1e}};
 inline const MdbPatch kNullControle{{0x1afff, 0x1d}};
 // A byte of the system catalog that makes libmdb follow a NULL page map.

@@ -5,26 +5,26 @@
 
 #include <functional>
 
-#include "window/frm_test_ftp.h"
+#include "window/main_window.h"
 
 namespace quo::test {
 
-class WatchedWindow : public frmTestFTP {
+class WatchedWindow : public MainWindow {
  public:
-  using frmTestFTP::frmTestFTP;
+  using MainWindow::MainWindow;
 
   int searches = 0, runs = 0;
   bool found = false;                     // what the search answers
-  std::function<void()> inSearch, inRun;  // run inside RechercheMaj, LancerMaj
+  std::function<void()> inSearch, inRun;  // run inside SearchUpdates, RunUpdate
 
-  bool RechercheMaj() override {
+  bool SearchUpdates() override {
     BusyScope busy(*this);
     ++searches;
     if (inSearch) inSearch();
-    Run().MajDisponible = found;
+    Run().updateAvailable = found;
     return found;
   }
-  void LancerMaj() override {
+  void RunUpdate() override {
     BusyScope busy(*this);
     ++runs;
     if (inRun) inRun();

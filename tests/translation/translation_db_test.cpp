@@ -39,12 +39,12 @@ TEST(MdbTranslationDb, ReadsEveryDataPageOfALargeTable) {
 // Every bad file gives quo::Error, never a crash, a hang or a partial table.
 TEST(MdbTranslationDb, BadFilesGiveErrors) {
   TempDir dir;
-  const std::string grande = ReadFile(MdbFixture("traduction_grande.mdb"));
+  const std::string largeDb = ReadFile(MdbFixture("traduction_grande.mdb"));
   WriteFile(dir / "text.mdb", "Formulaire;Controle;1036\r\n_;Sortir;Sortir\r\n");
   WriteFile(dir / "empty.mdb", "");
-  WriteFile(dir / "cut_header.mdb", grande.substr(0, 1000));
-  WriteFile(dir / "cut_catalog.mdb", grande.substr(0, 65536));
-  WriteFile(dir / "cut_rows.mdb", grande.substr(0, 200000));
+  WriteFile(dir / "cut_header.mdb", largeDb.substr(0, 1000));
+  WriteFile(dir / "cut_catalog.mdb", largeDb.substr(0, 65536));
+  WriteFile(dir / "cut_rows.mdb", largeDb.substr(0, 200000));
   // Access 2007 header over data that is no database.
   std::string accdb = ReadFile(MdbFixture("traduction.mdb")).substr(0, 4096);
   accdb.replace(4, 15, "Standard ACE DB");
@@ -114,7 +114,7 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   t.WriteLanguage(1033, {{"_", "Sortir", "old"}});
   t.WriteLanguage(3082, {{"_", "Sortir", "Salir"}});  // no column: left alone
   // Window, control, then the 1036, 1033 and 1031 cells ("" is NULL, or empty in 1033's cmdOK
-  // and 1031's frmTestFTP).
+  // and 1031's MainWindow).
   const std::vector<std::array<std::string, 5>> rows = {
       {"_", "Aucunenouvelemiseàjourdedisponible", "Aucune nouvelle mise à jour disponible",
        "No new update available", ""},
@@ -137,7 +137,7 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   for (const bool fill : {false, true}) {
     SCOPED_TRACE(fill ? "fillMissing" : "at start-up");
     if (fill)
-      ExporterTraductions(t.platform, t.app->programDir, true);
+      ExportTranslations(t.platform, t.app->programDir, true);
     else  // start-up exports, then loads the language it names
       ASSERT_TRUE(PlanLaunch(*t.app, {"2.1.0", t.dir.path(), "1033", "1"}).proceed);
     for (const auto& [name, col] :
@@ -154,12 +154,12 @@ TEST_F(ExportTest, WritesOneFilePerLanguageInKeyOrderWithEmptyOrFrenchGaps) {
   EXPECT_NE(Lng("1033").find("\r\n_" + std::string(39, ' ') + "Miseàjourdésactivé" +
                              std::string(22, ' ') + "Updates disabled\r\n"),
             std::string::npos);
-  EXPECT_EQ(t.app->Traduire("Sortir"), "Exit");
+  EXPECT_EQ(t.app->Translate("Sortir"), "Exit");
 }
 
 TEST_F(ExportTest, SortsLikeTheDatabaseIgnoringLetterCase) {
   UseDatabase("traduction_order.mdb");
-  ExporterTraductions(t.platform, t.app->programDir, false);
+  ExportTranslations(t.platform, t.app->programDir, false);
   const std::string forty = "abcdefghijklmnopqrstuvwxyzabcdefghijklmn";
   EXPECT_EQ(Lng("1033"), File({{"_", "x", "en _-x"},
                                {forty, "exactly40", "forty"},
@@ -190,7 +190,7 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
     WritePatchedMdb(c.fixture, database, c.patch);
-    ExporterTraductions(t.platform, t.app->programDir, true);
+    ExportTranslations(t.platform, t.app->programDir, true);
     EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
     EXPECT_EQ(Lng("1033"), File({{"_", "Sortir", "old"}}));
     EXPECT_EQ(Folder(), (std::vector<std::string>{"1033.lng", "1036.lng"}));
@@ -199,16 +199,16 @@ TEST_F(ExportTest, StopsWithoutReplacingAnyFile) {
 
 TEST_F(ExportTest, WithoutDatabaseReaderOrWritableFileNothingIsReplaced) {
   // No database: only the folder is made.
-  ExporterTraductions(t.platform, t.app->programDir, false);
+  ExportTranslations(t.platform, t.app->programDir, false);
   EXPECT_TRUE(Folder().empty());
   UseDatabase("traduction.mdb");
   t.platform.translationDb = nullptr;  // no reader on this platform
-  ExporterTraductions(t.platform, t.app->programDir, false);
+  ExportTranslations(t.platform, t.app->programDir, false);
   EXPECT_TRUE(Folder().empty());
   t.platform.translationDb = &db;
   t.WriteLanguage(1036, {{"_", "Sortir", "ancien"}});
   MakeDirs(t.prog("LanguesUpdate/1031.lng.new"));  // the last temporary file cannot be written
-  ExporterTraductions(t.platform, t.app->programDir, false);
+  ExportTranslations(t.platform, t.app->programDir, false);
   EXPECT_EQ(Lng("1036"), File({{"_", "Sortir", "ancien"}}));
   EXPECT_EQ(Folder(), (std::vector<std::string>{"1031.lng.new", "1036.lng"}));
 }

@@ -15,7 +15,7 @@
 namespace quo {
 namespace {
 
-TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
+TEST(Translate, LookupsIgnoreCaseAndFirstLineWins) {
   test::TestApp t;
   t.WriteLanguage(1036, {{"_", "Sortir", "  Quitter  "},
                          {"_", "SORTIR", "second"},
@@ -23,34 +23,34 @@ TEST(Traduire, LookupsIgnoreCaseAndFirstLineWins) {
                          {"frmTestFTPToolTipText", "cmdOptions", "Réglages | serveur"},
                          {"_", "Miseàjourdésactivé", "Désactivé"}});
   TranslationTable& tt = t.app->translation;
-  tt.ChargerLangue();
-  EXPECT_EQ(tt.Traduire("Sortir"), "Quitter");
-  EXPECT_EQ(tt.Traduire("FRMTESTFTP", "frmtestftp"), "Mise à jour");
-  EXPECT_EQ(tt.Traduire("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
-  EXPECT_EQ(tt.Traduire("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too
-  EXPECT_EQ(tt.Traduire("Absent"), "");
+  tt.LoadCurrentLanguage();
+  EXPECT_EQ(tt.Translate("Sortir"), "Quitter");
+  EXPECT_EQ(tt.Translate("FRMTESTFTP", "frmtestftp"), "Mise à jour");
+  EXPECT_EQ(tt.Translate("cmdOptions", "frmTestFTPToolTipText"), "Réglages | serveur");
+  EXPECT_EQ(tt.Translate("MISEÀJOURDÉSACTIVÉ"), "Désactivé");  // Latin-1 letters fold too
+  EXPECT_EQ(tt.Translate("Absent"), "");
   // A message the file lacks shows its built-in French text; a caption does not.
-  EXPECT_EQ(tt.Traduire("erreurftplocal"), "Le téléchargement a échoué sur ce poste :");
-  EXPECT_EQ(tt.Traduire("ErreurFtpLocal", "frmTestFTP"), "");
+  EXPECT_EQ(tt.Translate("erreurftplocal"), "Le téléchargement a échoué sur ce poste :");
+  EXPECT_EQ(tt.Translate("ErreurFtpLocal", "frmTestFTP"), "");
 }
 
-TEST(ChargerLangue, FallsBackToFrenchAndReplacesTheTable) {
+TEST(LoadCurrentLanguage, FallsBackToFrenchAndReplacesTheTable) {
   test::TestApp t;
   TranslationTable& tt = t.app->translation;
-  EXPECT_EQ(tt.Traduire("Sortir"), "");  // never loaded
+  EXPECT_EQ(tt.Translate("Sortir"), "");  // never loaded
   t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
   t.WriteLanguage(1033, {{"_", "Cacher", "Hide"}});
   test::MakeDirs(t.prog("LanguesUpdate/1040.lng"));  // not a file
   const struct {
     int asked, loaded;
-    const char *sortir, *cacher;
+    const char *exitText, *hideText;
   } cases[] = {{1033, 1033, "", "Hide"}, {1031, 1036, "Quitter", ""}, {1040, 1036, "Quitter", ""}};
   for (const auto& c : cases) {
-    tt.LangueCourante = c.asked;
-    tt.ChargerLangue();
-    EXPECT_EQ(tt.LangueCourante, c.loaded);
-    EXPECT_EQ(tt.Traduire("Sortir"), c.sortir) << c.asked;
-    EXPECT_EQ(tt.Traduire("Cacher"), c.cacher) << c.asked;
+    tt.currentLanguage = c.asked;
+    tt.LoadCurrentLanguage();
+    EXPECT_EQ(tt.currentLanguage, c.loaded);
+    EXPECT_EQ(tt.Translate("Sortir"), c.exitText) << c.asked;
+    EXPECT_EQ(tt.Translate("Cacher"), c.hideText) << c.asked;
   }
 }
 
@@ -60,7 +60,7 @@ TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
   // Windows-1252 bytes: "é" is one byte there, one character after decoding.
   tt.LoadText(
       DecodeFileText("_" + std::string(39, ' ') + "Cl\xE9" + std::string(37, ' ') + "caf\xE9\r\n"));
-  EXPECT_EQ(tt.Traduire("Clé"), "café");
+  EXPECT_EQ(tt.Translate("Clé"), "café");
   // Full columns with accented letters: each column ends after 40 characters, however many
   // bytes they take, and the text starts right after the key.
   const std::string window = "FenêtreÉté" + std::string(30, 'w');
@@ -68,16 +68,16 @@ TEST(LoadText, ColumnsAreCharactersAndShortLinesAreKept) {
   const std::string key40(40, 'K');
   tt.LoadText("_" + std::string(39, ' ') + key + "texte A\r\n" + "_" + std::string(39, ' ') +
               "Court\r\n\r\n" + std::string(100, 'x') + "\r\n" + window + key40 + "texte B");
-  EXPECT_EQ(tt.Traduire(key), "texte A");
-  EXPECT_EQ(tt.Traduire(key40, window), "texte B");  // no final line end
-  EXPECT_EQ(tt.Traduire("Court"), "");
+  EXPECT_EQ(tt.Translate(key), "texte A");
+  EXPECT_EQ(tt.Translate(key40, window), "texte B");  // no final line end
+  EXPECT_EQ(tt.Translate("Court"), "");
   EXPECT_EQ(tt.size(), 5u);  // with the short line, the blank one ("|") and the overlong one
 }
 
-// Keys passed as literals to Traduire anywhere in the sources.
+// Keys passed as literals to Translate anywhere in the sources.
 std::set<std::string> KeysInSources() {
   std::set<std::string> keys;
-  const std::regex call(R"re((?:Traduire|T)\(\s*"([^"]+)"\s*\))re");
+  const std::regex call(R"re((?:Translate|T)\(\s*"([^"]+)"\s*\))re");
   for (const auto& e : std::filesystem::recursive_directory_iterator(QUO_SOURCE_DIR "/src")) {
     if (e.path().extension() != ".cpp") continue;
     const std::string text = test::ReadFile(e.path().string());
@@ -105,11 +105,11 @@ TEST(LanguageFiles, EveryKeyAndCaptionIsTranslated) {
         EXPECT_EQ(*text, *builtin) << key;
       }
     }
-    for (const FormDesign* design : {&FrmTestFtpDesign(), &FrmParamDesign()}) {
-      EXPECT_NE(table.Traduire(design->name, design->name), "") << lang << " " << design->name;
+    for (const FormDesign* design : {&MainWindowDesign(), &SettingsDialogDesign()}) {
+      EXPECT_NE(table.Translate(design->name, design->name), "") << lang << " " << design->name;
       for (const ControlDesign& c : design->controls) {
         if (c.caption.empty() || c.caption == "-" || c.name.rfind("txt", 0) == 0) continue;
-        EXPECT_NE(table.Traduire(c.name, design->name), "") << lang << " " << c.name;
+        EXPECT_NE(table.Translate(c.name, design->name), "") << lang << " " << c.name;
       }
     }
   }

@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "core/text.h"
-#include "run/update_run.h"
 #include "platform/curl/curl_ftp_service.h"
 #include "platform/libarchive/libarchive_rar.h"
+#include "run/update_run.h"
 #include "support/ftp_server.h"
 #include "support/recording_view.h"
 #include "support/test_platform.h"
 #include "update/download_files.h"
-#include "update/lancer_maj.h"
-#include "update/recherche_maj.h"
-#include "update/telecharger_maj.h"
+#include "update/download_update.h"
+#include "update/run_update.h"
+#include "update/search_updates.h"
 
 namespace quo::test {
 
@@ -63,15 +63,15 @@ struct UpdateRig : RarApp {
     MakeDirs(served / "maj");
     server = std::make_unique<FtpTestServer>(
         FtpTestServer::Options{.root = served.path(), .faults = std::move(faults)});
-    run.MyDossier = t.dir / "Download/";
-    run.MyInstallationDest = t.dir / "prod/";
-    MakeDirs(run.MyDossier);
-    MakeDirs(run.MyInstallationDest);
-    run.MyVersion = "1.2.3";
-    run.MyAdresse = server->address();
-    run.MyUser = "quo";
-    run.MyMotPasse = "secret";
-    run.MyRepertoireFTP = "maj";
+    run.downloadDir = t.dir / "Download/";
+    run.installDir = t.dir / "prod/";
+    MakeDirs(run.downloadDir);
+    MakeDirs(run.installDir);
+    run.installedVersion = "1.2.3";
+    run.serverAddress = server->address();
+    run.serverUser = "quo";
+    run.serverPassword = "secret";
+    run.serverDir = "maj";
   }
 
   // Writes a file under the server's update directory "maj/".
@@ -80,7 +80,7 @@ struct UpdateRig : RarApp {
     MakeDirs(full.substr(0, full.rfind('/')));
     WriteFile(full, content);
   }
-  // A version list mapping MyVersion 1.2.3 to folder upd124, with that folder's action file.
+  // A version list mapping installedVersion 1.2.3 to folder upd124, with that folder's action file.
   void ServeUpdate(const std::string& actions) {
     Serve("ListMaj.ini", "[versions]\r\n1.2.2=upd123\r\n1.2.3=upd124\r\n");
     Serve("upd124/Actions.ini", actions);
@@ -98,9 +98,9 @@ struct UpdateRig : RarApp {
   }
   // The search; the download (which ends with the installation); the whole run after a search,
   // from the download to the outcome shown.
-  bool Search() { return RechercheMaj(run, view); }
-  void Download() { TelechargerMaj(run, view, run.MyDossier + kActions); }
-  void Update() { LancerMaj(run, view, "Sortir"); }
+  bool Search() { return SearchUpdates(run, view); }
+  void Download() { DownloadUpdate(run, view, run.downloadDir + kActions); }
+  void Update() { RunUpdate(run, view, "Sortir"); }
 
   // The sections the installation went through (its phases), -1 when no installation ran.
   int Installed() const {
@@ -110,8 +110,8 @@ struct UpdateRig : RarApp {
       return p.starts_with(T("Installationde"));
     }));
   }
-  std::string Local(const std::string& name) const { return run.MyDossier + name; }
-  std::string Product(const std::string& name) const { return run.MyInstallationDest + name; }
+  std::string Local(const std::string& name) const { return run.downloadDir + name; }
+  std::string Product(const std::string& name) const { return run.installDir + name; }
   std::string Setting(const std::string& section, const std::string& key) {
     return t.app->ini.Read(section, key);
   }

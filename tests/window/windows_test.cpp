@@ -10,23 +10,23 @@
 #include "startup/launch.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
-#include "window/frm_param.h"
-#include "window/startup_window.h"
-#include "window/traduire_form.h"
 #include "update/update_rig.h"
+#include "window/settings_dialog.h"
+#include "window/startup_window.h"
+#include "window/translate_form.h"
 
 namespace quo {
 namespace {
 
 struct Window {
   explicit Window(bool load = true) {
-    if (load) w.Form_Load();
+    if (load) w.OnLoad();
   }
   // Opens the settings dialog over a settings file.
-  frmParam& OpenParam(const std::string& settings) {
+  SettingsDialog& OpenOptionsDialog(const std::string& settings) {
     test::WriteFile(t.settingsPath(), settings);
     w.View().Raise("cmdOptions", FormEvent::Click);
-    return w.Param();
+    return w.OptionsDialog();
   }
   test::TestApp t;
   MemoryFormFactory forms;
@@ -34,7 +34,7 @@ struct Window {
   test::WatchedWindow w{run, forms};
 };
 
-TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
+TEST(CheckTypedVersion, AcceptsThreeNumbersAndNormalisesThem) {
   const struct {
     const char* typed;
     bool ok;
@@ -48,15 +48,15 @@ TEST(VerifieVersion, AcceptsThreeNumbersAndNormalisesThem) {
   for (const auto& c : cases) {
     Window x;
     x.w["txtVersion"].SetText(c.typed);
-    EXPECT_EQ(x.w.VerifieVersion(), c.ok) << c.typed;
+    EXPECT_EQ(x.w.CheckTypedVersion(), c.ok) << c.typed;
     EXPECT_EQ(x.w["txtVersion"].Text(), c.after) << c.typed;
   }
 }
 
-TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
+TEST(MainWindowTest, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   Window x;
   x.t.WriteLanguage(1036, {{"_", "MauvaiseVersion", "Version incorrecte"}});
-  x.t.app->translation.ChargerLangue();
+  x.t.app->translation.LoadCurrentLanguage();
   x.w["txtVersion"].SetText("01.002.3");
   x.w.inSearch = [&x] {  // the user clicks, or presses Enter, while the search runs
     x.w.View().Raise("cmdRechercher", FormEvent::Click);
@@ -65,7 +65,7 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 13);
   x.w.View().Raise("txtVersion", FormEvent::KeyPress, 'a');  // other keys search nothing
   EXPECT_EQ(x.w.searches, 1);
-  EXPECT_EQ(x.run.MyVersion, "1.2.3");
+  EXPECT_EQ(x.run.installedVersion, "1.2.3");
   x.w["txtVersion"].SetText("1.2");
   x.w.View().Raise("cmdRechercher", FormEvent::Click);
   EXPECT_EQ(x.w.searches, 1);
@@ -73,23 +73,23 @@ TEST(FrmTestFTP, ASearchStartsForAValidVersionOnlyAndNeverDuringAnOperation) {
   EXPECT_EQ(x.t.windowing.boxes[0].text, "Version incorrecte");
   // Without a session a run only searches (launched, or by the product), or closes the window.
   x.w["txtVersion"].SetText("1.2.3");
-  x.w.frmTestFTP::LancerMaj();
-  x.run.Externe = true;
-  x.w.cmdMettreAJour_Click();
+  x.w.MainWindow::RunUpdate();
+  x.run.launchedByProduct = true;
+  x.w.OnActionClick();
   EXPECT_EQ(x.w.searches, 3);
   EXPECT_FALSE(x.w.Unloaded() || x.run.Finished());
-  x.run.Externe = false;
-  x.w.cmdMettreAJour_Click();
+  x.run.launchedByProduct = false;
+  x.w.OnActionClick();
   EXPECT_TRUE(x.w.searches == 3 && x.w.Unloaded());
 }
 
-TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
+TEST(MainWindowTest, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
   Window x;
-  x.run.TextePhase = "Téléchargement";
+  x.run.phaseText = "Téléchargement";
   std::vector<std::string> seen;
   for (int i = 0; i < 6; ++i) {
     x.w.View().Raise("tmrMvt", FormEvent::Timer);
-    seen.push_back(x.w["lblPhase"].Caption().substr(x.run.TextePhase.size()));
+    seen.push_back(x.w["lblPhase"].Caption().substr(x.run.phaseText.size()));
   }
   EXPECT_EQ(seen, (std::vector<std::string>{".", "..", "....", "........", ".", ".."}));
   x.w.View().Raise("mnuaide", FormEvent::Click);
@@ -101,7 +101,7 @@ TEST(FrmTestFTP, TheDotsCycleAndTheAboutBoxShowsThePhaseWithoutThem) {
 }
 
 // What a run shows lands on the window's controls, each button on its own.
-TEST(FrmTestFTP, ShowsARunOnItsControls) {
+TEST(MainWindowTest, ShowsARunOnItsControls) {
   Window x;
   RunView& v = x.w;
   Form& f = x.w.View();
@@ -127,33 +127,33 @@ TEST(FrmTestFTP, ShowsARunOnItsControls) {
               box.buttons == MsgButtons::OkCancel);
   // A launched run (here one that fails at once: no action file) ends on the translated "Sortir".
   x.t.WriteLanguage(1036, {{"_", "Sortir", "Quitter"}});
-  x.t.app->translation.ChargerLangue();
-  x.run.SessionFtp = std::make_unique<SckFtp>(*x.t.app);
-  x.run.MajDisponible = true;
-  x.w.frmTestFTP::LancerMaj();
+  x.t.app->translation.LoadCurrentLanguage();
+  x.run.ftpConnection = std::make_unique<FtpConnection>(*x.t.app);
+  x.run.updateAvailable = true;
+  x.w.MainWindow::RunUpdate();
   EXPECT_EQ(f["cmdMettreAJour"].Caption(), "Quitter");
 }
 
 // Closing the window during a download abandons the session's transfers: the package being
 // fetched when the close comes (c.dll, at 40%) never arrives, and the window unloads once the run
 // has ended.
-TEST(FrmTestFTP, ClosingDuringADownloadAbandonsItsTransfers) {
+TEST(MainWindowTest, ClosingDuringADownloadAbandonsItsTransfers) {
   test::UpdateRig r;
   r.Serve("upd124/a.dll", "a");
   r.Serve("upd124/c.dll", "c");
   r.ServeUpdate(test::UpdateRig::Actions({{"a.dll", false}, {"c.dll", false}}));
   MemoryFormFactory forms;
-  frmTestFTP w(r.run, forms);
-  ASSERT_TRUE(w.RechercheMaj());
+  MainWindow w(r.run, forms);
+  ASSERT_TRUE(w.SearchUpdates());
   r.t.windowing.onPump = [&] {
-    if (w["prgPhase"].Value() == 40) w.mnuStop_Click();
+    if (w["prgPhase"].Value() == 40) w.OnStopClick();
   };
-  w.cmdMettreAJour_Click();
+  w.OnActionClick();
   EXPECT_TRUE(w.Unloaded() && !r.run.Succeeded() && !test::Exists(r.Local("c.dll")));
-  EXPECT_NE(r.run.ErrorText.find("RETR c.dll: abandoned"), std::string::npos) << r.run.ErrorText;
+  EXPECT_NE(r.run.errorText.find("RETR c.dll: abandoned"), std::string::npos) << r.run.errorText;
 }
 
-TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
+TEST(SettingsDialogTest, TheStoredFrequencySelectsAnEntry) {
   const struct {
     const char* stored;  // nullptr: no key
     int selected;
@@ -162,7 +162,8 @@ TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
                {"-1", -1, "-1"},  {"7", 0, "0"},   {"-3", 0, "0"}};
   for (const auto& c : cases) {
     Window d;
-    frmParam& p = d.OpenParam(c.stored ? std::string("[temps]\r\nfrequence=") + c.stored : "");
+    SettingsDialog& p =
+        d.OpenOptionsDialog(c.stored ? std::string("[temps]\r\nfrequence=") + c.stored : "");
     EXPECT_EQ(p["cboFrequence"].ListIndex(), c.selected) << c.stored;
     EXPECT_EQ(p["cboFrequence"].Items().size(), 3u);
     p.View().Raise("cmdOK", FormEvent::Click);
@@ -170,16 +171,16 @@ TEST(FrmParam, TheStoredFrequencySelectsAnEntry) {
   }
 }
 
-TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
+TEST(SettingsDialogTest, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   const struct {
     const char* box;
     const char* key;  // in [Server]
     std::string UpdateRun::*copy;
-  } fields[] = {{"txtMDP", "MotPasse", &UpdateRun::MyMotPasse},
-                {"txtUser", "User", &UpdateRun::MyUser},
-                {"txtAdresse", "Adresse", &UpdateRun::MyAdresse},
-                {"txtChemin", "Chemin", &UpdateRun::MyRepertoireFTP},
-                {"txtDestination", "Destination", &UpdateRun::MyInstallationDest}};
+  } fields[] = {{"txtMDP", "MotPasse", &UpdateRun::serverPassword},
+                {"txtUser", "User", &UpdateRun::serverUser},
+                {"txtAdresse", "Adresse", &UpdateRun::serverAddress},
+                {"txtChemin", "Chemin", &UpdateRun::serverDir},
+                {"txtDestination", "Destination", &UpdateRun::installDir}};
   Window d;
   // An address is a name: "new-Adresse" for it, "new Adresse" for the others.
   const auto value = [](const char* age, const std::string& key) {
@@ -187,15 +188,15 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
   };
   std::string ini = "[Server]\r\n";
   for (const auto& f : fields) ini += f.key + ("=" + value("old", f.key)) + "\r\n";
-  frmParam& p = d.OpenParam(ini);
+  SettingsDialog& p = d.OpenOptionsDialog(ini);
   for (const auto& f : fields) {
     EXPECT_EQ(p[f.box].Text(), value("old", f.key));
     p[f.box].SetText(value("new", f.key));
   }
   {
-    frmTestFTP::BusyScope busy(d.w);  // a run keeps its settings: Valider is off and does nothing
-    p.cmdOK_Click();
-    EXPECT_FALSE(p["cmdOK"].Enabled() || p.Closed() || d.run.MyUser == "new User");
+    MainWindow::BusyScope busy(d.w);  // a run keeps its settings: Valider is off and does nothing
+    p.OnOkClick();
+    EXPECT_FALSE(p["cmdOK"].Enabled() || p.Closed() || d.run.serverUser == "new User");
   }
   p.View().Raise("cmdOK", FormEvent::Click);
   EXPECT_TRUE(p.Closed());
@@ -207,40 +208,40 @@ TEST(FrmParam, LoadsEveryFieldAndValiderSavesItAndHandsItToTheWindow) {
 
 // The address is saved as it reads back (FormatFtpAddress); one that is not an address is not
 // saved: the dialog says why and stays open, and nothing is written.
-TEST(FrmParam, AnAddressIsSavedAsItReadsBackAndOneThatIsNotIsRefused) {
+TEST(SettingsDialogTest, AnAddressIsSavedAsItReadsBackAndOneThatIsNotIsRefused) {
   const std::pair<const char*, const char*> cases[] = {
       {" fe80::1 ", "[fe80::1]"}, {"Ftp.example:021", "Ftp.example"}, {"", ""},
       {"ftp.example#x", nullptr}, {"[ftp.example]", nullptr},         {"h\xc3\xa9te", nullptr}};
   for (const auto& [typed, saved] : cases) {
     Window d;
-    frmParam& p = d.OpenParam("[Server]\r\nAdresse=old.example\r\n");
+    SettingsDialog& p = d.OpenOptionsDialog("[Server]\r\nAdresse=old.example\r\n");
     p["txtAdresse"].SetText(typed);
     p["txtUser"].SetText("paul");
     p.View().Raise("cmdOK", FormEvent::Click);
     EXPECT_EQ(p.Closed(), saved != nullptr) << typed;
     EXPECT_EQ(d.t.app->ini.Read("Server", "Adresse"), saved ? saved : "old.example") << typed;
     EXPECT_EQ(d.t.app->ini.Read("Server", "User"), saved ? "paul" : "") << typed;
-    EXPECT_EQ(d.run.MyAdresse, saved ? saved : "") << typed;
-    const std::string why = d.t.app->Traduire("AdresseServeurInvalide") + " " + Trim(typed);
+    EXPECT_EQ(d.run.serverAddress, saved ? saved : "") << typed;
+    const std::string why = d.t.app->Translate("AdresseServeurInvalide") + " " + Trim(typed);
     EXPECT_EQ(d.t.windowing.boxes.empty() ? "" : d.t.windowing.boxes[0].text, saved ? "" : why);
   }
 }
 
-TEST(FrmParam, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDropsThem) {
+TEST(SettingsDialogTest, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDropsThem) {
   Window d;
-  d.run.MyAdresse = "ftp.example";
-  d.run.MyInstallationDest = "/opt/q/";
-  frmParam& p = d.OpenParam("[Server]\r\nUser=marie\r\n");
+  d.run.serverAddress = "ftp.example";
+  d.run.installDir = "/opt/q/";
+  SettingsDialog& p = d.OpenOptionsDialog("[Server]\r\nUser=marie\r\n");
   EXPECT_EQ(p["txtAdresse"].Text(), "ftp.example");
   EXPECT_EQ(p["txtDestination"].Text(), "/opt/q/");
   p["txtUser"].SetText("paul");
   d.w.View().Raise("cmdOptions", FormEvent::Click);
-  EXPECT_EQ(&d.w.Param(), &p);
+  EXPECT_EQ(&d.w.OptionsDialog(), &p);
   EXPECT_EQ(p["txtUser"].Text(), "paul");
   EXPECT_TRUE(p.View().Visible());
   p.View().Raise("", FormEvent::CloseRequest);  // the close box cancels, as "Annuler" does
   EXPECT_TRUE(p.Closed());
-  frmParam& again = d.w.Param();
+  SettingsDialog& again = d.w.OptionsDialog();
   EXPECT_EQ(again["txtUser"].Text(), "marie");  // loaded again from the file
   again["txtUser"].SetText("paul");
   again.View().Raise("cmdAnnuler", FormEvent::Click);
@@ -248,9 +249,9 @@ TEST(FrmParam, AbsentKeysTakeTheWindowsValuesEditsStayWhileOpenAndCancellingDrop
   EXPECT_EQ(d.t.app->ini.Read("Server", "User"), "marie");
 }
 
-TEST(FrmParam, BrowseTakesTheFolderOfTheProductExecutableOnly) {
+TEST(SettingsDialogTest, BrowseTakesTheFolderOfTheProductExecutableOnly) {
   Window d;
-  frmParam& p = d.OpenParam("[Server]\r\nDestination=/start/\r\n");
+  SettingsDialog& p = d.OpenOptionsDialog("[Server]\r\nDestination=/start/\r\n");
   const std::pair<std::optional<std::string>, const char*> cases[] = {
       {std::nullopt, "/start/"},  // cancelled
       {"", "/start/"},
@@ -264,15 +265,15 @@ TEST(FrmParam, BrowseTakesTheFolderOfTheProductExecutableOnly) {
   }
 }
 
-TEST(TraduireForm, HelpContextsAndMissingTexts) {
+TEST(TranslateForm, HelpContextsAndMissingTexts) {
   test::TestApp t;
   t.app->translation.LoadText(std::string(40 - 8, ' ').insert(0, "frmParam") +
                               std::string(40 - 5, ' ').insert(0, "cmdOK") + "OK\r\n");
-  MemoryForm form(FrmParamDesign());
+  MemoryForm form(SettingsDialogDesign());
   form.SetHelpContext(7);
   form["txtUser"].SetHelpContext(3);
   form["txtMDP"].SetHelpContext(-1);
-  TraduireForm(t.app->translation, form, true);
+  TranslateForm(t.app->translation, form, true);
   EXPECT_EQ(form["cmdOK"].Caption(), "OK");
   EXPECT_EQ(form["cmdAnnuler"].Caption(), "Annuler");  // no entry: design text stays
   EXPECT_EQ(form.Caption(), "Configuration");
@@ -346,11 +347,11 @@ TEST(StartupWindow, EachWayOfRunningShowsTheWindowAndEndsAsItShould) {
 TEST(StartupWindow, WhatEachWayOfRunningSetsUp) {
   Started interactive({});
   EXPECT_EQ(interactive.w["mnuShow"].Caption(), "Cacher");  // French loaded
-  EXPECT_EQ(interactive.run.MyDossier, interactive.t.dir / "Download/");
+  EXPECT_EQ(interactive.run.downloadDir, interactive.t.dir / "Download/");
   EXPECT_TRUE(test::Exists(interactive.t.dir / "Download"));
 
   Started launched({"2.1.0", test::Abs("/opt/q/")});
-  EXPECT_EQ(launched.run.MyInstallationDest, test::Abs("/opt/q/"));
+  EXPECT_EQ(launched.run.installDir, test::Abs("/opt/q/"));
   EXPECT_FALSE(launched.w["picVersion"].Visible());
 
   Started forced({"2.1.0", test::Abs("/p"), "1033", "1"}, false, "");

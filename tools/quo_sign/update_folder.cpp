@@ -44,15 +44,15 @@ std::vector<Package> Packages(IniProfile& ini, const std::string& folder) {
   if (!PosixFiles().IsOrdinaryFile(actions)) throw Error(actions + ": no such file");
   if (!IsVersionText(Get(ini, actions, "ordre", "versionActuelle")))
     throw Error(actions + ": [ordre] versionActuelle= is not a version such as 2.1.1");
-  const int nb = WholeValue(Get(ini, actions, "ordre", "nb"));
-  if (nb <= 0) throw Error(actions + ": [ordre] nb= names no package");
+  const int packageCount = WholeValue(Get(ini, actions, "ordre", "nb"));
+  if (packageCount <= 0) throw Error(actions + ": [ordre] nb= names no package");
   std::vector<Package> out;
-  for (int i = 1; i <= nb; ++i) {
+  for (int i = 1; i <= packageCount; ++i) {
     const std::string name = Get(ini, actions, "ordre", std::to_string(i));
     if (!IsPlainFileName(name))
       throw Error(actions + ": [ordre] " + std::to_string(i) + "= is not a plain file name");
     const bool compressed = FlagValue(Get(ini, actions, name, "compresse"));
-    out.push_back({name, folder + (compressed ? NomArchive(name) : name)});
+    out.push_back({name, folder + (compressed ? ArchiveNameOf(name) : name)});
   }
   return out;
 }

@@ -202,8 +202,8 @@ std::string IniProfile::Get(const std::string& file, const std::string& section,
   return Utf8Left(k->second, maxChars);
 }
 
-std::string IniProfile::GetOnce(const std::string& file, const std::string& section,
-                                const std::string& key, std::size_t maxChars) {
+std::string IniProfile::GetUncached(const std::string& file, const std::string& section,
+                                    const std::string& key, std::size_t maxChars) {
   auto bytes = files_.ReadAll(file);
   if (!bytes) return "";
   // The bytes themselves when they are UTF-8, else their decoded copy alone.

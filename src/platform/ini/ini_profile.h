@@ -20,8 +20,8 @@ class IniProfile : public PrivateProfile {
 
   std::string Get(const std::string& file, const std::string& section, const std::string& key,
                   std::size_t maxChars) override;
-  std::string GetOnce(const std::string& file, const std::string& section, const std::string& key,
-                      std::size_t maxChars) override;
+  std::string GetUncached(const std::string& file, const std::string& section,
+                          const std::string& key, std::size_t maxChars) override;
   bool Set(const std::string& file, const std::string& section, const std::string& key,
            const std::string& value) override;
 

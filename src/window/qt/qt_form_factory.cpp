@@ -10,7 +10,7 @@ namespace quo {
 
 namespace {
 
-constexpr int kTmrMvtInterval = 500;  // ms
+constexpr int kDotsTimerMs = 500;  // ms
 
 QWidget* NewWindow(Qt::WindowFlags buttons) {
   auto* w = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -25,15 +25,15 @@ std::unique_ptr<Form> QtFormFactory::Create(const std::string& name) {
   if (name == "frmParam") {
     QWidget* w = NewWindow({});
     Ui::frmParam().setupUi(w);
-    return std::make_unique<QtForm>(w, FrmParamDesign());
+    return std::make_unique<QtForm>(w, SettingsDialogDesign());
   }
   QWidget* w = NewWindow(Qt::WindowMinimizeButtonHint);
   Ui::frmTestFTP().setupUi(w);
   // A timer is no widget, so it is not in the Designer form: disabled at design, as the others.
   auto* timer = new QTimer(w);
   timer->setObjectName("tmrMvt");
-  timer->setInterval(kTmrMvtInterval);
-  return std::make_unique<QtForm>(w, FrmTestFtpDesign());
+  timer->setInterval(kDotsTimerMs);
+  return std::make_unique<QtForm>(w, MainWindowDesign());
 }
 
 }  // namespace quo

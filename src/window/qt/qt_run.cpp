@@ -6,17 +6,17 @@
 
 #include "app/app_context.h"
 #include "app/exit_status.h"
-#include "run/update_run.h"
+#include "platform/service_plug.h"
 #include "platform/windowing.h"
+#include "run/update_run.h"
 #include "startup/launch.h"
-#include "window/frm_test_ftp.h"
+#include "window/main_window.h"
 #include "window/qt/program_icon.h"
 #include "window/qt/qt_avi_player.h"
 #include "window/qt/qt_form.h"
 #include "window/qt/qt_translation.h"
 #include "window/qt/qt_tray.h"
 #include "window/qt/qt_windowing.h"
-#include "platform/service_plug.h"
 #include "window/startup_window.h"
 
 namespace quo {
@@ -28,7 +28,7 @@ constexpr int kWatchIntervalMs = 50;
 }  // namespace
 
 // A run that has reached its end closes the window after the running operation, if any.
-int RunEventLoop(frmTestFTP& w, bool unattended) {
+int RunEventLoop(MainWindow& w, bool unattended) {
   auto ended = [&w, unattended] {
     if (unattended && w.Run().Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
     return w.Unloaded();
@@ -50,7 +50,7 @@ int RunWindow(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);  // a window hidden to the tray goes on
   QApplication::setWindowIcon(ProgramIcon());
   // Standard buttons and dialogs in the language start-up settled on.
-  const auto qtTexts = InstallQtTranslation(app.translation.LangueCourante);
+  const auto qtTexts = InstallQtTranslation(app.translation.currentLanguage);
   const bool unattended = UnattendedRun();
   QtWindowing windowing(unattended, app.exeName);
   Plug<Windowing> plugWindowing(app.platform.windowing, &windowing);
@@ -62,7 +62,7 @@ int RunWindow(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
   Plug<Tray> plugTray(app.platform.tray, &tray);
   QtFormFactory forms;
   UpdateRun run(app);
-  frmTestFTP w(run, forms);
+  MainWindow w(run, forms);
   auto& view = static_cast<QtForm&>(w.View());
   QtAnimationService animation(view.Get<QWidget>("AviPlayer"), app.programDir);
   Plug<AnimationService> plugAnimation(app.platform.animation, &animation);

@@ -8,11 +8,11 @@
 
 namespace quo {
 
-class frmTestFTP;
+class MainWindow;
 
 // The event loop of a started window: returns once the window has unloaded. In an unattended
 // run a window whose run has reached its end (Finished) is closed; the status is then that of
 // the run's outcome. An interactive run always gives 0.
-int RunEventLoop(frmTestFTP& w, bool unattended);
+int RunEventLoop(MainWindow& w, bool unattended);
 
 }  // namespace quo

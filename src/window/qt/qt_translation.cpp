@@ -27,18 +27,18 @@ constexpr Language kLanguages[] = {
     {0x1B, "sk"}, {0x1D, "sv"}, {0x1F, "tr"}, {0x22, "uk"}, {0x26, "lv"}, {0x29, "fa"},
 };
 
-const char* LocaleName(int langue) {
+const char* LocaleName(int language) {
   for (const Language& l : kRegions)
-    if (l.id == langue) return l.locale;
+    if (l.id == language) return l.locale;
   for (const Language& l : kLanguages)
-    if (l.id == (langue & 0x3FF)) return l.locale;
+    if (l.id == (language & 0x3FF)) return l.locale;
   return nullptr;
 }
 
 }  // namespace
 
-std::unique_ptr<QTranslator> InstallQtTranslation(int langue) {
-  const char* locale = LocaleName(langue);
+std::unique_ptr<QTranslator> InstallQtTranslation(int language) {
+  const char* locale = LocaleName(language);
   if (locale == nullptr) return nullptr;
   auto translator = std::make_unique<QTranslator>();
   if (!translator->load(QLocale(QString::fromLatin1(locale)), "qtbase", "_",

@@ -10,6 +10,6 @@ namespace quo {
 // Installs the toolkit's translation for a Windows language identifier (1036 French, 1031
 // German...); it stays installed while the returned translator lives. nullptr, and English
 // texts, for English, for an unknown identifier or when the system has no file for it.
-std::unique_ptr<QTranslator> InstallQtTranslation(int langue);
+std::unique_ptr<QTranslator> InstallQtTranslation(int language);
 
 }  // namespace quo

@@ -7,14 +7,14 @@
 
 #include "app/app_context.h"
 #include "app/exit_status.h"
-#include "run/update_run.h"
-#include "window/win32/win32_windowing.h"
 #include "platform/service_plug.h"
+#include "run/update_run.h"
 #include "startup/launch.h"
-#include "window/window_run.h"
 #include "window/form.h"
-#include "window/frm_test_ftp.h"
+#include "window/main_window.h"
 #include "window/startup_window.h"
+#include "window/win32/win32_windowing.h"
+#include "window/window_run.h"
 
 namespace quo {
 
@@ -30,12 +30,12 @@ int RunWindow(AppContext& app, const LaunchPlan& plan, int&, char**) {
   }
   if (!unattended || plan.mode == LaunchMode::Interactive ||
       plan.mode == LaunchMode::BadCommandLine) {
-    windowing.MessageBox(app.Traduire("SansFenetreWindows"), "", MsgButtons::Ok);
+    windowing.MessageBox(app.Translate("SansFenetreWindows"), "", MsgButtons::Ok);
     return kExitRefused;
   }
   MemoryFormFactory forms;
   UpdateRun run(app);
-  frmTestFTP w(run, forms);
+  MainWindow w(run, forms);
   static_cast<MemoryForm&>(w.View()).LogCaptions("lblPhase", stderr, "QuoUpdate: ");
   w.SetPhaseLogged(true);
   RunWindowStartup(w, plan);

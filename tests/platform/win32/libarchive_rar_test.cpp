@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "update/unrar3.h"
+#include "update/extract_archive.h"
 #include "update/update_rig.h"
 #include "writers/rar4_writer.h"
 
@@ -42,7 +42,7 @@ TEST(Win32Rar, NamesLandInUtf16AndLinksStayRefused) {
     SCOPED_TRACE(archive);
     const std::string dest = r.t.dir / "x/";
     std::filesystem::remove_all(dest);
-    EXPECT_EQ(failures, UnRAR3::ExtraireArchive(*r.t.app, archive, dest, ""));
+    EXPECT_EQ(failures, unrar::ExtractArchive(*r.t.app, archive, dest, ""));
     EXPECT_EQ(want, Tree(dest));
   }
   if (!haveFixtures) GTEST_SKIP() << "fixtures folder " << fixtures << " absent";

@@ -25,12 +25,12 @@
 #include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
-#include "window/frm_param.h"
-#include "window/qt/qt_run.h"
 #include "window/qt/qt_avi_player.h"
 #include "window/qt/qt_form.h"
+#include "window/qt/qt_run.h"
 #include "window/qt/qt_translation.h"
 #include "window/qt/qt_windowing.h"
+#include "window/settings_dialog.h"
 #include "window/startup_window.h"
 #include "writers/avi_writer.h"
 
@@ -71,12 +71,12 @@ struct QtWindowFixture {
 
 QWidget* OpenDialog(QtWindowFixture& f) {
   QTest::mouseClick(f.Get<QPushButton>("cmdOptions"), Qt::LeftButton);
-  return static_cast<quo::QtForm&>(f.w->Param().View()).Window();
+  return static_cast<quo::QtForm&>(f.w->OptionsDialog().View()).Window();
 }
 
 template <class T>
 T* InDialog(QtWindowFixture& f, const char* name) {
-  return static_cast<quo::QtForm&>(f.w->Param().View()).Get<T>(name);
+  return static_cast<quo::QtForm&>(f.w->OptionsDialog().View()).Get<T>(name);
 }
 
 constexpr std::uint32_t kMagenta = 0xFF00FF, kRed = 0xFF0000, kBlue = 0x0000FF;
@@ -245,7 +245,7 @@ class WindowsTest : public QObject {
         f.run.End(outcome);
         if (outcome == RunOutcome::Running) f.w->UnloadMe();
       };
-      QTimer::singleShot(0, [&] { f.w->LancerMaj(); });
+      QTimer::singleShot(0, [&] { f.w->RunUpdate(); });
       QCOMPARE(quo::RunEventLoop(*f.w, true), status);
       QVERIFY(f.w->Unloaded());
     }
@@ -260,7 +260,7 @@ class WindowsTest : public QObject {
       f.t.app->Pause(10);
       unloadedDuring = f.w->Unloaded();
     };
-    QTimer::singleShot(0, [&] { f.w->LancerMaj(); });
+    QTimer::singleShot(0, [&] { f.w->RunUpdate(); });
     QCOMPARE(quo::RunEventLoop(*f.w, false), 0);
     QVERIFY(hiddenAtOnce);
     QVERIFY(!unloadedDuring);
@@ -300,7 +300,7 @@ class WindowsTest : public QObject {
     QCOMPARE(f.Get<QPushButton>("cmdOptions")->text(), QString("Settings..."));
     QCOMPARE(f.Get<QPushButton>("cmdOptions")->toolTip(), QString("Server and schedule"));
     QCOMPARE(f.Get<QAction>("mnuStop")->text(), QString("Quit"));
-    auto& dialog = static_cast<quo::QtForm&>(f.w->Param().View());
+    auto& dialog = static_cast<quo::QtForm&>(f.w->OptionsDialog().View());
     QCOMPARE(dialog.Window()->windowTitle(), QString("Settings"));
     QCOMPARE(dialog.Get<QGroupBox>("Frame1")->title(), QString("Server"));
     QCOMPARE(dialog.Get<QLineEdit>("txtMDP")->toolTip(), QString("Stored as typed"));
@@ -310,8 +310,8 @@ class WindowsTest : public QObject {
 
   // The toolkit's standard buttons speak the program's language; English loads nothing.
   void standardButtonsInTheProgramsLanguage() {
-    for (const auto& [langue, cancel] : {std::pair(1036, "Annuler"), std::pair(1033, "Cancel")}) {
-      const auto translation = quo::InstallQtTranslation(langue);
+    for (const auto& [language, cancel] : {std::pair(1036, "Annuler"), std::pair(1033, "Cancel")}) {
+      const auto translation = quo::InstallQtTranslation(language);
       QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
       QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString(cancel));
     }

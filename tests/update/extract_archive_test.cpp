@@ -1,5 +1,5 @@
-// Extraction of real and generated RAR archives through UnRAR3 and the libarchive service.
-#include "update/unrar3.h"
+// Extraction of real and generated RAR archives through unrar and the libarchive service.
+#include "update/extract_archive.h"
 
 #include <gtest/gtest.h>
 
@@ -26,16 +26,16 @@ std::string Backslashes(std::string path) {
   return path;
 }
 
-class UnRAR3Test : public ::testing::Test {
+class ExtractArchiveTest : public ::testing::Test {
  protected:
-  UnRAR3Test() {
+  ExtractArchiveTest() {
     MakeDirs(dest);
     MakeDirs(outside);
   }
   // Extracts the archive bytes and returns the failure count.
   int Extract(const std::string& bytes, std::function<bool()> keepGoing = {}) {
     WriteFile(arc, bytes);
-    return UnRAR3::ExtraireArchive(*r.t.app, arc, dest, "", keepGoing);
+    return unrar::ExtractArchive(*r.t.app, arc, dest, "", keepGoing);
   }
 
   RarApp r{LibarchiveRar::Options{1 << 20}};  // entries above 1 MiB are refused
@@ -46,7 +46,7 @@ class UnRAR3Test : public ::testing::Test {
 
 // Every entry that can be written lands under its path; every refused one is counted, the walk
 // goes on where it can, and nothing appears outside the destination.
-TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
+TEST_F(ExtractArchiveTest, ExtractsWhatItCanAndCountsEveryRefusal) {
   const std::string big(70000, 'x'), b(5000, 'b'), c(3000, 'c');
   const Rar4Image img = BuildRar4({Rar4File("a", "aaaa"), Rar4File("b", b), Rar4File("c", c)});
   const Files abc = {{"a", "aaaa"}, {"b", b}, {"c", c}};
@@ -66,13 +66,23 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
        Rar({Rar4File("a.txt", "alpha"), Rar4Dir("lib"), Rar4File("lib\\x.dll", big),
             Rar4File("deep\\er\\y.ini", "k"), Rar4File("données\\été €.txt", "utf"),
             Rar4File("empty", "")}),
-       0, 0,
-       {{"a.txt", "alpha"}, {"lib", "<dir>"}, {"lib/x.dll", big}, {"deep", "<dir>"},
-        {"deep/er", "<dir>"}, {"deep/er/y.ini", "k"}, {"données", "<dir>"},
-        {"données/été €.txt", "utf"}, {"empty", ""}}},
+       0,
+       0,
+       {{"a.txt", "alpha"},
+        {"lib", "<dir>"},
+        {"lib/x.dll", big},
+        {"deep", "<dir>"},
+        {"deep/er", "<dir>"},
+        {"deep/er/y.ini", "k"},
+        {"données", "<dir>"},
+        {"données/été €.txt", "utf"},
+        {"empty", ""}}},
       {"two refused: one message", Rar({Rar4File("../a", "x"), Rar4File("/b", "y")}), 2, 1, {}},
       {"encrypted", Rar({encrypted, Rar4File("plain", "p")}), 1, 1, {{"plain", "p"}}},
-      {"above the limit", Rar({edge, Rar4File("big", std::string(2 << 20, 'z'))}), 1, 1,
+      {"above the limit",
+       Rar({edge, Rar4File("big", std::string(2 << 20, 'z'))}),
+       1,
+       1,
        {{"edge", edge.data}}},
       {"claims above the limit", Rar({edge, bomb}), 2, 1, {{"edge", edge.data}}},
       // A cut inside an entry's data fails that entry and the walk (its next header is missing).
@@ -115,7 +125,7 @@ TEST_F(UnRAR3Test, ExtractsWhatItCanAndCountsEveryRefusal) {
 // What already stands in the destination, reached here through a link: a file is replaced, a
 // link (to a folder or a file) is not followed, a file where a folder must be fails that entry
 // only. A stop between entries counts the archive incomplete.
-TEST_F(UnRAR3Test, ExistingEntriesInTheDestination) {
+TEST_F(ExtractArchiveTest, ExistingEntriesInTheDestination) {
   WriteFile(dest + "a.txt", "old and longer");
   fs::create_directory_symlink(outside, dest + "lib");
   WriteFile(dest + "file", "keep me");
@@ -127,7 +137,7 @@ TEST_F(UnRAR3Test, ExistingEntriesInTheDestination) {
   m.unixMode = 04777;
   WriteFile(arc, Rar({Rar4File("a.txt", "new"), Rar4File("lib\\x.dll", "evil"),
                       Rar4File("file\\x.dll", "x"), Rar4File("b\\c", "c"), m}));
-  EXPECT_EQ(2, UnRAR3::ExtraireArchive(*r.t.app, arc, r.t.dir / "via", ""));
+  EXPECT_EQ(2, unrar::ExtractArchive(*r.t.app, arc, r.t.dir / "via", ""));
   EXPECT_EQ("new", ReadFile(dest + "a.txt"));
   EXPECT_EQ("mode" + ReadFile(r.t.dir / "kept"), ReadFile(dest + "m") + "kept");
   const fs::file_status mode = fs::symlink_status(dest + "m");
@@ -136,7 +146,7 @@ TEST_F(UnRAR3Test, ExistingEntriesInTheDestination) {
   EXPECT_EQ("keep me", ReadFile(dest + "file"));
   EXPECT_EQ("c", ReadFile(dest + "b/c"));
   // A missing archive is a failure.
-  EXPECT_EQ(1, UnRAR3::ExtraireArchive(*r.t.app, r.t.dir / "missing.rar", dest, ""));
+  EXPECT_EQ(1, unrar::ExtractArchive(*r.t.app, r.t.dir / "missing.rar", dest, ""));
   int asked = 0;
   fs::remove_all(dest);
   EXPECT_EQ(1, Extract(Rar({Rar4File("a", "a"), Rar4File("b", "b")}), [&] { return !asked++; }));
@@ -192,7 +202,7 @@ TEST(RarFixtureTest, ArchivesExtractLikeBsdtar) {
     SCOPED_TRACE(name);
     const std::string dest = r.t.dir / ("x_" + name + "/"), ref = r.t.dir / ("ref_" + name + "/");
     EXPECT_EQ(static_cast<int>(links.size()),
-              UnRAR3::ExtraireArchive(*r.t.app, dir + name, dest, ""));
+              unrar::ExtractArchive(*r.t.app, dir + name, dest, ""));
     MakeDirs(ref);
     const std::string cmd = "bsdtar -xf '" + dir + name + "' -C '" + ref + "' 2>/dev/null";
     ASSERT_EQ(0, std::system(cmd.c_str())) << cmd;

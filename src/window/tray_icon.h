@@ -6,14 +6,14 @@
 
 namespace quo {
 
-class frmTestFTP;
+class MainWindow;
 
 // The part of a tooltip text the notification area shows.
 std::string TrayTipShown(const std::string& text);
 
 // Adds the icon; false when there is no notification area (the program then runs without one).
-bool TrayAdd(frmTestFTP& window);
-void TraySetTip(frmTestFTP& window, const std::string& text);
-void TrayRemove(frmTestFTP& window);
+bool TrayAdd(MainWindow& window);
+void TraySetTip(MainWindow& window, const std::string& text);
+void TrayRemove(MainWindow& window);
 
 }  // namespace quo

@@ -1,11 +1,11 @@
-#include "core/comparer_version.h"
+#include "core/version_order.h"
 
 #include <gtest/gtest.h>
 
 namespace quo {
 namespace {
 
-TEST(ComparerVersionTest, BIsNewerThanAInOrdinaryVersionOrder) {
+TEST(VersionOrderTest, BIsNewerThanAInOrdinaryVersionOrder) {
   struct Case {
     const char *a, *b;
     bool newer;
@@ -27,7 +27,7 @@ TEST(ComparerVersionTest, BIsNewerThanAInOrdinaryVersionOrder) {
       {"1.2.3", "1.2", false},
       {"1.2.3.4", "1.2.3.5", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.newer, ComparerVersion(c.a, c.b)) << c.a << " < " << c.b;
+  for (const Case& c : cases) EXPECT_EQ(c.newer, IsNewerVersion(c.a, c.b)) << c.a << " < " << c.b;
 }
 
 }  // namespace

@@ -10,6 +10,6 @@ namespace quo {
 class RunView;
 struct UpdateRun;
 
-void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni);
+void DownloadUpdate(UpdateRun& run, RunView& view, const std::string& actionsPath);
 
 }  // namespace quo

@@ -1,4 +1,4 @@
-#include "install/mdl_process.h"
+#include "install/kill_process.h"
 
 #include <exception>
 

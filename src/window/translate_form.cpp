@@ -1,17 +1,17 @@
-#include "window/traduire_form.h"
+#include "window/translate_form.h"
 
 #include "translation/translation_table.h"
 #include "window/form.h"
 
 namespace quo {
 
-void TraduireForm(const TranslationTable& table, Form& window, bool keepButtonHeights) {
+void TranslateForm(const TranslationTable& table, Form& window, bool keepButtonHeights) {
   const std::string& name = window.Name();
-  if (std::string t = table.Traduire(name, name); !t.empty()) window.SetCaption(t);
+  if (std::string t = table.Translate(name, name); !t.empty()) window.SetCaption(t);
   for (Control* c : window.Controls()) {
-    if (std::string t = table.Traduire(c->Name(), name); !t.empty()) c->SetCaption(t);
+    if (std::string t = table.Translate(c->Name(), name); !t.empty()) c->SetCaption(t);
     if (c->HelpContext() <= 0) c->SetHelpContext(window.HelpContext());
-    if (std::string t = table.Traduire(c->Name(), name + "ToolTipText"); !t.empty())
+    if (std::string t = table.Translate(c->Name(), name + "ToolTipText"); !t.empty())
       c->SetToolTip(t);
   }
   if (keepButtonHeights) return;

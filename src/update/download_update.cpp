@@ -1,4 +1,4 @@
-#include "update/telecharger_maj.h"
+#include "update/download_update.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,19 +9,19 @@
 #include "app/dates.h"
 #include "core/paths.h"
 #include "core/text.h"
-#include "run/error_lines.h"
-#include "run/install_folder.h"
-#include "run/run_view.h"
-#include "run/update_run.h"
-#include "ftp/sck_ftp.h"
+#include "core/version_order.h"
+#include "ftp/ftp_connection.h"
 #include "install/install_sequence.h"
 #include "platform/crypto.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "core/comparer_version.h"
+#include "run/error_lines.h"
+#include "run/install_folder.h"
+#include "run/run_view.h"
+#include "run/update_run.h"
 #include "update/download_files.h"
+#include "update/extract_archive.h"
 #include "update/package_plan.h"
-#include "update/unrar3.h"
 
 namespace quo {
 
@@ -45,7 +45,7 @@ std::string FolderName(std::string name) {
 // there (the list, the action file, their signatures) and the packages of this update.
 std::set<std::string> ReservedNames(const std::vector<PackageFacts>& packages) {
   std::set<std::string> names;
-  for (const std::string name : {kListMaj, kActions}) {
+  for (const std::string name : {kVersionListFile, kActions}) {
     names.insert(FolderName(name));
     names.insert(FolderName(name + kSignatureSuffix));
   }
@@ -55,43 +55,51 @@ std::set<std::string> ReservedNames(const std::vector<PackageFacts>& packages) {
 
 class Download {
  public:
-  Download(UpdateRun& run, RunView& view, const std::string& nomIni)
-      : run_(run), view_(view), app_(run.app), nomIni_(nomIni), ftp_(*run.SessionFtp) {}
+  Download(UpdateRun& run, RunView& view, const std::string& actionsPath)
+      : run_(run),
+        view_(view),
+        app_(run.app),
+        actionsPath_(actionsPath),
+        ftp_(*run.ftpConnection) {}
 
-  std::string Ordre(const std::string& key) { return app_.ini.ReadIni("ordre", key, nomIni_); }
+  std::string OrderValue(const std::string& key) {
+    return app_.ini.ReadIni("ordre", key, actionsPath_);
+  }
 
-  void Fail(const std::string& message) { run_.ErrorText += "\r\n" + message; }
-  void Corrupted(const std::string& name) { Fail(name + "  " + app_.Traduire("Fichiercorrompue")); }
+  void Fail(const std::string& message) { run_.errorText += "\r\n" + message; }
+  void Corrupted(const std::string& name) {
+    Fail(name + "  " + app_.Translate("Fichiercorrompue"));
+  }
 
-  void ShowProgress(long long i, long long nb, const std::string& name) {
-    run_.Progression =
-        static_cast<float>(static_cast<double>(i) / (2.0 * static_cast<double>(nb) + 1));
+  void ShowProgress(long long i, long long packageCount, const std::string& name) {
+    run_.progress =
+        static_cast<float>(static_cast<double>(i) / (2.0 * static_cast<double>(packageCount) + 1));
     SetPhase(run_, view_,
-             app_.Traduire("Telechargementde") + " " + name + " " + app_.Traduire("Encours"));
-    view_.SetProgress(static_cast<int>(std::lround(run_.Progression * 100)));
-    view_.TraySetTip(run_.TextePhase + " (" + Percent(run_.Progression * 100) + "%)");
+             app_.Translate("Telechargementde") + " " + name + " " + app_.Translate("Encours"));
+    view_.SetProgress(static_cast<int>(std::lround(run_.progress * 100)));
+    view_.TraySetTip(run_.phaseText + " (" + Percent(run_.progress * 100) + "%)");
     app_.PumpMessages();
     view_.RepaintPhase();
   }
 
-  // Fetches one package; false (with the reason in ErrorText) when it did not arrive whole.
+  // Fetches one package; false (with the reason in errorText) when it did not arrive whole.
   bool Fetch(const PackageFacts& p, const std::set<std::string>& reserved) {
-    if (run_.MyDossierCompresse.empty()) {
-      run_.MyDossierCompresse = DossierCompresse(run_.MyDossier);
-      app_.platform.files->MakeDirectory(run_.MyDossierCompresse);
+    if (run_.archiveDir.empty()) {
+      run_.archiveDir = ArchiveDirOf(run_.downloadDir);
+      app_.platform.files->MakeDirectory(run_.archiveDir);
     }
-    const std::string dossier = p.compresse ? run_.MyDossierCompresse : run_.MyDossier;
-    if (!FetchChecked(dossier, p)) return false;
-    if (!p.compresse) return true;
-    const std::string path = dossier + p.file;
+    const std::string dir = p.compressed ? run_.archiveDir : run_.downloadDir;
+    if (!FetchChecked(dir, p)) return false;
+    if (!p.compressed) return true;
+    const std::string path = dir + p.file;
     // An archive holds its own package, never another file the run relies on.
     const auto accept = [&](const std::string& entry) {
       const std::string name = FolderName(entry);
       return name == FolderName(p.name) || !reserved.contains(name);
     };
-    const int nbErreurs = UnRAR3::ExtraireArchive(
-        app_, path, run_.MyDossier, "", [this] { return !view_.CloseRequested(); }, accept);
-    if (nbErreurs > 0) {
+    const int failures = unrar::ExtractArchive(
+        app_, path, run_.downloadDir, "", [this] { return !view_.CloseRequested(); }, accept);
+    if (failures > 0) {
       Corrupted(p.name);
       return false;
     }
@@ -101,63 +109,63 @@ class Download {
   // Downloads a package file and checks it against the size and digest the action file gives
   // (hashed as it arrives). A download continued from an earlier run's part that does not check
   // out is fetched once more from its start.
-  bool FetchChecked(const std::string& dossier, const PackageFacts& p) {
-    const std::string path = dossier + p.file;
+  bool FetchChecked(const std::string& dir, const PackageFacts& p) {
+    const std::string path = dir + p.file;
     const bool continued = p.Verifiable() && app_.platform.files->IsOrdinaryFile(path + ".part");
     Crypto* crypto = app_.platform.crypto;
     for (int attempt = 0;; ++attempt) {
       const auto hash = p.sha256 && crypto ? crypto->NewSha256() : nullptr;
       // A package is whole only when its size is known: the action file's, else the server's.
-      const DownloadCheck check{p.taille, p.Verifiable(), hash.get(), -1, true};
-      if (!FetchFresh(dossier, p.file, p.name, check)) return false;
+      const DownloadCheck check{p.size, p.Verifiable(), hash.get(), -1, true};
+      if (!FetchFresh(dir, p.file, p.name, check)) return false;
       const std::string differs =
           CheckPackage(app_, p, path, hash ? std::optional(hash->Final()) : std::nullopt);
       if (differs.empty()) return true;
       RemoveStale(app_, path);
       if (!continued || attempt > 0) {
-        Fail(p.file + "  " + app_.Traduire("Fichiercorrompue") + " (" + differs + ")");
+        Fail(p.file + "  " + app_.Translate("Fichiercorrompue") + " (" + differs + ")");
         return false;
       }
     }
   }
 
-  // Downloads file into dossier, never leaving an older copy to stand in for it (that would also
+  // Downloads file into dir, never leaving an older copy to stand in for it (that would also
   // let an archive be judged by the count of an earlier extraction).
-  bool FetchFresh(const std::string& dossier, const std::string& file, const std::string& name,
+  bool FetchFresh(const std::string& dir, const std::string& file, const std::string& name,
                   const DownloadCheck& check) {
-    if (!RemoveStale(app_, dossier + file)) {
+    if (!RemoveStale(app_, dir + file)) {
       Corrupted(name);
       return false;
     }
-    ftp_.SetDossier(dossier);
-    const FtpResult r = ftp_.GetFile(file, check);
+    ftp_.SetLocalDir(dir);
+    const FtpResult r = ftp_.DownloadFile(file, check);
     if (!r.ok && !r.error.empty()) {
       Fail(FtpErrorLine(app_, r));
       return false;
     }
-    if (!app_.platform.files->IsOrdinaryFile(dossier + file)) {
+    if (!app_.platform.files->IsOrdinaryFile(dir + file)) {
       Corrupted(name);
       return false;
     }
     return true;
   }
 
-  // The checks made before any package is fetched; false, with the reason in ErrorText and the
+  // The checks made before any package is fetched; false, with the reason in errorText and the
   // outcome recorded, when the download must not begin.
-  bool Prepare(int nb, std::vector<PackageFacts>& packages) {
+  bool Prepare(int packageCount, std::vector<PackageFacts>& packages) {
     std::string why;
-    auto read = ReadPackages(app_, nomIni_, nb, why);
+    auto read = ReadPackages(app_, actionsPath_, packageCount, why);
     if (!read) {
-      Corrupted(nomIni_.empty() ? kActions : BaseName(nomIni_, kAnySlash));
-      if (!why.empty()) run_.ErrorText += " (" + why + ")";
+      Corrupted(actionsPath_.empty() ? kActions : BaseName(actionsPath_, kAnySlash));
+      if (!why.empty()) run_.errorText += " (" + why + ")";
       run_.End(RunOutcome::Failed);
       return false;
     }
     packages = std::move(*read);
-    if (run_.MajVerifiee) {
+    if (run_.updateVerified) {
       // The action file the search checked is the one installed from.
-      why = CheckSignature(app_, run_.ClesConfiance, nomIni_, kActions);
-      if (why.empty()) why = CheckSignedActions(run_, nomIni_);
+      why = CheckSignature(app_, run_.trustedKeys, actionsPath_, kActions);
+      if (why.empty()) why = CheckSignedActions(run_, actionsPath_);
       if (!why.empty()) {
         Fail(why);
         run_.End(RunOutcome::Refused);
@@ -177,39 +185,39 @@ class Download {
     return true;
   }
 
-  // False, with the reason in ErrorText, when the settings file could not take the records.
+  // False, with the reason in errorText, when the settings file could not take the records.
   bool RecordDownload(const std::string& version) {
     if (app_.ini.Write("Telechargement", "DerniereDate", FormatDate(app_.platform.system->Now())) &&
         app_.ini.Write("Telechargement", "DerniereVersion", version))
       return true;
-    Fail(app_.Traduire("TelechargementNonEnregistre") + " " + app_.ini.SettingsPath());
+    Fail(app_.Translate("TelechargementNonEnregistre") + " " + app_.ini.SettingsPath());
     return false;
   }
 
   bool AskGoAhead() {
-    const std::string done = app_.Traduire("Télechargementdesfichiersterminé.");
+    const std::string done = app_.Translate("Télechargementdesfichiersterminé.");
     view_.MoveDots(false);
     view_.TraySetTip(done);
-    SetPhase(run_, view_, done + "\r\n" + app_.Traduire("Linstallationpeutdébuter"));
+    SetPhase(run_, view_, done + "\r\n" + app_.Translate("Linstallationpeutdébuter"));
     view_.RestoreAndShow();
-    return view_.AskGoAhead(done + "\r\n" + app_.Traduire("Avantdecommencerlinstallation") +
-                            "\r\n" + app_.Traduire("Commencerlinstallation"));
+    return view_.AskGoAhead(done + "\r\n" + app_.Translate("Avantdecommencerlinstallation") +
+                            "\r\n" + app_.Translate("Commencerlinstallation"));
   }
 
  private:
   UpdateRun& run_;
   RunView& view_;
   AppContext& app_;
-  const std::string& nomIni_;
-  SckFtp& ftp_;
+  const std::string& actionsPath_;
+  FtpConnection& ftp_;
 };
 
 }  // namespace
 
-void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni) {
-  if (!run.SessionFtp) return;
+void DownloadUpdate(UpdateRun& run, RunView& view, const std::string& actionsPath) {
+  if (!run.ftpConnection) return;
   AppContext& app = run.app;
-  Download d(run, view, nomIni);
+  Download d(run, view, actionsPath);
   view.EnableButton(RunButton::Options, false);
   if (!CheckInstallFolder(run, view)) {
     view.EnableButton(RunButton::Options, true);
@@ -218,23 +226,24 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni) {
 
   // An action file that did not arrive, or that names no version, brings nothing to install
   // (and would otherwise overwrite the recorded versions with nothing).
-  const bool present = !nomIni.empty() && app.platform.files->IsOrdinaryFile(nomIni);
-  const std::string version = present ? d.Ordre("versionActuelle") : "";
-  const int nb = present ? WholeValue(d.Ordre("nb")) : 0;  // no package to install is no update
-  if (!IsVersionText(version) || nb <= 0 || nb > kMaxPackages) {
-    d.Corrupted(nomIni.empty() ? kActions : BaseName(nomIni, kAnySlash));
+  const bool present = !actionsPath.empty() && app.platform.files->IsOrdinaryFile(actionsPath);
+  const std::string version = present ? d.OrderValue("versionActuelle") : "";
+  const int packageCount =
+      present ? WholeValue(d.OrderValue("nb")) : 0;  // no package to install is no update
+  if (!IsVersionText(version) || packageCount <= 0 || packageCount > kMaxPackages) {
+    d.Corrupted(actionsPath.empty() ? kActions : BaseName(actionsPath, kAnySlash));
     view.EnableButton(RunButton::Options, true);
     run.End(RunOutcome::Failed);
     return;
   }
-  if (ComparerVersion(version, app.ini.Read("temps", "DerniereVersion"))) {
+  if (IsNewerVersion(version, app.ini.Read("temps", "DerniereVersion"))) {
     view.EnableButton(RunButton::Options, true);  // the installed version is newer: nothing to do
     run.End(RunOutcome::NothingToDo);
     return;
   }
 
   std::vector<PackageFacts> packages;
-  if (!d.Prepare(nb, packages)) {
+  if (!d.Prepare(packageCount, packages)) {
     view.EnableButton(RunButton::Options, true);
     return;
   }
@@ -242,13 +251,13 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni) {
   bool ok = true;
   view.MoveDots(true);
   view.PlayAnimation("WebfolderCopy1File");
-  for (long long i = 1; i <= nb && ok; ++i) {
+  for (long long i = 1; i <= packageCount && ok; ++i) {
     if (view.CloseRequested()) {
       ok = false;
       break;
     }
     const PackageFacts& p = packages[static_cast<std::size_t>(i - 1)];
-    d.ShowProgress(i, nb, p.name);
+    d.ShowProgress(i, packageCount, p.name);
     ok = d.Fetch(p, reserved);
   }
   // A window closed during the download ends the run before its installation.
@@ -271,15 +280,15 @@ void TelechargerMaj(UpdateRun& run, RunView& view, const std::string& nomIni) {
     run.End(closed ? RunOutcome::Cancelled : RunOutcome::Failed);
     return;
   }
-  const std::string done = app.Traduire("Télechargementdesfichiersterminé.");
-  const std::string next = app.Traduire("Linstallationvadébuter");
+  const std::string done = app.Translate("Télechargementdesfichiersterminé.");
+  const std::string next = app.Translate("Linstallationvadébuter");
   SetPhase(run, view, done + "\r\n" + next);
   view.TraySetTip(done + next);
   view.SetActionCaption("Installer");
   app.platform.system->SleepMs(50);
 
-  run.ErrorText.clear();
-  const bool installed = InstallAndRecord(run, view, nb, nomIni, version);
+  run.errorText.clear();
+  const bool installed = InstallAndRecord(run, view, packageCount, actionsPath, version);
   run.End(installed ? RunOutcome::Installed : RunOutcome::Failed);
   view.EnableButton(RunButton::Options, true);
 }

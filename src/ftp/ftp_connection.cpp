@@ -1,4 +1,4 @@
-#include "ftp/sck_ftp.h"
+#include "ftp/ftp_connection.h"
 
 #include <exception>
 
@@ -29,10 +29,10 @@ FtpResult Trapped(F f) {
 
 }  // namespace
 
-SckFtp::SckFtp(AppContext& app) : app_(app) {}
-SckFtp::~SckFtp() = default;
+FtpConnection::FtpConnection(AppContext& app) : app_(app) {}
+FtpConnection::~FtpConnection() = default;
 
-void SckFtp::Connect() {
+void FtpConnection::Connect() {
   connected_ = false;
   lastConnect_ = NotRun();
   session_.reset();
@@ -59,13 +59,13 @@ void SckFtp::Connect() {
   }
 }
 
-void SckFtp::Deconnect() {
+void FtpConnection::Disconnect() {
   if (session_) session_->Close();
   session_.reset();
   connected_ = false;
 }
 
-std::string SckFtp::ListFile() {
+std::string FtpConnection::ListDirectory() {
   lastList_ = NotRun();
   if (!connected_) return "";
   std::string listing;
@@ -82,28 +82,26 @@ std::string SckFtp::ListFile() {
 
 // A refused change is reported: the caller must not go on in the wrong directory (a version
 // list naming a missing folder would otherwise take its packages from the update root).
-FtpResult SckFtp::ChangeDirectory(const std::string& newRep) {
+FtpResult FtpConnection::ChangeDirectory(const std::string& dir) {
   if (!connected_) return NotRun();
-  if (newRep.empty()) return FtpResult::Ok();
-  return session_->ChangeDirectory(newRep);
+  if (dir.empty()) return FtpResult::Ok();
+  return session_->ChangeDirectory(dir);
 }
 
-void SckFtp::AddSlashToDossier() {
-  dossier_ = WithSlash(dossier_);
+void FtpConnection::AddSlashToLocalDir() { localDir_ = WithSlash(localDir_); }
+
+FtpResult FtpConnection::Download(const std::string& name, const DownloadCheck& check) {
+  if (!IsPlainFileName(name))
+    return FtpResult::Fail("RETR " + Printable(name) + ": refused file name", FtpFault::Local);
+  if (abandon_) return FtpResult::Fail("RETR " + name + ": abandoned", FtpFault::Abandoned);
+  return session_->Download(name, localDir_ + name, check);
 }
 
-FtpResult SckFtp::Download(const std::string& nomFic, const DownloadCheck& check) {
-  if (!IsPlainFileName(nomFic))
-    return FtpResult::Fail("RETR " + Printable(nomFic) + ": refused file name", FtpFault::Local);
-  if (abandon_) return FtpResult::Fail("RETR " + nomFic + ": abandoned", FtpFault::Abandoned);
-  return session_->Download(nomFic, dossier_ + nomFic, check);
-}
-
-FtpResult SckFtp::GetFile(const std::string& nomFic, const DownloadCheck& check) {
-  if (nomFic.empty() || !connected_) return NotRun();
+FtpResult FtpConnection::DownloadFile(const std::string& name, const DownloadCheck& check) {
+  if (name.empty() || !connected_) return NotRun();
   return Trapped([&] {
-    AddSlashToDossier();
-    return Download(nomFic, check);
+    AddSlashToLocalDir();
+    return Download(name, check);
   });
 }
 

@@ -1,4 +1,4 @@
-// frmTestFTP: the main window's logic. It shows an update run (the engine's UpdateRun) through the
+// MainWindow: the main window's logic. It shows an update run (the engine's UpdateRun) through the
 // controls of a Form: it is the run's RunView, and its handlers start the search and the
 // download-and-install run. The operations start-up calls are virtual so a test can watch them.
 #pragma once
@@ -12,14 +12,14 @@
 namespace quo {
 
 class AppContext;
-class frmParam;
+class SettingsDialog;
 
-class frmTestFTP : public RunView {
+class MainWindow : public RunView {
  public:
-  frmTestFTP(UpdateRun& run, FormFactory& forms);
-  ~frmTestFTP() override;
-  frmTestFTP(const frmTestFTP&) = delete;
-  frmTestFTP& operator=(const frmTestFTP&) = delete;
+  MainWindow(UpdateRun& run, FormFactory& forms);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   int LoadWidth = 0, LoadHeight = 0;
 
@@ -30,10 +30,10 @@ class frmTestFTP : public RunView {
 
   // Operations other modules call. The search and the download-and-install run count as busy
   // (BusyScope) while they run.
-  virtual bool RechercheMaj();
-  virtual void LancerMaj();
+  virtual bool SearchUpdates();
+  virtual void RunUpdate();
   virtual void Show();  // shows the window, not modal
-  bool VerifieVersion();
+  bool CheckTypedVersion();
 
   // What the run shows (RunView), mapped to the window's controls.
   void ShowPhase(const std::string& text) override;
@@ -54,35 +54,35 @@ class frmTestFTP : public RunView {
   // The phase label's texts go to standard error (an unattended run).
   void SetPhaseLogged(bool logged) { phaseLogged_ = logged; }
   // The settings dialog (created, and its load logic run, on first use).
-  frmParam& Param();
+  SettingsDialog& OptionsDialog();
 
   // Event handlers.
-  void Form_Load();
-  void Form_Activate();
-  void Form_Resize();
+  void OnLoad();
+  void OnActivate();
+  void OnResize();
   void TrayDoubleClick();
   void TrayContextMenu();
-  void Form_ContextMenu();
-  bool Form_QueryUnload();
-  void Form_Unload();
-  void cmdOptions_Click();
-  void cmdRechercher_Click();
-  void cmdMettreAJour_Click();
-  void txtVersion_KeyPress(int keyCode);
-  void tmrMvt_Timer();
-  void mnuaide_Click();
-  void mnuShow_Click();
-  void mnuStop_Click();
+  void OnContextMenu();
+  bool OnQueryUnload();
+  void OnUnload();
+  void OnOptionsClick();
+  void OnSearchClick();
+  void OnActionClick();
+  void OnVersionKeyPress(int keyCode);
+  void OnDotsTimer();
+  void OnAboutClick();
+  void OnShowHideClick();
+  void OnStopClick();
 
   // A long operation (search, download, installation) is running: closing then hides the window
   // and lets the operation end at its next safe point before the window unloads.
   class BusyScope {
    public:
-    explicit BusyScope(frmTestFTP& w);
+    explicit BusyScope(MainWindow& w);
     ~BusyScope();
 
    private:
-    frmTestFTP& w_;
+    MainWindow& w_;
   };
   bool Unloaded() const { return unloaded_; }
   bool Busy() const { return busy_ > 0; }
@@ -96,13 +96,13 @@ class frmTestFTP : public RunView {
   bool ReadyToRun();
   // A run's folder, server and account are fixed while it runs: the settings dialog's
   // "Valider" is disabled meanwhile.
-  void EnableValider();
+  void EnableDialogOk();
 
   UpdateRun& run_;
   AppContext& app_;
   FormFactory& forms_;
   std::unique_ptr<Form> form_;
-  std::unique_ptr<frmParam> param_;
+  std::unique_ptr<SettingsDialog> optionsDialog_;
   std::string dots_;
   int busy_ = 0;
   bool trayIcon_ = false;

@@ -1,5 +1,5 @@
 // The process walk and termination, on real child processes of the test only.
-#include "install/mdl_process.h"
+#include "install/kill_process.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -24,7 +24,7 @@ std::string RarBytes(const std::vector<Rar4Entry>& entries) { return BuildRar4(e
 // there is nothing to do. Neither an action file of the update root nor an older version list in
 // the download folder is taken for the update's. A list or folder the server does not deliver, or
 // a server gone, fails the search (the phase starts with the text shown, "@" the server's address).
-TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
+TEST(SearchUpdatesTest, FindsTheUpdateOrSaysWhyNot) {
   const std::string actions = UpdateRig::Actions({{"a.dll", false}}), list = "[versions]\r\n";
   const std::string none = T("Aucunenouvelemiseàjourdedisponible");
   const std::string unread = T("ListeMajIllisible") + "\r\n";
@@ -50,25 +50,25 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
        T("Impossibledeseconnecterauserveur") + "\r\n" + T("ErreurFtpReseau") +
            " connect @: Connection refused"},
   };
-  for (const bool externe : {false, true}) {
+  for (const bool launchedByProduct : {false, true}) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(c.what + (externe ? " (automatic)" : ""));
+      SCOPED_TRACE(c.what + (launchedByProduct ? " (automatic)" : ""));
       UpdateRig r({c.fault == "stopped" ? "" : c.fault});  // a fault "" is none
       if (c.fault == "stopped") r.server.reset();
       std::string text = c.text;
-      if (const auto at = text.find('@'); at != text.npos) text.replace(at, 1, r.run.MyAdresse);
+      if (const auto at = text.find('@'); at != text.npos) text.replace(at, 1, r.run.serverAddress);
       if (!c.listName.empty()) r.Serve(c.listName, c.list);
       r.Serve("upd124/Actions.ini", actions);
       r.Serve("Actions.ini", "[ordre]\r\nversionActuelle=9.9.9\r\n");
       WriteFile(r.Local("ListMaj.ini"), list + "1.2.3=upd124\r\n");
-      r.run.Externe = externe;
+      r.run.launchedByProduct = launchedByProduct;
       EXPECT_EQ(c.text == found, r.Search());
       EXPECT_EQ(c.text == found ? actions : "", ReadFile(r.Local("Actions.ini")));
       EXPECT_EQ(T(c.text == found ? "Mettreajour" : "Sortir"), r.view.action);
       EXPECT_TRUE(r.view.Phase().starts_with(text)) << r.view.Phase();
       EXPECT_EQ(c.text != found, r.run.Finished());
       EXPECT_EQ(c.text == none, r.run.Succeeded());
-      EXPECT_EQ(externe && c.text != found, r.view.unloaded);
+      EXPECT_EQ(launchedByProduct && c.text != found, r.view.unloaded);
       EXPECT_FALSE(r.view.dots);  // they stop, and every button can be used again
       EXPECT_EQ(3, std::count_if(r.view.enabled.begin(), r.view.enabled.end(),
                                  [](auto& b) { return b.second; }));
@@ -80,7 +80,7 @@ TEST(RechercheMajTest, FindsTheUpdateOrSaysWhyNot) {
 // program folder) or the system's authorities, and a server without AUTH TLS is never used in
 // clear. A refused connection says why.
 #if !defined(_WIN32)  // the TLS server is Linux's vsftpd
-TEST(RechercheMajTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
+TEST(SearchUpdatesTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
   const std::string actions = UpdateRig::Actions({{"a.dll", false}});
   const struct {
     std::string what, ca, says;  // says: in the failure's line ("" when the search succeeds)
@@ -98,12 +98,12 @@ TEST(RechercheMajTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
     std::filesystem::copy_file(tls.otherCa(), r.t.dir / "other.pem");
     r.t.app->ini.Write("Server", "TLS", "1");
     r.t.app->ini.Write("Server", "CA", c.ca);
-    if (c.vsftpd) r.run.MyAdresse = tls.address(), r.run.MyUser = "anonymous";
+    if (c.vsftpd) r.run.serverAddress = tls.address(), r.run.serverUser = "anonymous";
     EXPECT_EQ(r.Search(), c.says.empty()) << tls.log();
     EXPECT_EQ(ReadFile(r.Local("Actions.ini")), c.says.empty() ? actions : "");
     const std::string phase = r.view.Phase();
     const std::string failed = T("Impossibledeseconnecterauserveur") + "\r\n" +
-                               r.t.app->Traduire("ConnexionSecuriseeImpossible") + " login: ";
+                               r.t.app->Translate("ConnexionSecuriseeImpossible") + " login: ";
     EXPECT_EQ(phase.starts_with(failed) && phase.find(c.says) != phase.npos, !c.says.empty())
         << phase;
     EXPECT_EQ(r.server->log().find("USER"), std::string::npos) << "a login in clear";
@@ -114,29 +114,30 @@ TEST(RechercheMajTest, TlsNeedsAVerifiedCertificateAndNeverFallsBackToClear) {
 
 // The built-in server must never be contacted by a test: without an FTP service no connection is
 // attempted, and the window keeps the address it was given.
-TEST(RechercheMajTest, AnEmptyAddressBecomesTheDefaultServer) {
+TEST(SearchUpdatesTest, AnEmptyAddressBecomesTheDefaultServer) {
   UpdateRig r;
   r.t.platform.ftp = nullptr;
-  r.run.MyAdresse.clear();
+  r.run.serverAddress.clear();
   EXPECT_FALSE(r.Search());
-  EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.MyAdresse);
+  EXPECT_EQ(QUO_DEFAULT_SERVER, r.run.serverAddress);
 }
 
 // An installation folder that depends on the current directory, or does not exist, is refused and
 // logged before the search connects, and before the download when it changed since the search.
-TEST(RechercheMajTest, AnInstallationFolderThatIsNotThereIsRefused) {
+TEST(SearchUpdatesTest, AnInstallationFolderThatIsNotThereIsRefused) {
   UpdateRig r;
   r.Serve("upd124/a.dll", "a");
   r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
   std::string logged;
   const std::string product = r.Product("");
   for (const std::string& folder : {std::string("prod/"), r.Product("typo/")}) {
-    r.run.MyInstallationDest = product;
+    r.run.installDir = product;
     ASSERT_TRUE(r.Search());
     for (const bool search : {false, true}) {
-      r.run.MyInstallationDest = folder;
+      r.run.installDir = folder;
       search ? (void)r.Search() : r.Update();
-      const std::string text = T(folder == "prod/" ? "DossierNonAbsolu" : "DossierInstallationAbsent");
+      const std::string text =
+          T(folder == "prod/" ? "DossierNonAbsolu" : "DossierInstallationAbsent");
       EXPECT_EQ(text + " " + folder, r.view.Phase());
       EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
       EXPECT_FALSE(Exists(r.Local("a.dll")) || Exists(folder));
@@ -148,11 +149,11 @@ TEST(RechercheMajTest, AnInstallationFolderThatIsNotThereIsRefused) {
 
 // A server address that is not one (from the settings or the dialog) is refused before anything
 // connects, and named.
-TEST(RechercheMajTest, AnAddressThatIsNotOneIsRefused) {
+TEST(SearchUpdatesTest, AnAddressThatIsNotOneIsRefused) {
   for (const std::string bad : {"127.0.0.1#x", "[127.0.0.1]", "::1%lo"}) {
     UpdateRig r;
     r.ServeUpdate(UpdateRig::Actions({{"a.dll", false}}));
-    r.run.MyAdresse = bad;
+    r.run.serverAddress = bad;
     EXPECT_FALSE(r.Search());
     EXPECT_EQ(T("AdresseServeurInvalide") + " " + bad, r.view.Phase());
     EXPECT_EQ(RunOutcome::Refused, r.run.Outcome());
@@ -162,7 +163,7 @@ TEST(RechercheMajTest, AnAddressThatIsNotOneIsRefused) {
 
 // The whole run: both packages downloaded (the archive extracted), the download recorded, the
 // installation into the product folder, the downloads deleted, the outcome shown.
-TEST(TelechargerMajTest, PlainThenCompressedPackage) {
+TEST(DownloadUpdateTest, PlainThenCompressedPackage) {
   UpdateRig r;
   r.Serve("upd124/a.dll", "plain a");
   r.Serve("upd124/b.rar", RarBytes({Rar4File("b.ocx", "ocx"), Rar4File("lib\\x.dll", "x")}));
@@ -211,13 +212,13 @@ TEST(TelechargerMajTest, PlainThenCompressedPackage) {
   r.view.goAhead = true;
   r.Update();
   EXPECT_EQ(RunOutcome::Failed, r.run.Outcome());
-  EXPECT_NE(r.run.ErrorText.find(T("TelechargementNonEnregistre")), std::string::npos);
+  EXPECT_NE(r.run.errorText.find(T("TelechargementNonEnregistre")), std::string::npos);
   EXPECT_FALSE(Exists(r.Product("a.dll")));
 }
 
 // Nothing is recorded and nothing installed unless every package arrived whole (one archive entry
-// refused is enough to fail). Closing the window during a download: FrmTestFTP's tests.
-TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
+// refused is enough to fail). Closing the window during a download: MainWindowTest's tests.
+TEST(DownloadUpdateFailure, AFailedPackageStopsTheDownload) {
   struct Case {
     std::string what;
     std::vector<std::pair<std::string, bool>> packages;
@@ -239,14 +240,14 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
     r.Download();
 
     EXPECT_FALSE(Exists(r.Local("c.dll")));
-    EXPECT_GT(r.run.ErrorText.size(), 2u) << r.run.ErrorText;
+    EXPECT_GT(r.run.errorText.size(), 2u) << r.run.errorText;
     EXPECT_EQ("", r.Setting("Telechargement", "DerniereDate"));
     EXPECT_EQ(-1, r.Installed());
     EXPECT_FALSE(r.run.Succeeded());
     const std::string gone = "\r\n" + T("ErreurFtpIntrouvable") + " RETR gone.rar (550";
-    EXPECT_EQ(c.what == "missing package", r.run.ErrorText.starts_with(gone)) << r.run.ErrorText;
+    EXPECT_EQ(c.what == "missing package", r.run.errorText.starts_with(gone)) << r.run.errorText;
     if (c.what == "corrupted second archive") {
-      EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.run.ErrorText);
+      EXPECT_EQ("\r\nbad.dll  " + T("Fichiercorrompue"), r.run.errorText);
       // The first archive's files stay extracted, and what the second could give.
       EXPECT_EQ("z2", ReadFile(r.Local("zz/z2.dll")));
       EXPECT_EQ("b1", ReadFile(r.Local("b1.dll")));
@@ -258,7 +259,7 @@ TEST(TelechargerMajFailure, AFailedPackageStopsTheDownload) {
 // Action files against the installed version, and action files that are wrong or did not arrive
 // (an older copy is never read; the search fails): a clear error or nothing to download, never a
 // crash, a hang or a file outside the download and product folders; the outcome shown follows.
-TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
+TEST(DownloadUpdateActions, VersionsAndBadActionFiles) {
   const std::string head = "[ordre]\r\nversionActuelle=1.2.4\r\n";
   const auto one = [](const std::string& version) {
     return UpdateRig::Actions({{"a.dll", false}}, version);
@@ -296,14 +297,14 @@ TEST(TelechargerMajActions, VersionsAndBadActionFiles) {
     r.t.app->ini.Write("temps", "DerniereVersion", c.installed);
     ASSERT_EQ(c.nb != -3, r.Search());
     if (c.nb != -3) r.Update();
-    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.run.ErrorText);
+    EXPECT_EQ(c.nb == -1 ? kCorrupted : "", r.run.errorText);
     EXPECT_EQ(std::max(c.nb, -1), r.Installed());
     const std::map<int, std::string> shown = {
         {-3, T("ErreurFtpIntrouvable") + " RETR Actions.ini (550 "},
         {-2, T("Aucunenouvelemiseàjourdedisponible")},
         {-1, T("Deserreursonteutlieus") + "\r\n" + kCorrupted}};
-    EXPECT_TRUE(r.view.Phase().starts_with(
-        c.nb >= 0 ? T("Miseajourcorrectementterminée") : shown.at(c.nb)))
+    EXPECT_TRUE(
+        r.view.Phase().starts_with(c.nb >= 0 ? T("Miseajourcorrectementterminée") : shown.at(c.nb)))
         << r.view.Phase();
     EXPECT_EQ(c.nb >= 0 || c.nb == -2, r.run.Succeeded());
     // Only the settings file, the two download folders and the product folder.

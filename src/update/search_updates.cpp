@@ -1,4 +1,4 @@
-#include "update/recherche_maj.h"
+#include "update/search_updates.h"
 
 #include <algorithm>
 #include <exception>
@@ -6,16 +6,16 @@
 #include "app/app_context.h"
 #include "core/ftp_address.h"
 #include "core/text.h"
+#include "ftp/ftp_connection.h"
+#include "platform/files.h"
+#include "platform/ftp_client.h"
+#include "platform/system.h"
 #include "run/error_lines.h"
 #include "run/install_folder.h"
 #include "run/run_view.h"
 #include "run/update_run.h"
-#include "ftp/sck_ftp.h"
-#include "platform/files.h"
-#include "platform/ftp_client.h"
-#include "platform/system.h"
 #include "update/verified_update.h"
-#include "update/version_liste.h"
+#include "update/version_list.h"
 
 namespace quo {
 
@@ -32,19 +32,20 @@ void EnableButtons(RunView& view, bool on) {
 bool TrustKeys(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
   const TrustedKeys trusted = ReadTrustedKeys(app);
-  run.ClesConfiance = trusted.keys;
-  run.MajVerifiee = false;
+  run.trustedKeys = trusted.keys;
+  run.updateVerified = false;
   if (!trusted.bad.empty()) {
     // The start of the text only: a key does not wrap, and this is enough to find it.
     const std::string& bad = trusted.bad;
-    SetPhase(run, view, app.Traduire("CleSignatureInvalide") + " " +
-                            (bad.size() > 12 ? bad.substr(0, 12) + "..." : bad));
+    SetPhase(run, view,
+             app.Translate("CleSignatureInvalide") + " " +
+                 (bad.size() > 12 ? bad.substr(0, 12) + "..." : bad));
     run.End(RunOutcome::Refused);
     return false;
   }
-  if (trusted.keys.empty() && !run.AvertiNonVerifiee) {
-    view.Warn(app.Traduire("MajNonVerifiees"));
-    run.AvertiNonVerifiee = true;
+  if (trusted.keys.empty() && !run.warnedUnverified) {
+    view.Warn(app.Translate("MajNonVerifiees"));
+    run.warnedUnverified = true;
   }
   return true;
 }
@@ -52,11 +53,11 @@ bool TrustKeys(UpdateRun& run, RunView& view) {
 // The server address of the settings (or of the dialog): one that is not an address is refused
 // before anything connects (the build's default server when none is set).
 bool CheckServerAddress(UpdateRun& run, RunView& view) {
-  if (run.MyAdresse.empty()) run.MyAdresse = QUO_DEFAULT_SERVER;
-  if (ParseFtpAddress(run.MyAdresse, kFtpDefaultPort)) return true;
+  if (run.serverAddress.empty()) run.serverAddress = QUO_DEFAULT_SERVER;
+  if (ParseFtpAddress(run.serverAddress, kFtpDefaultPort)) return true;
   AppContext& app = run.app;
-  SetPhase(run, view, app.Traduire("AdresseServeurInvalide") + " " + run.MyAdresse);
-  view.SetActionCaption(app.Traduire("Sortir"));
+  SetPhase(run, view, app.Translate("AdresseServeurInvalide") + " " + run.serverAddress);
+  view.SetActionCaption(app.Translate("Sortir"));
   run.End(RunOutcome::Refused);
   return false;
 }
@@ -65,11 +66,11 @@ bool CheckServerAddress(UpdateRun& run, RunView& view) {
 // found (its action file fetched, the session left open on its folder).
 bool Search(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
-  run.SessionFtp = std::make_unique<SckFtp>(app);
-  SckFtp& ftp = *run.SessionFtp;
-  ftp.SetURL(run.MyAdresse);
-  ftp.SetPass(run.MyMotPasse);
-  ftp.SetUser(run.MyUser);
+  run.ftpConnection = std::make_unique<FtpConnection>(app);
+  FtpConnection& ftp = *run.ftpConnection;
+  ftp.SetURL(run.serverAddress);
+  ftp.SetPass(run.serverPassword);
+  ftp.SetUser(run.serverUser);
   ftp.SetTls(NumericValue(app.ini.Read("Server", "TLS")) == 1);
   std::string ca = app.ini.Read("Server", "CA");  // a relative name lies in the program folder
   if (!ca.empty() && !app.platform.files->IsAbsolutePath(ca)) ca = app.programDir + ca;
@@ -82,7 +83,7 @@ bool Search(UpdateRun& run, RunView& view) {
                                               : std::max<std::int64_t>(0, WholeValue(floor));
     service->SetLimits(limits);
   }
-  SetPhase(run, view, app.Traduire("Connectionauserveurencours"));
+  SetPhase(run, view, app.Translate("Connectionauserveurencours"));
   view.PlayAnimation("PulseConnect");
   view.MoveDots(true);
   app.PumpMessages();
@@ -93,43 +94,43 @@ bool Search(UpdateRun& run, RunView& view) {
     view.PlayAnimation("");
     const FtpResult& why = ftp.LastConnect();
     const std::string said = why.error.empty() ? "" : "\r\n" + FtpErrorLine(app, why);
-    SetPhase(run, view, app.Traduire("Impossibledeseconnecterauserveur") + said);
-    view.SetActionCaption(app.Traduire("Sortir"));
+    SetPhase(run, view, app.Translate("Impossibledeseconnecterauserveur") + said);
+    view.SetActionCaption(app.Translate("Sortir"));
     view.EnableButton(RunButton::Action, true);
     view.EnableButton(RunButton::Search, true);
-    if (run.SessionFtp) run.SessionFtp->Deconnect();
-    run.SessionFtp.reset();
+    if (run.ftpConnection) run.ftpConnection->Disconnect();
+    run.ftpConnection.reset();
     run.End(view.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
     return false;
   }
   view.PlayAnimation("SyncWebsite");
-  ftp.SetDossier(run.MyDossier);
+  ftp.SetLocalDir(run.downloadDir);
   // Without the update directory and its listing there is no telling whether an update exists:
   // the search failed, it did not find "nothing".
-  FtpResult listed = ftp.ChangeDirectory(run.MyRepertoireFTP);
-  const std::string listing = listed.ok ? ftp.ListFile() : "";
+  FtpResult listed = ftp.ChangeDirectory(run.serverDir);
+  const std::string listing = listed.ok ? ftp.ListDirectory() : "";
   if (listed.ok) listed = ftp.LastList();
   if (listed.ok) {
-    AnalyseListe(run, view, listing);
+    FindUpdateInListing(run, view, listing);
   } else {
-    SetPhase(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + FtpErrorLine(app, listed));
+    SetPhase(run, view, app.Translate("ListeMajIllisible") + "\r\n" + FtpErrorLine(app, listed));
     run.End(RunOutcome::Failed);
   }
-  if (!run.MajDisponible) view.SetActionCaption(app.Traduire("Sortir"));
+  if (!run.updateAvailable) view.SetActionCaption(app.Translate("Sortir"));
   EnableButtons(view, true);
   view.PlayAnimation("");
-  return run.MajDisponible;
+  return run.updateAvailable;
 }
 
 }  // namespace
 
-bool RechercheMaj(UpdateRun& run, RunView& view) {
+bool SearchUpdates(UpdateRun& run, RunView& view) {
   AppContext& app = run.app;
   bool result = false;
   try {
     EnableButtons(view, false);
-    run.SessionFtp.reset();  // an earlier session closes its handles
-    run.MajDisponible = false;
+    run.ftpConnection.reset();  // an earlier session closes its handles
+    run.updateAvailable = false;
     run.End(RunOutcome::Running);
     if (CheckInstallFolder(run, view) && CheckServerAddress(run, view) && TrustKeys(run, view)) {
       result = Search(run, view);
@@ -139,13 +140,13 @@ bool RechercheMaj(UpdateRun& run, RunView& view) {
     }
   } catch (const std::exception& e) {
     // Any failure of the search ends in the closing steps, as a failed search.
-    SetPhase(run, view, app.Traduire("ListeMajIllisible") + "\r\n" + e.what());
-    run.MajDisponible = result = false;
+    SetPhase(run, view, app.Translate("ListeMajIllisible") + "\r\n" + e.what());
+    run.updateAvailable = result = false;
     run.End(RunOutcome::Failed);
   }
   view.MoveDots(false);
   view.EnableButton(RunButton::Options, true);
-  if (run.Externe && !run.MajDisponible) view.UnloadMe();
+  if (run.launchedByProduct && !run.updateAvailable) view.UnloadMe();
   return result;
 }
 

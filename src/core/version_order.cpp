@@ -1,4 +1,4 @@
-#include "core/comparer_version.h"
+#include "core/version_order.h"
 
 #include <array>
 #include <optional>
@@ -18,7 +18,7 @@ std::optional<std::array<double, 3>> Parts(const std::string& v) {
 
 }  // namespace
 
-bool ComparerVersion(const std::string& a, const std::string& b) {
+bool IsNewerVersion(const std::string& a, const std::string& b) {
   const auto va = Parts(a), vb = Parts(b);
   if (!va || !vb) return false;
   return *vb > *va;  // lexicographic: major, then minor, then revision

@@ -1,4 +1,4 @@
-#include "update/unrar3.h"
+#include "update/extract_archive.h"
 
 #include "app/app_context.h"
 #include "core/paths.h"
@@ -6,7 +6,7 @@
 #include "platform/rar_library.h"
 #include "platform/windowing.h"
 
-namespace quo::UnRAR3 {
+namespace quo::unrar {
 
 namespace {
 
@@ -25,12 +25,12 @@ std::string Normal(const std::string& entry) {
 
 }  // namespace
 
-int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                    const std::string& password, const std::function<bool()>& keepGoing,
-                    const std::function<bool(const std::string&)>& accept) {
+int ExtractArchive(AppContext& app, const std::string& archive, const std::string& destination,
+                   const std::string& password, const std::function<bool()>& keepGoing,
+                   const std::function<bool(const std::string&)>& accept) {
   RarLibrary* lib = app.platform.rar;
   if (lib == nullptr || !app.platform.files->IsOrdinaryFile(archive)) return 1;
-  int nbErreurs = 0;
+  int failures = 0;
   RarOpenArchiveData open;
   open.ArcName = archive;
   open.OpenMode = kRarOpenExtract;
@@ -45,14 +45,14 @@ int ExtraireArchive(AppContext& app, const std::string& archive, const std::stri
   while (rc == kRarSuccess) {
     app.PumpMessages();
     if (keepGoing && !keepGoing()) {
-      ++nbErreurs;  // the package is incomplete
+      ++failures;  // the package is incomplete
       break;
     }
     const std::string entry = Slashes(header.FileName);
     const bool refused = accept && !accept(Normal(entry));
     if (refused) lib->ProcessFile(handle, kRarSkip, "", "");
     if (refused || lib->ProcessFile(handle, kRarExtract, dest, dest + entry) != 0) {
-      ++nbErreurs;
+      ++failures;
       // One box per archive: a hostile archive of many bad entries must not bury the user.
       if (!boxShown && app.platform.windowing != nullptr) {
         app.platform.windowing->MessageBox("erreur", "", MsgButtons::Ok);
@@ -63,9 +63,9 @@ int ExtraireArchive(AppContext& app, const std::string& archive, const std::stri
   }
   // A walk that ends before the end of the archive means a damaged archive: the entries after
   // the break are missing, so the package is incomplete.
-  if (rc != kRarSuccess && rc != kRarEndArchive) ++nbErreurs;
+  if (rc != kRarSuccess && rc != kRarEndArchive) ++failures;
   lib->CloseArchive(handle);
-  return nbErreurs;
+  return failures;
 }
 
-}  // namespace quo::UnRAR3
+}  // namespace quo::unrar

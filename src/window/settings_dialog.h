@@ -1,4 +1,4 @@
-// frmParam: the settings dialog's logic (server, product folder, check schedule).
+// SettingsDialog: the settings dialog's logic (server, product folder, check schedule).
 #pragma once
 
 #include <memory>
@@ -8,27 +8,27 @@
 namespace quo {
 
 class AppContext;
-class frmTestFTP;
+class MainWindow;
 
-class frmParam {
+class SettingsDialog {
  public:
-  // Creating the dialog loads it: Form_Load fills the controls from the settings file.
-  frmParam(AppContext& app, frmTestFTP& main, std::unique_ptr<Form> form);
+  // Creating the dialog loads it: OnLoad fills the controls from the settings file.
+  SettingsDialog(AppContext& app, MainWindow& main, std::unique_ptr<Form> form);
 
   Form& View() { return *form_; }
   Control& operator[](const std::string& name) { return (*form_)[name]; }
 
-  void Form_Load();
-  void cmdOK_Click();
-  void cmdAnnuler_Click();
-  void cmdBrowse_Click();
+  void OnLoad();
+  void OnOkClick();
+  void OnCancelClick();
+  void OnBrowseClick();
   // Shows the dialog, or brings it forward when already shown (fields not read again).
   void Show();
   bool Closed() const { return closed_; }
 
  private:
   AppContext& app_;
-  frmTestFTP& main_;
+  MainWindow& main_;
   std::unique_ptr<Form> form_;
   bool closed_ = false;
 };

@@ -1,4 +1,4 @@
-// UnRAR3: extracts every entry of one RAR archive into a folder through the platform's RAR
+// unrar: extracts every entry of one RAR archive into a folder through the platform's RAR
 // library, and counts the failures for the package download.
 #pragma once
 
@@ -9,7 +9,7 @@ namespace quo {
 
 class AppContext;
 
-namespace UnRAR3 {
+namespace unrar {
 
 // Extracts archive into destination (a folder; "/" is added when missing): each entry goes to
 // destination followed by its path in the archive. Returns the number of failures (NbErreursRar),
@@ -18,9 +18,9 @@ namespace UnRAR3 {
 // "erreur"), when the archive breaks off before its end, and when keepGoing (asked between
 // entries) returns false. Window events run once per entry. An entry whose path accept refuses
 // (given without "." components, "/" separated) is not extracted and counts as a failure.
-int ExtraireArchive(AppContext& app, const std::string& archive, const std::string& destination,
-                    const std::string& password, const std::function<bool()>& keepGoing = {},
-                    const std::function<bool(const std::string&)>& accept = {});
+int ExtractArchive(AppContext& app, const std::string& archive, const std::string& destination,
+                   const std::string& password, const std::function<bool()>& keepGoing = {},
+                   const std::function<bool(const std::string&)>& accept = {});
 
-}  // namespace UnRAR3
+}  // namespace unrar
 }  // namespace quo

@@ -8,6 +8,6 @@ namespace quo {
 class Form;
 class TranslationTable;
 
-void TraduireForm(const TranslationTable& table, Form& window, bool keepButtonHeights);
+void TranslateForm(const TranslationTable& table, Form& window, bool keepButtonHeights);
 
 }  // namespace quo

@@ -1,15 +1,15 @@
-#include "window/mdl_tray.h"
+#include "window/tray_icon.h"
 
 #include "app/app_context.h"
 #include "core/text.h"
 #include "platform/tray.h"
-#include "window/frm_test_ftp.h"
+#include "window/main_window.h"
 
 namespace quo {
 
 std::string TrayTipShown(const std::string& text) { return Utf8Left(text, 63); }
 
-bool TrayAdd(frmTestFTP& w) {
+bool TrayAdd(MainWindow& w) {
   Tray* tray = w.App().platform.tray;
   if (tray == nullptr || !tray->Available()) return false;
   tray->Add(
@@ -18,11 +18,11 @@ bool TrayAdd(frmTestFTP& w) {
   return true;
 }
 
-void TraySetTip(frmTestFTP& w, const std::string& text) {
+void TraySetTip(MainWindow& w, const std::string& text) {
   if (Tray* tray = w.App().platform.tray) tray->SetTip(TrayTipShown(text));
 }
 
-void TrayRemove(frmTestFTP& w) {
+void TrayRemove(MainWindow& w) {
   if (Tray* tray = w.App().platform.tray) tray->Remove();
 }
 
