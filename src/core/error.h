@@ -1,5 +1,6 @@
-// The program's run-time error: raised where an operation fails and caught exactly where the
-// behaviour says an error is trapped. what() is the description shown to the user.
+// The program's run-time error: raised where an operation fails and caught only where the
+// program traps errors (installation, file actions, registration, transfers, start-up).
+// what() is the description shown to the user.
 #pragma once
 
 #include <stdexcept>

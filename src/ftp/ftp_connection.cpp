@@ -12,6 +12,9 @@ namespace quo {
 
 namespace {
 
+// Connecting pauses between its steps, the window's events running meanwhile: the phase text and
+// the animation that announce the connection are painted before the network can block, and
+// the connection's pace (about half a second in all) is the one the product's users know.
 constexpr int kConnectPauseMs = 100;
 
 // Nothing to do: no name, no open session.

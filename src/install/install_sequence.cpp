@@ -24,8 +24,10 @@ namespace quo {
 
 namespace {
 
-// The section counter is a 16-bit signed integer: a count it cannot hold, or a step past its
-// largest value, is an overflow.
+// The section counter is a 16-bit signed integer, on purpose: the action files of the update
+// servers were written for an updater that counted so, and one naming more sections than it
+// holds has always ended in "Overflow", with nothing installed. A count it cannot hold, or a step
+// past its largest value, is that overflow still (kMaxPackages keeps the download below it).
 std::int16_t ToCounter(int count) {
   if (count > INT16_MAX || count < INT16_MIN) throw Error("Overflow");
   return static_cast<std::int16_t>(count);

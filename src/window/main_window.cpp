@@ -295,6 +295,8 @@ void MainWindow::PlayAnimation(const std::string& name) {
   player.Load();
   player.AVIPlay();
   if (!box.Visible()) box.SetVisible(true);
+  // Half a second of the animation, events running, before the operation it announces may hold
+  // the thread: the person sees it move.
   app_.Pause(500);
 }
 
