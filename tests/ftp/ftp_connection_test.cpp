@@ -36,52 +36,19 @@ TEST(FtpAddress, ParsesHostPortAndBracketedIpv6AndWritesThemBack) {
     const auto again = ParseFtpAddress(written, 21);
     EXPECT_TRUE(a && again && again->host == a->host && again->port == a->port) << written;
   }
-  for (const char* bad : {"",
-                          ":21",
-                          "[::1",
-                          "[::1]x",
-                          "[::1]:",
-                          "host:0",
-                          "host:65536",
-                          "host:21x",
-                          "u@host",
-                          "h#x",
-                          "h?x",
-                          "h%41",
-                          "a b",
-                          "h\xc3\xa9",
-                          "[ftp.example.org]:21",
-                          "[1.2.3.4]",
-                          "[]",
-                          "::1]",
-                          "fe80::1%eth0",
-                          "[::1%25lo]",
-                          "[a::b]:2:3",
-                          "1::2::3",
-                          ":::",
-                          "1:2:3:4:5:6:7:8:9",
-                          "1:2:3:4:5:6:7:8::",
-                          "12345::1",
-                          "1:",
-                          "::1.2.3.256",
-                          "::1.2.3",
-                          "::1.2.3.4.5",
-                          "::g"})
+  for (const char* bad :
+       {"", ":21", "[::1", "[::1]x", "[::1]:", "host:0", "host:65536", "host:21x", "u@host",
+        "h#x", "h?x", "h%41", "a b", "h\xc3\xa9", "[ftp.example.org]:21", "[1.2.3.4]", "[]",
+        "::1]", "fe80::1%eth0", "[::1%25lo]", "[a::b]:2:3", "1::2::3", ":::", "1:2:3:4:5:6:7:8:9",
+        "1:2:3:4:5:6:7:8::", "12345::1", "1:", "::1.2.3.256", "::1.2.3", "::1.2.3.4.5", "::g"})
     EXPECT_FALSE(ParseFtpAddress(bad, 21)) << bad;
 }
 
 TEST(FtpConnectionConnect, ConnectsOnlyOnGreeting220AndPwd257WithinTheLimits) {
   const std::pair<std::string, bool> cases[] = {
-      {"", true},
-      {"greeting=421", false},
-      {"greeting=230", false},
-      {"no-greeting", false},
-      {"login-refused", false},
-      {"pwd-refused", false},
-      {"unanswered=PWD", false},
-      {"unanswered=PASS", false},
-      {"endless-greeting", false},
-      {"closed port", false},
+      {"", true}, {"greeting=421", false}, {"greeting=230", false}, {"no-greeting", false},
+      {"login-refused", false}, {"pwd-refused", false}, {"unanswered=PWD", false},
+      {"unanswered=PASS", false}, {"endless-greeting", false}, {"closed port", false},
       {"long-greeting=100", true},       // a multi-line greeting
       {"long-greeting=1000000", false},  // curl gives up on a 1 MB reply line
   };
@@ -128,33 +95,30 @@ TEST(FtpConnectionConnect, DisconnectSaysQuitAndNeverWaitsForTheAnswer) {
 
 TEST(FtpConnectionDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
   FtpFixture f;
-  auto ftp = f.Serve({
-                {"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
+  auto ftp = f.Serve({{"top.txt", ""}, {"a/in_a.txt", ""}, {"a/b/in_b.txt", ""},
 #if !defined(_WIN32)  // no quote in a Windows name
-                {
-                  "say \"hi\"/quoted.txt", ""
-                }
+                      {"say \"hi\"/quoted.txt", ""}
 #endif
-              }).Session();
+                     }).Session();
   const struct {
     std::string dir, listing;
     bool refused = false;
   } steps[] = {
-    {"a", "#b#in_a.txt"},              // relative
-    {"b", "#in_b.txt"},                // relative to the new one
-    {"..", "#b#in_a.txt"},             // parent
-    {"missing", "#b#in_a.txt", true},  // refused: unchanged
-    {"", "#b#in_a.txt"},               // no name: stays
-    {"/a/b", "#in_b.txt"},             // absolute
+      {"a", "#b#in_a.txt"},                       // relative
+      {"b", "#in_b.txt"},                         // relative to the new one
+      {"..", "#b#in_a.txt"},                      // parent
+      {"missing", "#b#in_a.txt", true},           // refused: unchanged
+      {"", "#b#in_a.txt"},                        // no name: stays
+      {"/a/b", "#in_b.txt"},                      // absolute
 #if defined(_WIN32)
-    {"/", "#a#top.txt"},  // root
+      {"/", "#a#top.txt"},  // root
 #else
-    {"/", "#a#say \"hi\"#top.txt"},  // root
-    {"say \"hi\"", "#quoted.txt"},   // a name with quotes (PWD doubles them)
+      {"/", "#a#say \"hi\"#top.txt"},             // root
+      {"say \"hi\"", "#quoted.txt"},              // a name with quotes (PWD doubles them)
 #endif
-    {"/a/b/../b", "#in_b.txt"},                 // the server resolves the path
-    {"top.txt", "#in_b.txt", true},             // a file is no directory
-    {"a\r\nDELE in_b.txt", "#in_b.txt", true},  // control characters never reach the server
+      {"/a/b/../b", "#in_b.txt"},                 // the server resolves the path
+      {"top.txt", "#in_b.txt", true},             // a file is no directory
+      {"a\r\nDELE in_b.txt", "#in_b.txt", true},  // control characters never reach the server
   };
   for (const auto& s : steps) {
     EXPECT_EQ(ftp->ChangeDirectory(s.dir).ok, !s.refused) << s.dir;
@@ -167,9 +131,7 @@ TEST(FtpConnectionDirectory, ChangesAndKeepsTheCurrentDirectoryInOneLogin) {
 TEST(FtpConnectionListing, KeepsServerOrderAndSurvivesHostileNames) {
   const std::pair<std::string, std::string> cases[] = {
       {"b.txt\r\na.txt\r\nListMaj.ini\r\n", "#b.txt#a.txt#ListMaj.ini"},
-      {".\r\n..\r\nx\r\n", "#x"},
-      {"lf1\nno-end", "#lf1#no-end"},
-      {"", ""},
+      {".\r\n..\r\nx\r\n", "#x"}, {"lf1\nno-end", "#lf1#no-end"}, {"", ""},
       {"a#b\r\nc\r\n", "#c"},  // "#" separates entries: such a name is left out
       {"../up\r\nd/e\r\nt\tab\r\n\xff\xfe\r\n", "#../up#d/e#t\tab#\xff\xfe"},
   };
@@ -206,15 +168,10 @@ TEST(FtpConnectionDownload, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderF
     std::string fault, name;
     bool abandon = false;
   } cases[] = {
-      {"", "missing.rar"},
-      {"retr-refused", "pack.rar"},
-      {"drop-after=100000", "pack.rar"},
-      {"abort-after=100000", "pack.rar"},
-      {"stall-after=100000", "pack.rar"},
-      {"unanswered=RETR", "pack.rar"},
-      {"endless", "pack.rar"},  // stops at the size limit
-      {"stall-after=100000", "pack.rar", true},
-      {"endless", "pack.rar", true},
+      {"", "missing.rar"}, {"retr-refused", "pack.rar"}, {"drop-after=100000", "pack.rar"},
+      {"abort-after=100000", "pack.rar"}, {"stall-after=100000", "pack.rar"},
+      {"unanswered=RETR", "pack.rar"}, {"endless", "pack.rar"},  // stops at the size limit
+      {"stall-after=100000", "pack.rar", true}, {"endless", "pack.rar", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + (c.abandon ? " abandoned" : ""));
@@ -245,14 +202,11 @@ TEST(FtpConnectionDownload, FailedOrAbandonedDownloadIsReportedAndKeepsTheOlderF
 TEST(FtpConnectionDownload, RefusesNamesThatWouldLeaveTheFolder) {
   FtpFixture f;
   // The server has the files, so only the local name check stops them.
-  auto ftp = f.Serve({
-                {"x.txt", "x"}, {"sub\\x.txt", "x"},
+  auto ftp = f.Serve({{"x.txt", "x"}, {"sub\\x.txt", "x"},
 #if !defined(_WIN32)  // a Windows name ends in no dot
-                {
-                  "...", "x"
-                }
+                      {"...", "x"}
 #endif
-              }).Session();
+                     }).Session();
   MakeDirs(f.local / "in");
   ftp->SetLocalDir(f.local / "in/");
   for (const std::string name :
