@@ -125,7 +125,10 @@ inline std::string Journal(const std::string& records, const Places& at) {
           : f.starts_with("O/") ? at.out + rest
           : f.starts_with("U/") ? at.up + rest
                                 : f;
-      if (f.ends_with("LONG")) f.replace(f.size() - 4, 4, kJournalLineMax, 'a');
+      // Folders of plain names, so that only the length is wrong.
+      while (f.ends_with("LONG") && f.size() <= kJournalLineMax + 4)
+        f.insert(f.size() - 4, std::string(200, 'a') + "/");
+      if (f.ends_with("LONG")) f.replace(f.size() - 4, 4, "a");
     }
     text += JournalLine(fields) + (broken ? "0" : "") + "\r\n";
   }

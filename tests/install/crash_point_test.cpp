@@ -206,7 +206,13 @@ TEST_F(CrashPoint, ARecoveryEndsOnlyTheProductsProgramsAndAJournalFitsItsCaps) {
   SleepingChild inside(root, "qin"), outside(t.dir.path(), "qout");
   InstallJournal journal(*t.app);
   std::filesystem::create_directory_symlink(t.dir.path(), root + "Lnk");
-  for (const std::string& path : {root + std::string(kJournalLineMax, 'a'), root + "Lnk/a.bin"})
+  // Paths of plain names in folders, n bytes long at least: only their length is wrong.
+  const auto deep = [&](std::size_t n) {
+    std::string path = root;
+    while (path.size() < n) path += std::string(200, 'a') + "/";
+    return path + "a";
+  };
+  for (const std::string& path : {deep(kJournalLineMax), root + "Lnk/a.bin"})
     EXPECT_THROW(journal.Begin({"1.3.0", "1.4.0", root, {{1, path}}}), Error);
   EXPECT_FALSE(Exists(t.app->JournalPath()));
   const JournalHead head{
@@ -216,7 +222,7 @@ TEST_F(CrashPoint, ARecoveryEndsOnlyTheProductsProgramsAndAJournalFitsItsCaps) {
   EXPECT_TRUE(inside.EndedByKill() && outside.Running());
   // Past its whole cap, of lines each within theirs: set aside, nothing read into memory.
   std::string text = JournalLine({"head", "", "1.4.0", root}) + "\r\n";
-  const std::string path = root + std::string(kJournalLineMax - 100, 'a');
+  const std::string path = deep(kJournalLineMax - 300);
   for (int k = 1; text.size() <= kJournalMax; ++k)
     text += JournalLine({"plan", std::to_string(k), path, "", "", "", "0"}) + "\r\n";
   WriteFile(t.app->JournalPath(), text);
