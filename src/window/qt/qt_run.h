@@ -1,8 +1,6 @@
-// The run from the window on, over Qt: the application object, the window services, the main
-// window and its start-up sequence, the event loop, and the process's exit status.
+// The run from the window on, over Qt (RunWindow: the application object, the window services,
+// the main window and its start-up sequence, the event loop, and the process's exit status).
 #pragma once
-
-#include <string>
 
 #include "window/window_run.h"
 

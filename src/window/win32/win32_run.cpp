@@ -3,7 +3,6 @@
 // standard error and message boxes answered by default; any other start says so in a message box
 // and ends with status 2.
 #include <cstdio>
-#include <string>
 
 #include "app/app_context.h"
 #include "app/exit_status.h"
