@@ -1,9 +1,11 @@
 // Writes the program's four busy animations (AVI/<name>.avi) as small looping RLE8 files with
 // a magenta (transparent) background. Usage: quo_make_animations <program folder>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <string>
 
 #include "writers/avi_writer.h"
@@ -47,7 +49,7 @@ AviImage SyncWebsite(int f) {
   Canvas c;
   c.Screen(4, 8);
   c.Disc(78, 20, 14, kBlue);
-  const double a = 2 * M_PI * f / kFrames;
+  const double a = 2 * std::numbers::pi * f / kFrames;
   for (int k = -6; k <= 6; ++k)
     c.Disc(78 + 12 * std::sin(a + k * 0.12), 20 + 12 * std::cos(a + k * 0.12), 1.5, kWhite);
   for (int x = 30; x < 62; x += 4) c.Rect(x, 16, 2, 2, (x / 4 + f) % 3 == 0 ? kGreen : kGrey);
@@ -61,7 +63,7 @@ AviImage WebfolderCopy1File(int f) {
     c.Rect(x, 15, 24, 18, kYellow);
   }
   const int x = 20 + 44 * f / (kFrames - 1),
-            y = 10 - static_cast<int>(8 * std::sin(M_PI * f / (kFrames - 1)));
+            y = 10 - static_cast<int>(8 * std::sin(std::numbers::pi * f / (kFrames - 1)));
   c.Rect(x, y, 10, 13, kWhite);
   for (int l = 0; l < 4; ++l) c.Rect(x + 2, y + 3 + 2 * l, 6, 1, kGrey);
   return c.px;
@@ -70,7 +72,7 @@ AviImage WebfolderCopy1File(int f) {
 AviImage Synchronize(int f) {
   Canvas c;
   for (int k = 0; k < 8; ++k) {
-    const double a = 2 * M_PI * k / 8;
+    const double a = 2 * std::numbers::pi * k / 8;
     const bool lit = (k == f % 8) || (k == (f + 7) % 8);
     c.Disc(48 + 14 * std::cos(a), 20 + 14 * std::sin(a), lit ? 4 : 3, lit ? kNavy : kBlue);
   }

@@ -1,12 +1,15 @@
 // The windows over their real Qt views (offscreen): clicks, keys, the dots timer, tray icon and
 // menu, closing during an operation; the settings dialog on a real settings file; captions from a
 // language file, the toolkit's own in the run's language; the busy animation (RLE8, 8-bit and
-// 24-bit files made here) decoded by the build's animation module and drawn by the Qt player.
+// 24-bit files made here) decoded by the build's animation module and drawn by the Qt player; the
+// Designer forms against the form designs the Windows views follow too, and the Windows icon
+// file against the Qt views' icon.
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDebug>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -25,6 +28,7 @@
 #include "support/recording_tray.h"
 #include "support/test_platform.h"
 #include "support/watched_window.h"
+#include "window/qt/program_icon.h"
 #include "window/qt/qt_avi_player.h"
 #include "window/qt/qt_form.h"
 #include "window/qt/qt_run.h"
@@ -33,6 +37,7 @@
 #include "window/settings_dialog.h"
 #include "window/startup_window.h"
 #include "writers/avi_writer.h"
+#include "writers/program_picture.h"
 
 using quo::writers::AviImage;
 using quo::writers::AviKind;
@@ -315,6 +320,57 @@ class WindowsTest : public QObject {
       QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Ok | QMessageBox::Cancel);
       QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString(cancel));
     }
+  }
+
+  // Every widget of the Designer forms sits where the design puts it (twips / 15, relative to its
+  // container), in a window of the design's client size: the Windows views are laid out from the
+  // same designs.
+  void theFormsFollowTheirDesigns() {
+    quo::QtFormFactory forms;
+    const auto line = [](const QString& name, const QString& parent, const QRect& r) {
+      QString text;
+      QDebug(&text).nospace() << name << " in " << parent << ": " << r;
+      return text;
+    };
+    for (const quo::FormDesign* design : {&quo::MainWindowDesign(), &quo::SettingsDialogDesign()}) {
+      const std::unique_ptr<quo::Form> form = forms.Create(design->name);
+      QWidget* window = static_cast<quo::QtForm&>(*form).Window();
+      const int k = quo::kTwipsPerPixel;
+      QStringList actual{line(window->objectName(), "", QRect(QPoint(), window->size()))};
+      QStringList wanted{line(design->name.c_str(), "",
+                              QRect(0, 0, design->clientWidth / k, design->clientHeight / k))};
+      for (const quo::ControlDesign& c : design->controls) {
+        auto* w = window->findChild<QWidget*>(c.name.c_str());
+        if (w == nullptr || w->isWindow()) continue;  // a timer, an action, the popup menu
+        actual << line(w->objectName(), w->parentWidget()->objectName(), w->geometry());
+        wanted << line(c.name.c_str(), (c.container.empty() ? design->name : c.container).c_str(),
+                       QRect(c.left / k, c.top / k, c.width / k, c.height / k));
+      }
+      QCOMPARE(actual, wanted);
+    }
+  }
+
+  // The icon file the Windows program is built with, read back by Qt's icon reader: the three
+  // sizes, the 32-pixel one the picture the Qt views draw (premultiplied colours, up to the two
+  // antialiasings' difference along the edges).
+  void theIconFileHoldsTheViewsPicture() {
+    quo::test::TempDir dir;
+    using quo::writers::ProgramPicture;
+    quo::writers::WriteIco(dir / "program.ico",
+                           {ProgramPicture(16), ProgramPicture(32), ProgramPicture(48)});
+    const QIcon icon(QString::fromStdString(dir / "program.ico"));
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+    const QImage written =
+        icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage drawn = quo::ProgramIcon().pixmap(32).toImage().convertToFormat(
+        QImage::Format_ARGB32_Premultiplied);
+    int worst = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        for (int shift : {0, 8, 16, 24})
+          worst = std::max(worst, std::abs(int((written.pixel(x, y) >> shift) & 0xFF) -
+                                           int((drawn.pixel(x, y) >> shift) & 0xFF)));
+    QVERIFY2(worst <= 64, QByteArray::number(worst));  // 39 at the disc's edge
   }
 
   void decodesEveryKindTopDownAtItsFrameRate() {
