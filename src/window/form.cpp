@@ -35,11 +35,11 @@ MemoryForm::MemoryForm(const FormDesign& design) : Form(design.name) {
   for (const ControlDesign& s : design.controls) {
     auto c = std::make_unique<Control>(s.name);
     c->SetCaption(s.caption);
-    if (s.name.rfind("txt", 0) == 0) c->SetText(s.caption);
+    if (s.kind == ControlKind::TextBox) c->SetText(s.caption);
     c->SetTop(s.top);
     c->SetHeight(s.height);
     c->SetVisible(s.visible);
-    if (s.name.rfind("tmr", 0) == 0) c->SetEnabled(false);
+    if (s.kind == ControlKind::Timer) c->SetEnabled(false);
     controls_.push_back(std::move(c));
   }
 }

@@ -123,22 +123,48 @@ class Form {
   WindowState state_ = WindowState::Normal;
 };
 
-// One control of a window's design: its name, container, geometry in twips and design caption.
+enum class ControlKind {
+  Frame,         // a group box around other controls, with or without a caption
+  Label,         // static text
+  TextBox,       // single-line text box
+  Button,        // push button
+  ProgressBar,   // 0 to 100
+  DropDownList,  // a list to choose from, no typing
+  PictureBox,    // a plain container
+  Animation,     // the busy animation's player
+  Timer,         // no window: raises Timer every interval while enabled
+  Menu,          // a pop-up menu (never a menu bar)
+  MenuItem,      // an item of the menu named as its container; caption "-" is a separator
+};
+
+// Enter presses the window's default button, Escape its cancel button.
+enum class ButtonRole { None, Default, Cancel };
+
+// One control of a window's design: its kind, name, container, geometry in twips relative to
+// the container, design caption and place in the tab order (-1: none).
 struct ControlDesign {
+  ControlKind kind;
   std::string name, container;
   int left = 0, top = 0, width = 0, height = 0;
   std::string caption;
+  int tabIndex = -1;
   bool visible = true;
+  ButtonRole role = ButtonRole::None;
+  int intervalMs = 0;            // timers
+  bool whiteBackground = false;  // labels: black text on white
 };
 
 struct FormDesign {
   std::string name, caption;
   int clientWidth = 0, clientHeight = 0;  // twips
-  std::vector<ControlDesign> controls;      // in control order
+  std::vector<ControlDesign> controls;    // in control order
+  bool minimizeButton = false;  // and a sizing border (the logic decides what a new size does)
 };
 
 const FormDesign& MainWindowDesign();
 const FormDesign& SettingsDialogDesign();
+// The design of a control, or nullptr.
+const ControlDesign* FindDesign(const FormDesign& design, const std::string& control);
 
 // A form held in memory, built from a design.
 class MemoryForm : public Form {

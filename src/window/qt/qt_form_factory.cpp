@@ -10,8 +10,6 @@ namespace quo {
 
 namespace {
 
-constexpr int kDotsTimerMs = 500;  // ms
-
 QWidget* NewWindow(Qt::WindowFlags buttons) {
   auto* w = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                      Qt::WindowCloseButtonHint | buttons);
@@ -32,7 +30,7 @@ std::unique_ptr<Form> QtFormFactory::Create(const std::string& name) {
   // A timer is no widget, so it is not in the Designer form: disabled at design, as the others.
   auto* timer = new QTimer(w);
   timer->setObjectName("tmrMvt");
-  timer->setInterval(kDotsTimerMs);
+  timer->setInterval(FindDesign(MainWindowDesign(), "tmrMvt")->intervalMs);
   return std::make_unique<QtForm>(w, MainWindowDesign());
 }
 
