@@ -43,10 +43,8 @@ const std::string* BuiltinText(const std::string& key) {
              {"MajPasPlusRecente", "Mise à jour refusée, elle n'est pas plus récente que la version installée"},
              {"TailleDifferente", "taille"},
              {"EmpreinteDifferente", "SHA-256 différent"},
-             {"SansFenetreWindows",
-              "Cette version Windows n'a pas encore de fenêtre : elle ne fonctionne que sans "
-              "surveillance (QUOUPDATE_UNATTENDED=1, avec la version et le dossier "
-              "d'installation sur la ligne de commande)."},
+             {"BoutonOK", "OK"},
+             {"BoutonAnnuler", "Annuler"},
              {"EspaceInsuffisant", "Espace disque insuffisant (octets nécessaires / libres) :"},
              {"LogNonEcrit", "log.txt n'est pas écrit :"},
              {"ParametresIllisibles", "Fichier de paramètres présent mais illisible, aucune vérification n'est possible :"},

@@ -1,6 +1,7 @@
 #include "window/startup_window.h"
 
 #include "app/app_context.h"
+#include "app/exit_status.h"
 #include "platform/windowing.h"
 #include "run/update_run.h"
 #include "startup/launch.h"
@@ -57,8 +58,7 @@ void RunWindowStartup(MainWindow& w, const LaunchPlan& plan) {
     if (found && run.launchedByProduct) {
       w.RunUpdate();
       // The run records its own outcome; one that did not reach it did not succeed.
-      if (!run.Finished())
-        run.End(w.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
+      if (!run.Finished()) run.End(w.CloseRequested() ? RunOutcome::Cancelled : RunOutcome::Failed);
       return;
     }
     if (found) {
@@ -74,6 +74,15 @@ void RunWindowStartup(MainWindow& w, const LaunchPlan& plan) {
     run.End(RunOutcome::Failed);
     if (Windowing* win = app.platform.windowing) win->MessageBox(e.what(), "", MsgButtons::Ok);
   }
+}
+
+bool WindowRunEnded(MainWindow& w, bool unattended) {
+  if (unattended && w.Run().Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
+  return w.Unloaded();
+}
+
+int WindowRunStatus(MainWindow& w, bool unattended) {
+  return unattended ? ExitStatus(w.Run().Outcome()) : kExitSuccess;
 }
 
 }  // namespace quo

@@ -10,4 +10,11 @@ struct LaunchPlan;
 
 void RunWindowStartup(MainWindow& w, const LaunchPlan& plan);
 
+// For the event loops of the toolkits, asked between events: true once the window has unloaded.
+// An unattended run that has reached its end unloads it (after the running operation, if any).
+bool WindowRunEnded(MainWindow& w, bool unattended);
+// The process's exit status once the window has unloaded: 0, or in an unattended run that of the
+// run's outcome.
+int WindowRunStatus(MainWindow& w, bool unattended);
+
 }  // namespace quo

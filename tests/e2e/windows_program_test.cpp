@@ -18,6 +18,8 @@
 #include "support/native_services.h"
 #include "support/temp_dir.h"
 #include "support/test_key.h"
+#include "support/window_driver.h"
+#include "window/win32/win32_form.h"
 #include "writers/rar4_writer.h"
 
 namespace quo::test {
@@ -61,11 +63,9 @@ struct ProgramFolder {
       if (!DeleteFileW(Wide(dir / "stderr.txt").c_str())) Sleep(20);
   }
 
-  // Runs QuoUpdate.exe with the command tail, unattended unless told (then without standard
-  // handles: Wine's desktop process, which its window starts, would keep them); whileRunning,
-  // given the process id every 20 ms, ends it (TerminateProcess, status -1) when it answers true.
-  ProgramResult Run(const std::string& tail, bool unattended = true,
-                    const std::function<bool(DWORD)>& whileRunning = {}) const {
+  // Starts QuoUpdate.exe with the command tail, unattended unless told (then without standard
+  // handles: Wine's desktop process, which its window starts, would keep them).
+  PROCESS_INFORMATION Start(const std::string& tail, bool unattended = true) const {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE err = !unattended ? nullptr
                                    : CreateFileW(Wide(dir / "stderr.txt").c_str(), GENERIC_WRITE,
@@ -76,10 +76,18 @@ struct ProgramFolder {
     std::wstring line = L"\"" + exe + L"\" " + Wide(tail);
     SetEnvironmentVariableW(L"QUOUPDATE_UNATTENDED", unattended ? L"1" : nullptr);
     PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &si, &pi);
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi))
+      ADD_FAILURE() << "not started: error " << GetLastError();
     CloseHandle(err);
-    if (!started) return {-1, "not started: error " + std::to_string(GetLastError())};
+    return pi;
+  }
+
+  // Waits for the program started; whileRunning, given the process id every 20 ms, ends it
+  // (TerminateProcess, status -1) when it answers true, as does a run of more than 2 minutes.
+  ProgramResult Wait(const PROCESS_INFORMATION& pi,
+                     const std::function<bool(DWORD)>& whileRunning = {}) const {
+    if (pi.hProcess == nullptr) return {-1, "not started"};
     DWORD status = static_cast<DWORD>(-1);
     for (int waited = 0; WaitForSingleObject(pi.hProcess, 20) == WAIT_TIMEOUT; waited += 20) {
       if (waited > 120000 || (whileRunning && whileRunning(pi.dwProcessId))) {
@@ -92,40 +100,32 @@ struct ProgramFolder {
     return {static_cast<int>(status), ReadFile(dir / "stderr.txt")};
   }
 
+  ProgramResult Run(const std::string& tail, bool unattended = true,
+                    const std::function<bool(DWORD)>& whileRunning = {}) const {
+    return Wait(Start(tail, unattended), whileRunning);
+  }
+
   TempDir dir;
 };
 
-// The shown dialog box (a message box) of a process; nullptr while it has none.
-HWND BoxOf(DWORD pid) {
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == pid && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
+const FormDesign& kMain = MainWindowDesign();
 
-// Started by hand (no QUOUPDATE_UNATTENDED), this build says in a real message box that it has no
-// window yet, and OK ends it with status 2. The translators' database is not read here: one log
-// line says so and the language files are used as they are. A launch with no check due never
-// loads quo_gui.dll (garbage below), which a run that goes on does (and fails, naming it).
-// Unattended, a command line without its folder is refused (2) with its reason, no box shown.
-TEST(ProgramStart, MessageBoxLightLaunchAndTranslationDatabase) {
+// Started by hand (no QUOUPDATE_UNATTENDED), the program shows its main window, and its close box
+// ends it with status 0. The translators' database is not read here: one log line says so and the
+// language files are used as they are. A launch with no check due never loads quo_gui.dll
+// (garbage below), which a run that goes on does (and fails, naming it). Unattended, a command
+// line without its folder is refused (2) with its reason, no box shown.
+TEST(ProgramStart, WindowLightLaunchAndTranslationDatabase) {
   ProgramFolder program;
   fs::copy_file(Native("Z:" QUO_TEST_DATA_DIR "/mdb/traduction.mdb"),
                 Native(program.dir / "TraductionUpdate.mdb"));
-  wchar_t title[64] = L"", text[512] = L"";
-  ProgramResult r = program.Run("", false, [&](DWORD pid) {
-    if (const HWND box = BoxOf(pid)) {
-      GetWindowTextW(box, title, 64), GetDlgItemTextW(box, 0xFFFF, text, 512);
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-    return false;
-  });
-  EXPECT_EQ(r.status, 2) << r.err;
-  EXPECT_EQ(std::wstring(title), L"QuoUpdate");
-  EXPECT_NE(std::wstring(text).find(L"Cette version Windows n'a pas encore de fenêtre"),
-            std::wstring::npos);
+  const PROCESS_INFORMATION pi = program.Start("", false);
+  const HWND form = WaitForWindow(pi.dwProcessId, kFormClass);
+  EXPECT_EQ(Text(form), "Quorvanta Update");
+  EXPECT_EQ(Text(FindControl(form, kMain, "cmdMettreAJour")), "Sortir");
+  PostMessageW(form, WM_CLOSE, 0, 0);
+  ProgramResult r = program.Wait(pi);
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(ReadFile(program.dir / "log.txt").find("TraductionUpdate.mdb"), std::string::npos);
   EXPECT_EQ(ReadFile(program.dir / "LanguesUpdate/1036.lng"),
             ReadFile(kBuild + "LanguesUpdate/1036.lng"));
@@ -284,6 +284,92 @@ TEST_F(UpdateRoad, AForgedJournalSteersNothing) {
     LocalFree(sd);
   };
   ForgedJournalsSteerNothing(*this, {{"open to everyone", kRestore, openToAll}});
+}
+
+// A person at the main window, in the three ways of running: started by hand (a version typed
+// with a leading zero, "Rechercher...", "Mettre à jour"), launched by the product in English,
+// forced (the search runs by itself, the installation waits for the person). Each time the
+// go-ahead box names its buttons in the run's language and is answered, the update installs with
+// its backups, the window says so, and its close box ends the program with status 0.
+TEST_F(UpdateRoad, APersonUpdatesThroughTheWindowInEachWayOfRunning) {
+  Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=a.txt\r\n"
+                           "[a.txt]\r\ncopie=1\r\nbackup=1\r\n");
+  Serve("upd/a.txt", "new a.txt");
+  const std::string folder = Backslashed(product.path());
+  struct Road {
+    std::string tail, typed;
+    bool personStarts;  // the person clicks "Mettre à jour" once the search found the update
+    const char *cancel, *done;
+  } roads[] = {
+      {"", "02.1.0", true, "Annuler", "Mise à jour correctement terminée."},
+      {"2.1.0/" + folder + "/1033", "", false, "Cancel", "The update finished correctly."},
+      {"2.1.0/" + folder + "/1036/1", "", true, "Annuler", "Mise à jour correctement terminée."},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.tail);
+    WriteFile(product / "a.txt", "old a.txt");
+    fs::remove(Native(product / "OLDa.txtBack"));
+    Settings(server->address());  // a check due again
+    SetSetting("Server", "Destination", folder + "\\");
+    const PROCESS_INFORMATION pi = program.Start(road.tail, false);
+    const HWND form = WaitForWindow(pi.dwProcessId, kFormClass);
+    auto control = [&](const char* name) { return FindControl(form, kMain, name); };
+    auto shows = [](const std::string& part) {
+      return [part](const std::string& text) { return text.find(part) != std::string::npos; };
+    };
+    if (!road.typed.empty()) {
+      SetText(control("txtVersion"), road.typed);
+      Click(control("cmdRechercher"));
+    }
+    if (road.personStarts) {
+      EXPECT_TRUE(WaitForText(control("lblPhase"), shows("De nouvelles mises à jour")));
+      EXPECT_TRUE(WaitForText(control("cmdMettreAJour"), shows("Mettre à jour")));
+      Click(control("cmdMettreAJour"));
+    }
+    if (const HWND box = WaitForMessageBox(pi.dwProcessId)) {
+      const BoxContent content = ReadBox(box);
+      EXPECT_EQ(content.buttons,
+                (std::map<int, std::string>{{IDOK, "OK"}, {IDCANCEL, road.cancel}}));
+      Answer(box, IDOK);
+    } else {
+      ADD_FAILURE() << "no go-ahead box";
+    }
+    EXPECT_TRUE(WaitForText(control("lblPhase"), shows(road.done))) << Text(control("lblPhase"));
+    EXPECT_EQ(Product("a.txt"), "new a.txt");
+    EXPECT_EQ(Product("OLDa.txtBack"), "old a.txt");
+    if (!road.typed.empty()) {
+      EXPECT_EQ(Text(control("txtVersion")), "2.1.0");
+    }
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    const ProgramResult r = program.Wait(pi);
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+}
+
+// The window closed while a package downloads (the server stalls it): the program ends soon,
+// nothing installed, status 0 as any close by a person.
+TEST_F(UpdateRoad, ClosingTheWindowDuringADownloadEndsTheProgram) {
+  Serve("upd/Actions.ini", "[ordre]\r\nnb=1\r\nversionActuelle=2.1.1\r\n1=big.bin\r\n"
+                           "[big.bin]\r\ncopie=1\r\ntaille=4194304\r\n");
+  Serve("upd/big.bin", std::string(4 << 20, 'x'));
+  server.reset();
+  server = std::make_unique<FtpTestServer>(
+      FtpTestServer::Options{.root = served.path(), .faults = {"stall-after=65536"}});
+  Settings(server->address());
+  WriteFile(product / "big.bin", "old");
+  const PROCESS_INFORMATION pi =
+      program.Start("2.1.0/" + Backslashed(product.path()) + "/1036", false);
+  const HWND form = WaitForWindow(pi.dwProcessId, kFormClass);
+  EXPECT_TRUE(WaitForText(FindControl(form, kMain, "lblPhase"), [](const std::string& text) {
+    return text.find("Téléchargement de") != std::string::npos;
+  }));
+  PostMessageW(form, WM_CLOSE, 0, 0);
+  const auto closed = std::chrono::steady_clock::now();
+  const ProgramResult r = program.Wait(pi, [&](DWORD) {
+    return std::chrono::steady_clock::now() - closed > std::chrono::seconds(30);
+  });
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Product("big.bin"), "old");
 }
 
 }  // namespace

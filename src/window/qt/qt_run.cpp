@@ -29,20 +29,15 @@ constexpr int kWatchIntervalMs = 50;
 
 // A run that has reached its end closes the window after the running operation, if any.
 int RunEventLoop(MainWindow& w, bool unattended) {
-  auto ended = [&w, unattended] {
-    if (unattended && w.Run().Finished() && !w.Unloaded() && !w.CloseRequested()) w.UnloadMe();
-    return w.Unloaded();
-  };
-  if (!ended()) {
+  if (!WindowRunEnded(w, unattended)) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (ended()) QCoreApplication::exit(0);
+      if (WindowRunEnded(w, unattended)) QCoreApplication::exit(0);
     });
     watch.start(kWatchIntervalMs);
     QApplication::exec();
   }
-  if (!unattended) return kExitSuccess;
-  return ExitStatus(w.Run().Outcome());
+  return WindowRunStatus(w, unattended);
 }
 
 int RunWindow(AppContext& app, const LaunchPlan& plan, int& argc, char** argv) {
