@@ -6,16 +6,24 @@
 
 namespace quo {
 
-CurlFtpService::CurlFtpService() {
+namespace {
+
+// libcurl (and with it the system's sockets and TLS libraries) starts on first use: a run that
+// never reaches the server does not pay for it.
+void StartCurl() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+}  // namespace
+
 std::unique_ptr<FtpSession> CurlFtpService::NewSession(const FtpLogin& login) {
+  StartCurl();
   return std::make_unique<CurlFtpSession>(login, limits_);
 }
 
 FtpResult CurlFtpService::CheckConnection(const std::string& host, int port) {
+  StartCurl();
   const bool v6 = host.find(':') != std::string::npos;
   const std::string what = "connect " + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
   if (host.empty() || port < 1 || port > 65535)

@@ -11,7 +11,6 @@ namespace quo {
 
 class CurlFtpService : public FtpService {
  public:
-  CurlFtpService();
   FtpResult CheckConnection(const std::string& host, int port) override;
   std::unique_ptr<FtpSession> NewSession(const FtpLogin& login) override;
   void SetLimits(const FtpLimits& limits) override { limits_ = limits; }
