@@ -1,10 +1,11 @@
 // How fast a program's main window answers while it works: starts the program with the command
 // tail given (as the product launches QuoUpdate.exe: no QUOUPDATE_UNATTENDED, so a person may
 // watch), finds its main window, then every 10 ms sends it WM_NULL and records how long the
-// answer takes, until the program ends. Any message box of the program is answered OK meanwhile.
+// answer takes, until the program ends. Any message box of the program is answered OK meanwhile,
+// and once its phase label shows the done text the window is closed, as a person would.
 // Prints the program's exit status, the count of answers and their p50, p99 and max in ms.
 // Usage: bench_responsiveness.exe <program.exe> <command tail> [window class, default
-// QuoUpdateForm]
+// QuoUpdateForm] [done text, default "Mise à jour correctement terminée"]
 #include <windows.h>
 
 #include <algorithm>
@@ -30,12 +31,13 @@ double Percentile(const std::vector<double>& sorted, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 4) {
+  if (argc < 3 || argc > 5) {
     std::fprintf(stderr, "usage: %s program.exe \"command tail\" [window class]\n", argv[0]);
     return 2;
   }
   const std::wstring exe = quo::win32::Widen(argv[1]);
-  const std::string clsName = argc == 4 ? argv[3] : "QuoUpdateForm";
+  const std::string clsName = argc >= 4 ? argv[3] : "QuoUpdateForm";
+  const std::string done = argc == 5 ? argv[4] : "Mise à jour correctement terminée";
   const std::wstring cls = quo::win32::Widen(clsName);
   std::wstring line = L"\"" + exe + L"\" " + quo::win32::Widen(argv[2]);
   SetEnvironmentVariableW(L"QUOUPDATE_UNATTENDED", nullptr);
@@ -48,7 +50,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<double> answers;  // ms
-  HWND window = nullptr;
+  HWND window = nullptr, phase = nullptr;
+  bool closed = false;
   int boxes = 0;
   for (const auto end = Clock::now() + std::chrono::minutes(30);
        WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT;) {
@@ -61,8 +64,13 @@ int main(int argc, char** argv) {
       t::Answer(box, IDOK), ++boxes;
       Sleep(50);  // until it goes
     }
-    if (window == nullptr) window = t::WaitForWindow(pi.dwProcessId, cls.c_str(), t::Ms(0));
+    if (window == nullptr) {
+      window = t::WaitForWindow(pi.dwProcessId, cls.c_str(), t::Ms(0));
+      if (window != nullptr) phase = t::FindControl(window, quo::MainWindowDesign(), "lblPhase");
+    }
     if (window == nullptr) continue;
+    if (phase != nullptr && !closed && t::Text(phase).find(done) != std::string::npos)
+      closed = PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD_PTR r = 0;
     const auto sent = Clock::now();
     if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r) != 0 ||
