@@ -94,8 +94,9 @@ HWND Win32Control::Hwnd() const {
   return hwnd_;
 }
 
-Win32Control::Win32Control(Win32Form& form, const ControlDesign& design, int id, HWND hwnd)
-    : Control(design.name), form_(form), design_(design), id_(id), hwnd_(hwnd) {
+Win32Control::Win32Control(Win32Form& form, const ControlDesign& design, int id, HWND hwnd,
+                           HWND parent)
+    : Control(design.name), form_(form), design_(design), id_(id), hwnd_(hwnd), parent_(parent) {
   Control::SetCaption(design.caption);
   Control::SetVisible(design.visible);
   if (design.kind == ControlKind::Timer) Control::SetEnabled(false);
@@ -395,8 +396,7 @@ void Win32Form::Build(const FormDesign& design) {
     } else if (c.kind != ControlKind::Timer && c.kind != ControlKind::Animation) {
       hwnd = CreateChild(c, parent, id);
     }
-    controls_.push_back(std::make_unique<Win32Control>(*this, c, id, hwnd));
-    controls_.back()->parent_ = parent;
+    controls_.push_back(std::make_unique<Win32Control>(*this, c, id, hwnd, parent));
   }
   OrderTabs();
 }

@@ -31,7 +31,8 @@ class Win32Form;
 
 class Win32Control : public Control {
  public:
-  Win32Control(Win32Form& form, const ControlDesign& design, int id, HWND hwnd);
+  // parent: the container the control is (or, for the animation, will be) created in.
+  Win32Control(Win32Form& form, const ControlDesign& design, int id, HWND hwnd, HWND parent);
 
   std::string Caption() const override;
   void SetCaption(const std::string& v) override;
@@ -70,7 +71,7 @@ class Win32Control : public Control {
   const ControlDesign& design_;
   int id_;
   mutable HWND hwnd_;
-  HWND parent_ = nullptr;
+  HWND parent_;
   std::optional<CaptionLog> captionLog_;
 
   friend class Win32Form;

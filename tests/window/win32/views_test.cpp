@@ -18,19 +18,19 @@
 #include "window/main_window.h"
 #include "window/win32/win32_avi_player.h"
 #include "window/win32/win32_form.h"
+#include "window/win32/win32_windowing.h"
 #include "writers/avi_writer.h"
 
 namespace quo::test {
 namespace {
 
-// Lets the window's messages run for a while, dialog keys included, as the program's loop does.
+// Lets the window's messages run for a while through the program's own pump (dialog keys
+// included).
 void PumpFor(int ms) {
+  static Win32Windowing pump(false, "QuoUpdate");
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-      if (!Win32Form::DialogMessage(msg)) TranslateMessage(&msg), DispatchMessageW(&msg);
-    Win32Form::RethrowPending();
+    pump.PumpMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   } while (std::chrono::steady_clock::now() < end);
 }
